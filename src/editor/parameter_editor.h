@@ -1,0 +1,67 @@
+// The parameter editor as the command engine and the configuration files see it: controls
+// found by their address (page, command, instance, parameter) and kind. The Qt editor and the
+// headless editor held in memory both implement it, with the same answers for the same
+// profile.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+struct ParamAddress {
+  int32_t Page = 0;
+  int32_t Command = 0;
+  int32_t Instance = 0;
+  int32_t Param = 0;
+};
+
+enum TControlKind { ckCheckBox, ckInput, ckGroup };
+
+// Command in bits 16-31, instance in bits 8-15, parameter in bits 0-7, without masking.
+uint32_t EncodeControlTag(int32_t command, int32_t instance, int32_t parameter);
+void DecodeControlTag(uint32_t tag, int32_t& command, int32_t& instance, int32_t& parameter);
+
+class IParameterEditor {
+ public:
+  virtual ~IParameterEditor() = default;
+
+  // Whether FindParameterControl finds a control of that kind at that address. Every accessor
+  // below answers its neutral value (false, "", -1, 0) and every setter does nothing where this
+  // is false.
+  virtual bool HasControl(int page, int command, int instance, int param,
+                          TControlKind kind) const = 0;
+
+  // ckCheckBox: the optional parameter's check box. Setting it behaves like a click: the input
+  // is enabled exactly while the box is ticked.
+  virtual bool Checked(int page, int command, int instance, int param) const = 0;
+  virtual void SetChecked(int page, int command, int instance, int param, bool checked) = 0;
+
+  // ckInput of an integer, string or hex parameter: the text as shown.
+  virtual std::string InputText(int page, int command, int instance, int param) const = 0;
+  // Sets the text as the system does (answers, files): no mask or range test, no cut.
+  virtual void SetInputText(int page, int command, int instance, int param,
+                            const std::string& text) = 0;
+
+  // ckInput of an option parameter: the selected position, -1 for none.
+  virtual int OptionIndex(int page, int command, int instance, int param) const = 0;
+  virtual void SetOptionIndex(int page, int command, int instance, int param, int index) = 0;
+
+  // ckGroup: the command's group box.
+  virtual bool GroupEnabled(int page, int command) const = 0;
+  virtual void MarkCommandUnsupported(int page, int command) = 0;
+
+  // The table view lying directly in the group box found with ckGroup at that address (the
+  // view of a table command that is not indexed). False where there is none.
+  virtual bool HasTable(int page, int command, int instance, int param) const = 0;
+  virtual void ClearTableRows(int page, int command, int instance, int param) = 0;
+  virtual int TableColumnCount(int page, int command, int instance, int param) const = 0;
+  virtual void AddTableColumn(int page, int command, int instance, int param) = 0;
+  virtual void AddTableRow(int page, int command, int instance, int param,
+                           const std::vector<std::string>& cells) = 0;
+  virtual std::vector<std::vector<std::string>> TableRows(int page, int command, int instance,
+                                                          int param) const = 0;
+};
+
+}  // namespace quillon

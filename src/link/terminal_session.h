@@ -1,0 +1,68 @@
+// The link to the terminal as the rest of the logic sees it: one transaction at a time
+// (ExecuteCommand, SendCommand) and the command-mode session around it (port open state,
+// InCommandMode, entry, reconnect, leaving, storing into flash, the idle port watch).
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace quillon {
+
+class TComPort;
+class TLogModel;
+class ISessionUi;
+class IProgressBar;
+class CommandProfile;
+struct TSettings;
+
+class TTerminalSession {
+ public:
+  TTerminalSession(TComPort& port, TLogModel& log, const TSettings& settings, ISessionUi& ui,
+                   IProgressBar& progress);
+
+  // True while the terminal is known to be in command mode.
+  bool InCommandMode = false;
+
+  // One exchange with the terminal; raises nothing.
+  void ExecuteCommand(std::string cmd, bool& error, std::string logText, bool noWait,
+                      bool appendCR, bool noReconnect, int timeout, std::string& answer);
+  void SendCommand(const std::string& cmd, const std::string& logText, bool noWait,
+                   bool noReconnect, std::string& answer);
+
+  bool IsPortOpen() const;
+  bool OpenPort();
+  void SetPortOpen(bool open);
+  void UpdateLinkIndicators();
+  bool EnsureSession();
+  bool EnterCommandMode();
+  bool WaitForDevice();
+  void LeaveCommandMode();
+  void StoreSettingsToFlash();
+  // The idle port watch: one NUL byte while the port is open; a failure drops the session.
+  void IdlePortCheck();
+  // True while a transaction runs (the idle watch and the event path must keep out).
+  bool TransactionRunning() const { return transactionDepth_ > 0; }
+
+  // The command engine hands in the profile and its apply routine, so that leaving command
+  // mode and storing into flash send the profile's "+TEXT" and "+SAVE" when it has them.
+  void SetProfileCommands(const CommandProfile* profile,
+                          std::function<bool(int page, int command)> applyCommand);
+
+  TComPort& Port() { return port_; }
+  TLogModel& Log() { return log_; }
+  const TSettings& Settings() const { return settings_; }
+  ISessionUi& Ui() { return ui_; }
+  IProgressBar& Progress() { return progress_; }
+
+ private:
+  TComPort& port_;
+  TLogModel& log_;
+  const TSettings& settings_;
+  ISessionUi& ui_;
+  IProgressBar& progress_;
+  const CommandProfile* profile_ = nullptr;
+  std::function<bool(int, int)> applyCommand_;
+  int transactionDepth_ = 0;
+};
+
+}  // namespace quillon

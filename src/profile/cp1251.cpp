@@ -1,0 +1,97 @@
+#include "profile/cp1251.h"
+
+#include <array>
+
+namespace quillon {
+
+namespace {
+
+// Upper half of the code page, 0x80..0xBF; 0xC0..0xFF are U+0410..U+044F.
+constexpr std::array<char16_t, 64> kHigh = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409,
+    0x2039, 0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0,
+    0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB,
+    0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6,
+    0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+
+}  // namespace
+
+char32_t Cp1251ToCodePoint(unsigned char byte) {
+  if (byte < 0x80) return byte;
+  if (byte >= 0xC0) return 0x0410 + (byte - 0xC0);
+  return kHigh[byte - 0x80];
+}
+
+char CodePointToCp1251(char32_t cp) {
+  if (cp < 0x80) return static_cast<char>(cp);
+  if (cp >= 0x0410 && cp <= 0x044F) return static_cast<char>(0xC0 + (cp - 0x0410));
+  for (size_t i = 0; i < kHigh.size(); ++i)
+    if (kHigh[i] == cp) return static_cast<char>(0x80 + i);
+  return '?';
+}
+
+std::string Utf8ToCp1251(const std::string& utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  size_t i = 0;
+  const size_t n = utf8.size();
+  while (i < n) {
+    unsigned char b = static_cast<unsigned char>(utf8[i]);
+    if (b < 0x80) {
+      out.push_back(static_cast<char>(b));
+      ++i;
+      continue;
+    }
+    int extra;
+    char32_t cp;
+    if ((b & 0xE0) == 0xC0) {
+      extra = 1;
+      cp = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+      extra = 2;
+      cp = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+      extra = 3;
+      cp = b & 0x07;
+    } else {
+      return std::string();  // continuation byte out of place, or an invalid lead byte
+    }
+    if (i + extra >= n) return std::string();  // lead byte without its continuation bytes
+    for (int k = 1; k <= extra; ++k) {
+      unsigned char c = static_cast<unsigned char>(utf8[i + k]);
+      if ((c & 0xC0) != 0x80) return std::string();
+      cp = (cp << 6) | (c & 0x3F);
+    }
+    i += extra + 1;
+    out.push_back(extra == 3 ? '?' : CodePointToCp1251(cp));
+  }
+  return out;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+std::string Cp1251ToUtf8(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() * 2);
+  for (char c : text) AppendUtf8(out, Cp1251ToCodePoint(static_cast<unsigned char>(c)));
+  return out;
+}
+
+}  // namespace quillon

@@ -1,0 +1,52 @@
+// The program settings: one record filled from Quillon.ini beside the executable.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+class CommandProfile;
+class TIniFile;
+
+struct TSettings {
+  std::string COM;
+  int32_t Speed = 0;
+  int32_t DataBits = 0;
+  std::string Parity;
+  std::string StopBits;
+  int32_t Timeout = 0;
+  int32_t TimeoutInterval = 0;
+  int32_t TimeoutEcho = 0;
+  std::string EffectivePassword;  // derived: MasterPassword if set, else Password
+  std::string Password;
+  std::string MasterPassword;
+  std::vector<std::string> EnabledPages;
+  int32_t ReadColorText = 0;
+  int32_t WriteColorText = 0;
+  int32_t ReadErrorColorText = 0;
+  int32_t WriteErrorColorText = 0;
+  int32_t GeneralErrorColorText = 0;
+  int32_t RetryCount = 0;
+  int32_t ConnectMethod = 0;
+  bool Debug = false;
+  int32_t Language = 0;
+  bool PortPoll = false;
+};
+
+// The settings file's full path: the executable's folder plus "Quillon.ini".
+std::string SettingsFilePath();
+// A new INI object bound to SettingsFilePath(); creates nothing on disk.
+std::unique_ptr<TIniFile> OpenSettingsFile();
+
+// Fills the record and TrueCustomer from the INI object; "*" in EnabledPages expands to the
+// ids of the profile's pages.
+void LoadSettings(TIniFile& ini, const CommandProfile& profile, TSettings& settings,
+                  bool& trueCustomer);
+// Writes the record into the INI object and saves it; throws std::runtime_error
+// "Unable to write to <path>" when the file cannot be written.
+void SaveSettings(TIniFile& ini, const TSettings& settings);
+
+}  // namespace quillon
