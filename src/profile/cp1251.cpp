@@ -63,6 +63,9 @@ std::string Utf8ToCp1251(const std::string& utf8) {
       if ((c & 0xC0) != 0x80) return std::string();
       cp = (cp << 6) | (c & 0x3F);
     }
+    // An overlong form would smuggle in characters (such as "<" or NUL) the text never shows.
+    static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kLeast[extra]) return std::string();
     i += extra + 1;
     out.push_back(extra == 3 ? '?' : CodePointToCp1251(cp));
   }
