@@ -1,0 +1,138 @@
+#include "engine/batch_operations.h"
+
+#include <string>
+
+#include "engine/command_engine.h"
+#include "link/log_model.h"
+#include "link/session_ui.h"
+#include "link/terminal_session.h"
+#include "profile/command_profile.h"
+
+namespace quillon {
+
+namespace {
+
+const char kStoppedAtCommand[] = "Процесс прерван на команде";
+const char kStoppedAtIndex[] = "Процесс прерван на индексе";
+
+}  // namespace
+
+TBatchOperations::TBatchOperations(TCommandEngine& engine) : engine_(engine) {}
+
+int TBatchOperations::CommandWeight(const TDevCommand& command) {
+  return command.Indexed ? command.MaxIndex : 1;
+}
+
+bool TBatchOperations::SessionReady() {
+  TTerminalSession& session = engine_.Session();
+  return session.InCommandMode || session.EnsureSession();
+}
+
+bool TBatchOperations::CommandEnabled(int page, int command) {
+  IParameterEditor& editor = engine_.Editor();
+  return editor.HasControl(page, command, 0, 0, ckGroup) && editor.GroupEnabled(page, command);
+}
+
+bool TBatchOperations::HasValueToSend(int page, int command, int instance, const TDevCommand& cmd) {
+  for (int i = 0; i < static_cast<int>(cmd.Parameters.size()); ++i)
+    if (!cmd.Parameters[i].Optional || engine_.Editor().Checked(page, command, instance, i))
+      return true;
+  return false;
+}
+
+void TBatchOperations::StartProgress(int maximum) {
+  IProgressBar& progress = engine_.Session().Progress();
+  progress.SetMin(0);
+  progress.SetPosition(0);
+  progress.SetMax(maximum);
+}
+
+void TBatchOperations::AdvanceProgress(int steps) {
+  IProgressBar& progress = engine_.Session().Progress();
+  progress.SetPosition(progress.Position() + steps);
+}
+
+void TBatchOperations::FinishProgress() {
+  IProgressBar& progress = engine_.Session().Progress();
+  progress.SetPosition(progress.Max());
+}
+
+bool TBatchOperations::CmdApplyAll(ParamAddress address) {
+  if (!SessionReady()) return false;
+  const auto& pages = engine_.Profile().Pages;
+  if (address.Page < 0 || address.Page >= static_cast<int>(pages.size())) return false;
+  const std::vector<TDevCommand>& commands = pages[address.Page].Commands;
+  int total = 0;
+  for (const TDevCommand& cmd : commands) total += CommandWeight(cmd);
+  StartProgress(total);
+
+  for (int c = 0; c < static_cast<int>(commands.size()); ++c) {
+    const TDevCommand& cmd = commands[c];
+    address.Command = c;
+    const int weight = CommandWeight(cmd);
+    if (!CommandEnabled(address.Page, c) || !cmd.SetData || cmd.GroupSetData == gsNo) {
+      AdvanceProgress(weight);
+      continue;
+    }
+    for (int k = 0; k < weight; ++k) {
+      address.Instance = k;
+      if (cmd.GroupSetData == gsAuto && !HasValueToSend(address.Page, c, k, cmd)) {
+        AdvanceProgress(1);
+        continue;
+      }
+      if (!engine_.ApplyCommand(address)) {
+        engine_.Session().Log().WriteLog(
+            std::string(kStoppedAtCommand) + " " + cmd.Name + "/" + std::to_string(k), 4);
+        return false;
+      }
+      AdvanceProgress(1);
+    }
+  }
+  FinishProgress();
+  return true;
+}
+
+bool TBatchOperations::CmdPollAll(ParamAddress address) {
+  if (!SessionReady()) return false;
+  const auto& pages = engine_.Profile().Pages;
+  if (address.Page < 0 || address.Page >= static_cast<int>(pages.size())) return false;
+  const std::vector<TDevCommand>& commands = pages[address.Page].Commands;
+  StartProgress(static_cast<int>(commands.size()));
+
+  for (int c = 0; c < static_cast<int>(commands.size()); ++c) {
+    const TDevCommand& cmd = commands[c];
+    address.Command = c;
+    if (!CommandEnabled(address.Page, c) || !cmd.PollData) {
+      AdvanceProgress(1);
+      continue;
+    }
+    // One poll reads all instances of an indexed command.
+    if (!engine_.PollCommand(address)) {
+      engine_.Session().Log().WriteLog(std::string(kStoppedAtCommand) + " " + cmd.Name, 4);
+      return false;
+    }
+    AdvanceProgress(1);
+  }
+  FinishProgress();
+  return true;
+}
+
+bool TBatchOperations::CmdApplyAllIndexed(ParamAddress address) {
+  if (!SessionReady()) return false;
+  const TDevCommand* cmd = engine_.Profile().Command(address.Page, address.Command);
+  if (cmd == nullptr || !cmd->SetData || !cmd->Indexed) return false;
+  StartProgress(cmd->MaxIndex);
+  IProgressBar& progress = engine_.Session().Progress();
+  for (int k = 0; k < cmd->MaxIndex; ++k) {
+    progress.SetPosition(k);
+    address.Instance = k;
+    if (!engine_.ApplyCommand(address)) {
+      engine_.Session().Log().WriteLog(std::string(kStoppedAtIndex) + " " + std::to_string(k), 4);
+      return false;
+    }
+  }
+  FinishProgress();
+  return true;
+}
+
+}  // namespace quillon

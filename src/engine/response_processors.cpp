@@ -1,0 +1,216 @@
+#include "engine/response_processors.h"
+
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include <pcre2.h>
+
+#include "editor/parameter_editor.h"
+#include "link/log_model.h"
+#include "link/session_ui.h"
+#include "link/terminal_session.h"
+#include "profile/command_profile.h"
+#include "profile/text_utils.h"
+
+namespace quillon {
+
+namespace {
+
+const char kRespPrefix[] = "+RESP:";
+
+// The line a command's answer starts with: "+RESP:" and the name without its "+" signs.
+std::string ExpectedPrefix(const TDevCommand& cmd) {
+  std::string prefix = kRespPrefix;
+  for (char ch : cmd.Name)
+    if (ch != '+') prefix += ch;
+  return prefix;
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Cuts the answer into lines; without a terminator the rest is the last line.
+std::vector<std::string> AnswerLines(const std::string& answer) {
+  std::vector<std::string> lines;
+  std::string buffer = answer;
+  std::string line;
+  while (!buffer.empty()) {
+    if (!ExtractLine(buffer, line)) {
+      line = buffer;
+      buffer.clear();
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+}  // namespace
+
+TResponseProcessors::TResponseProcessors(const CommandProfile& profile, IParameterEditor& editor,
+                                         TTerminalSession& session, bool& answerRecognized)
+    : profile_(profile), editor_(editor), session_(session), answerRecognized_(answerRecognized) {
+  int errorCode = 0;
+  PCRE2_SIZE errorOffset = 0;
+  static const char kTableRow[] = "^#[0-9A-F]{2}\\+RESP:";
+  tableRow_ = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(kTableRow), PCRE2_ZERO_TERMINATED, 0,
+                            &errorCode, &errorOffset, nullptr);
+}
+
+TResponseProcessors::~TResponseProcessors() {
+  pcre2_code_free(tableRow_);
+}
+
+bool TResponseProcessors::IsTableRowItem(const std::string& item) const {
+  if (tableRow_ == nullptr) return false;
+  pcre2_match_data* match = pcre2_match_data_create_from_pattern(tableRow_, nullptr);
+  if (match == nullptr) return false;
+  int rc = pcre2_match(tableRow_, reinterpret_cast<PCRE2_SPTR>(item.data()), item.size(), 0, 0,
+                       match, nullptr);
+  pcre2_match_data_free(match);
+  return rc >= 0;
+}
+
+bool TResponseProcessors::HandleNotSupported(int page, int command, const std::string& line) {
+  if (line != "NOT SUPPORTED") return false;
+  answerRecognized_ = true;
+  if (editor_.HasControl(page, command, 0, 0, ckGroup))
+    editor_.MarkCommandUnsupported(page, command);
+  return true;
+}
+
+bool TResponseProcessors::HandleRefusal(const std::vector<std::string>& items) {
+  if (items.size() < 3 || items[1] != "ERROR") return false;
+  const std::string& reason = items[2];
+  const char* message = nullptr;
+  if (reason == "PASSWORD")
+    message = "Неверно задан пароль";
+  else if (reason == "PERMISSION")
+    message = "Недостаточный уровень доступа";
+  else if (reason == "COMMAND")
+    message = "Ошибка обработки параметров";
+  if (message == nullptr) return false;
+  session_.Ui().ShowMessage(message);
+  return true;
+}
+
+void TResponseProcessors::SetValue(int page, int command, int instance, int param,
+                                   const TDevCommand& cmd, const std::string& item) {
+  const TCmdParameter& parameter = cmd.Parameters[param];
+  if (!parameter.Overwrite) return;
+  if (!editor_.HasControl(page, command, instance, param, ckInput)) return;
+  if (parameter.ParamType != ptOption) {
+    editor_.SetInputText(page, command, instance, param, item);
+    return;
+  }
+  for (size_t o = 0; o < parameter.Options.size(); ++o) {
+    if (parameter.Options[o].Value == item) {
+      editor_.SetOptionIndex(page, command, instance, param, static_cast<int>(o));
+      return;
+    }
+  }
+}
+
+// Values of all instances come in one line: instance 1's parameters first, then instance 2's.
+void TResponseProcessors::ReadValues(int page, int command, const TDevCommand& cmd,
+                                     const std::vector<std::string>& items) {
+  size_t i = 0;
+  const int instances = cmd.Indexed ? cmd.MaxIndex : 1;
+  const int params = static_cast<int>(cmd.Parameters.size());
+  for (int k = 0; k < instances; ++k) {
+    for (int j = 0; j < params; ++j) {
+      ++i;
+      if (i >= items.size()) {
+        session_.Log().WriteLog(
+            std::string("Некорректный ответ - отсутствует параметр") + " " + std::to_string(i), 4);
+        return;
+      }
+      SetValue(page, command, k, j, cmd, items[i]);
+    }
+    if (items.size() <= i) return;
+  }
+}
+
+void TResponseProcessors::CheckPrompt(const std::string& last) {
+  if (last != ">") session_.Log().WriteLog("Терминал не в командном режиме", 4);
+}
+
+void TResponseProcessors::ProcessDefault(int page, int command, int /*instance*/, int /*param*/,
+                                         const std::string& answer) {
+  answerRecognized_ = false;
+  const TDevCommand* cmd = profile_.Command(page, command);
+  if (cmd == nullptr) return;
+  const std::string prefix = ExpectedPrefix(*cmd);
+  std::string last;
+  for (const std::string& line : AnswerLines(answer)) {
+    if (!line.empty()) last = line;
+    if (HandleNotSupported(page, command, line)) continue;
+    if (!StartsWith(line, prefix)) continue;
+    answerRecognized_ = true;
+    const std::vector<std::string> items = SplitCsv(line);
+    if (HandleRefusal(items)) continue;
+    ReadValues(page, command, *cmd, items);
+  }
+  CheckPrompt(last);
+}
+
+void TResponseProcessors::ProcessNonPoll(int page, int command, int /*instance*/, int /*param*/,
+                                         const std::string& answer) {
+  answerRecognized_ = false;
+  const TDevCommand* cmd = profile_.Command(page, command);
+  if (cmd == nullptr) return;
+  const std::string prefix = ExpectedPrefix(*cmd);
+  std::string last;
+  for (const std::string& line : AnswerLines(answer)) {
+    if (!line.empty()) last = line;
+    if (HandleNotSupported(page, command, line)) continue;
+    if (!StartsWith(line, prefix)) continue;
+    HandleRefusal(SplitCsv(line));
+    answerRecognized_ = true;
+  }
+  CheckPrompt(last);
+}
+
+void TResponseProcessors::ProcessExitCmd(int, int, int, int, const std::string&) {
+  session_.InCommandMode = false;
+  session_.UpdateLinkIndicators();
+}
+
+void TResponseProcessors::ProcessTable(int page, int command, int instance, int param,
+                                       const std::string& answer) {
+  if (!editor_.HasTable(page, command, instance, param)) return;
+  editor_.ClearTableRows(page, command, instance, param);
+  for (const std::string& line : AnswerLines(answer)) {
+    const std::vector<std::string> items = SplitCsv(line);
+    if (items.size() < 2) continue;
+    if (StartsWith(items[0], kRespPrefix)) return;
+    if (!IsTableRowItem(items[0])) continue;
+    const int cells = static_cast<int>(items.size()) - 1;
+    while (editor_.TableColumnCount(page, command, instance, param) < cells)
+      editor_.AddTableColumn(page, command, instance, param);
+    editor_.AddTableRow(page, command, instance, param,
+                        std::vector<std::string>(items.begin() + 1, items.end()));
+  }
+}
+
+void RegisterResponseProcessors(CommandProfile& profile, TResponseProcessors& processors) {
+  TResponseProcessors* p = &processors;
+  TResponseProcessor byDefault = [p](int page, int command, int instance, int param,
+                                     const std::string& answer) {
+    p->ProcessDefault(page, command, instance, param, answer);
+  };
+  profile.RegisterPollProcessor("", byDefault);
+  profile.RegisterPollProcessor("default", byDefault);
+  profile.RegisterPollProcessor(
+      "nonpoll", [p](int page, int command, int instance, int param, const std::string& answer) {
+        p->ProcessNonPoll(page, command, instance, param, answer);
+      });
+  profile.RegisterPollProcessor(
+      "exitcmd", [p](int page, int command, int instance, int param, const std::string& answer) {
+        p->ProcessExitCmd(page, command, instance, param, answer);
+      });
+  profile.RegisterPollProcessor(
+      "table", [p](int page, int command, int instance, int param, const std::string& answer) {
+        p->ProcessTable(page, command, instance, param, answer);
+      });
+}
+
+}  // namespace quillon

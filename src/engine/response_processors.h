@@ -1,0 +1,56 @@
+// The response processors: routines that read the terminal's answer to one command and act on
+// it (values into the editor, refusals, unsupported commands, leaving command mode, tables).
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct pcre2_real_code_8;
+
+namespace quillon {
+
+class CommandProfile;
+class IParameterEditor;
+class TTerminalSession;
+struct TDevCommand;
+
+class TResponseProcessors {
+ public:
+  // answerRecognized is the requester's flag (TCommandEngine::AnswerRecognized).
+  TResponseProcessors(const CommandProfile& profile, IParameterEditor& editor,
+                      TTerminalSession& session, bool& answerRecognized);
+  ~TResponseProcessors();
+  TResponseProcessors(const TResponseProcessors&) = delete;
+  TResponseProcessors& operator=(const TResponseProcessors&) = delete;
+
+  void ProcessDefault(int page, int command, int instance, int param, const std::string& answer);
+  void ProcessNonPoll(int page, int command, int instance, int param, const std::string& answer);
+  void ProcessExitCmd(int page, int command, int instance, int param, const std::string& answer);
+  void ProcessTable(int page, int command, int instance, int param, const std::string& answer);
+
+  // True when the item opens a table row: "#", two upper-case hex digits, "+RESP:".
+  bool IsTableRowItem(const std::string& item) const;
+
+ private:
+  // "NOT SUPPORTED" and the refusal lines common to the default and nonpoll processors; true
+  // when the line was one of them.
+  bool HandleNotSupported(int page, int command, const std::string& line);
+  bool HandleRefusal(const std::vector<std::string>& items);
+  void ReadValues(int page, int command, const TDevCommand& cmd,
+                  const std::vector<std::string>& items);
+  void SetValue(int page, int command, int instance, int param, const TDevCommand& cmd,
+                const std::string& item);
+  void CheckPrompt(const std::string& last);
+
+  const CommandProfile& profile_;
+  IParameterEditor& editor_;
+  TTerminalSession& session_;
+  bool& answerRecognized_;
+  pcre2_real_code_8* tableRow_ = nullptr;
+};
+
+// Registers the four processors under "", "default", "nonpoll", "exitcmd" and "table". The
+// processors object must outlive the profile's use of the registry.
+void RegisterResponseProcessors(CommandProfile& profile, TResponseProcessors& processors);
+
+}  // namespace quillon
