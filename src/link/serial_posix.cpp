@@ -1,0 +1,229 @@
+#include "link/serial_posix.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <limits>
+
+#include "link/com_error.h"
+#include "link/serial_termios2.h"
+
+namespace quillon {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int64_t kNoLimit = std::numeric_limits<int64_t>::max();
+
+int64_t NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
+      .count();
+}
+
+// Time-out values are unsigned 32-bit quantities; -1 is the all-ones maximum.
+int64_t Unsigned(int32_t value) {
+  return static_cast<int64_t>(static_cast<uint32_t>(value));
+}
+
+// Milliseconds until a deadline, for poll(): -1 without one, never more than an int holds.
+int PollWait(int64_t deadline, int64_t now) {
+  if (deadline == kNoLimit) return -1;
+  return static_cast<int>(std::clamp<int64_t>(deadline - now, 0, 1 << 30));
+}
+
+}  // namespace
+
+class TSerialPosix::Private {
+ public:
+  int fd = -1;
+  TComTimeouts timeouts;
+
+  void Require() const {
+    if (fd < 0) throw EComPort(CE_PortNotOpen);
+  }
+
+  // Waits for the descriptor; returns the poll revents (0 on time-out).
+  short WaitFor(short events, int waitMs, int errorNumber) const {
+    pollfd p{fd, events, 0};
+    for (;;) {
+      const int r = poll(&p, 1, waitMs);
+      if (r > 0) return p.revents;
+      if (r == 0) return 0;
+      if (errno != EINTR) throw EComPort(errorNumber, errno);
+    }
+  }
+
+  // Takes what the queue holds, up to count bytes; -1 when it is empty.
+  int ReadSome(char* buffer, int count) const {
+    for (;;) {
+      const ssize_t r = ::read(fd, buffer, static_cast<size_t>(count));
+      if (r > 0) return static_cast<int>(r);
+      if (r == 0) throw EComPort(CE_ReadFailed, EIO);  // hang-up: raw mode never reads 0 bytes
+      if (errno == EINTR) continue;
+      if (errno == EAGAIN || errno == EWOULDBLOCK) return -1;
+      throw EComPort(CE_ReadFailed, errno);
+    }
+  }
+};
+
+TSerialPosix::TSerialPosix() : d_(std::make_unique<Private>()) {}
+
+TSerialPosix::~TSerialPosix() {
+  Close();
+}
+
+std::string TSerialPosix::DevicePath(const std::string& name) {
+  if (name.find('/') != std::string::npos) return name;
+  if (name.size() > 3 && (name[0] == 'C' || name[0] == 'c') && (name[1] == 'O' || name[1] == 'o') &&
+      (name[2] == 'M' || name[2] == 'm')) {
+    const std::string digits = name.substr(3);
+    if (std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+        digits.size() < 6) {
+      const int n = std::stoi(digits);
+      if (n >= 1) return "/dev/ttyS" + std::to_string(n - 1);
+    }
+  }
+  return "/dev/" + name;
+}
+
+void TSerialPosix::Open(const std::string& name) {
+  if (d_->fd >= 0) return;
+  const std::string path = DevicePath(name);
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) throw EComPort(CE_OpenFailed, errno);
+  int err = 0;
+  // TIOCEXCL keeps other users out but not root; the advisory lock covers root and other
+  // programs that lock their ports the same way. A second opener sees "busy" either way.
+  if (ioctl(fd, TIOCEXCL) != 0)
+    err = errno;
+  else if (flock(fd, LOCK_EX | LOCK_NB) != 0)
+    err = (errno == EWOULDBLOCK) ? EBUSY : errno;
+  if (err != 0) {
+    ::close(fd);
+    throw EComPort(CE_OpenFailed, err);
+  }
+  d_->fd = fd;
+  // DTR and RTS inactive; pseudo-terminals have no modem lines, so a failure is expected there.
+  int lines = TIOCM_DTR | TIOCM_RTS;
+  (void)ioctl(fd, TIOCMBIC, &lines);
+}
+
+void TSerialPosix::Close() {
+  if (d_->fd < 0) return;
+  (void)tcflush(d_->fd, TCIOFLUSH);
+  (void)ioctl(d_->fd, TIOCNXCL);
+  ::close(d_->fd);  // releases the lock too
+  d_->fd = -1;
+}
+
+bool TSerialPosix::IsOpen() const {
+  return d_->fd >= 0;
+}
+
+// The kernel sizes its queues itself.
+void TSerialPosix::SetQueueSizes(int, int) {
+  d_->Require();
+}
+
+void TSerialPosix::SetLineSettings(const TLineSettings& settings) {
+  d_->Require();
+  const int err = ApplyLineSettingsToFd(d_->fd, settings);
+  if (err != 0) throw EComPort(CE_SetStateFailed, err);
+}
+
+void TSerialPosix::SetTimeouts(const TComTimeouts& timeouts) {
+  d_->Require();
+  d_->timeouts = timeouts;
+}
+
+void TSerialPosix::Purge(bool input, bool output) {
+  d_->Require();
+  if (!input && !output) return;
+  const int which = input && output ? TCIOFLUSH : (input ? TCIFLUSH : TCOFLUSH);
+  if (tcflush(d_->fd, which) != 0) throw EComPort(CE_PurgeFailed, errno);
+}
+
+int TSerialPosix::Write(const char* data, int count) {
+  d_->Require();
+  if (count <= 0) return 0;
+  const TComTimeouts& t = d_->timeouts;
+  const int64_t total = Unsigned(t.WriteTotalConstant) + Unsigned(t.WriteTotalMultiplier) * count;
+  const int64_t start = NowMs();
+  const int64_t deadline = total == 0 ? kNoLimit : start + total;
+  int written = 0;
+  while (written < count) {
+    const ssize_t r = ::write(d_->fd, data + written, static_cast<size_t>(count - written));
+    if (r > 0) {
+      written += static_cast<int>(r);
+      continue;
+    }
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK) throw EComPort(CE_WriteFailed, errno);
+    const int64_t now = NowMs();
+    if (deadline != kNoLimit && now >= deadline) break;
+    const short ev = d_->WaitFor(POLLOUT, PollWait(deadline, now), CE_WriteFailed);
+    if (ev & (POLLERR | POLLHUP | POLLNVAL)) throw EComPort(CE_WriteFailed, EIO);
+  }
+  return written;
+}
+
+int TSerialPosix::Read(char* buffer, int count) {
+  d_->Require();
+  if (count <= 0) return 0;
+  const TComTimeouts& t = d_->timeouts;
+  const int64_t interval = Unsigned(t.ReadInterval);
+  const int64_t multiplier = Unsigned(t.ReadTotalMultiplier);
+  const int64_t constant = Unsigned(t.ReadTotalConstant);
+  const bool returnAtOnce = t.ReadInterval == -1 && multiplier == 0 && constant == 0;
+  // ReadInterval and multiplier at the maximum with a finite constant: wait for a first byte at
+  // most that long, then return with what is there.
+  const bool firstByteOnly = t.ReadInterval == -1 && t.ReadTotalMultiplier == -1 && constant > 0 &&
+                             t.ReadTotalConstant != -1;
+  const int64_t total = firstByteOnly ? constant : constant + multiplier * count;
+  const int64_t start = NowMs();
+  const int64_t totalDeadline = total == 0 ? kNoLimit : start + total;
+  int got = 0;
+  int64_t lastByte = start;
+  for (;;) {
+    const int r = d_->ReadSome(buffer + got, count - got);
+    if (r > 0) {
+      got += r;
+      lastByte = NowMs();
+      if (got == count || firstByteOnly) return got;
+    }
+    if (returnAtOnce) return got;
+    const int64_t gapDeadline = (got > 0 && interval > 0) ? lastByte + interval : kNoLimit;
+    const int64_t deadline = std::min(totalDeadline, gapDeadline);
+    const int64_t now = NowMs();
+    if (deadline != kNoLimit && now >= deadline) return got;
+    const short ev = d_->WaitFor(POLLIN, PollWait(deadline, now), CE_ReadFailed);
+    if ((ev & (POLLERR | POLLHUP | POLLNVAL)) && !(ev & POLLIN)) throw EComPort(CE_ReadFailed, EIO);
+  }
+}
+
+int TSerialPosix::QueuedInputCount() {
+  d_->Require();
+  int n = 0;
+  if (ioctl(d_->fd, FIONREAD, &n) != 0) throw EComPort(CE_ClearComFailed, errno);
+  if (n > 0) return n;
+  // A vanished device keeps the descriptor readable with nothing to read; report it instead of
+  // letting an event loop spin on it.
+  pollfd p{d_->fd, POLLIN, 0};
+  if (poll(&p, 1, 0) > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)))
+    throw EComPort(CE_ClearComFailed, EIO);
+  return 0;
+}
+
+int TSerialPosix::ReadinessHandle() const {
+  return d_->fd;
+}
+
+}  // namespace quillon
