@@ -1,0 +1,49 @@
+// The reconnect window "Ожидание устройства": tries to open the port at once, then every five
+// seconds with a countdown, and at once on "Повторить", until the port opens or the operator
+// stops.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace quillon {
+
+class TfmDeviceReconnect : public QDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr int kRetrySeconds = 5;
+
+  explicit TfmDeviceReconnect(QWidget* parent = nullptr);
+
+  // Shows the window modally; tryOpen is one open attempt. True when an attempt succeeded.
+  bool Run(std::function<bool()> tryOpen);
+
+  int Counter() const { return counter_; }
+
+ public slots:
+  void tmWaitIntervalTimer();
+  void btnRetryNowClick();
+  void btnCancelClick();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void SetCountdown(int value);
+  void AttemptIfDue();
+
+  QLabel* lblMessage_;
+  QLabel* lblRetryInterval_;
+  QPushButton* btnRetryNow_;
+  QPushButton* btnCancel_;
+  QTimer* tmWaitInterval_;
+  std::function<bool()> tryOpen_;
+  int counter_ = 0;
+};
+
+}  // namespace quillon
