@@ -24,8 +24,8 @@ class TTerminalSession {
   bool InCommandMode = false;
 
   // One exchange with the terminal; raises nothing.
-  void ExecuteCommand(std::string cmd, bool& error, std::string logText, bool noWait,
-                      bool appendCR, bool noReconnect, int timeout, std::string& answer);
+  void ExecuteCommand(std::string cmd, bool& error, std::string logText, bool noWait, bool appendCR,
+                      bool noReconnect, int timeout, std::string& answer);
   void SendCommand(const std::string& cmd, const std::string& logText, bool noWait,
                    bool noReconnect, std::string& answer);
 
@@ -40,6 +40,10 @@ class TTerminalSession {
   void StoreSettingsToFlash();
   // The idle port watch: one NUL byte while the port is open; a failure drops the session.
   void IdlePortCheck();
+  // The port's event path for the front end: call when the port's readiness handle polls
+  // readable. Keeps out of transactions; a vanished device drops the session like the idle
+  // watch does.
+  void DispatchPortEvents();
   // True while a transaction runs (the idle watch and the event path must keep out).
   bool TransactionRunning() const { return transactionDepth_ > 0; }
 
@@ -55,6 +59,16 @@ class TTerminalSession {
   IProgressBar& Progress() { return progress_; }
 
  private:
+  bool PortReadyForTransaction(bool noReconnect);
+  void TransferFailed(const std::string& message, const std::string& cmd, bool& error,
+                      const std::string& logText, bool noWait, bool noReconnect,
+                      std::string& answer);
+  void DropSession();
+  void DeviceDisconnected();
+  bool EntryTry(int tryNumber);
+  bool PortOpenInCommandMode();
+  bool ApplyProfileCommand(const char* name);
+
   TComPort& port_;
   TLogModel& log_;
   const TSettings& settings_;
