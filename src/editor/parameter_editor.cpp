@@ -1,0 +1,22 @@
+#include "editor/parameter_editor.h"
+
+namespace quillon {
+
+uint32_t EncodeControlTag(int32_t command, int32_t instance, int32_t parameter) {
+  // Deliberately unmasked: the tag keeps its historical packing, and callers that need an exact
+  // address compare the unpacked numbers kept beside it.
+  return (static_cast<uint32_t>(command) << 16) | (static_cast<uint32_t>(instance) << 8) |
+         static_cast<uint32_t>(parameter);
+}
+
+void DecodeControlTag(uint32_t tag, int32_t& command, int32_t& instance, int32_t& parameter) {
+  command = static_cast<int32_t>(tag >> 16);
+  instance = static_cast<int32_t>((tag >> 8) & 255u);
+  parameter = static_cast<int32_t>(tag & 255u);
+}
+
+bool IParameterEditor::InputEnabled(int page, int command, int instance, int param) const {
+  return HasControl(page, command, instance, param, ckInput);
+}
+
+}  // namespace quillon

@@ -48,6 +48,10 @@ class IParameterEditor {
   virtual int OptionIndex(int page, int command, int instance, int param) const = 0;
   virtual void SetOptionIndex(int page, int command, int instance, int param, int index) = 0;
 
+  // ckInput: whether the input takes input (an optional parameter's input is enabled exactly
+  // while its box is ticked). Implementations that do not track it answer HasControl.
+  virtual bool InputEnabled(int page, int command, int instance, int param) const;
+
   // ckGroup: the command's group box.
   virtual bool GroupEnabled(int page, int command) const = 0;
   virtual void MarkCommandUnsupported(int page, int command) = 0;
