@@ -1,0 +1,301 @@
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "profile/command_profile.h"
+#include "settings/ini_file.h"
+#include "settings/program_paths.h"
+#include "settings/temp_dir.h"
+
+namespace quillon {
+namespace {
+
+using Ids = std::vector<std::string>;
+
+CommandProfile ProfileWithPages(const Ids& ids) {
+  CommandProfile profile;
+  for (const auto& id : ids) {
+    TDevPage page;
+    page.Id = id;
+    page.Name = "Page " + id;
+    profile.Pages.push_back(page);
+  }
+  return profile;
+}
+
+struct Loaded {
+  TSettings settings;
+  bool trueCustomer = true;
+};
+
+Loaded LoadText(const std::string& text, const CommandProfile& profile = CommandProfile()) {
+  TIniFile ini("/nonexistent-quillon-dir/Quillon.ini");
+  ini.LoadFromString(text);
+  Loaded loaded;
+  LoadSettings(ini, profile, loaded.settings, loaded.trueCustomer);
+  return loaded;
+}
+
+TEST(LoadSettings, DefaultsWithoutFile) {
+  TIniFile ini("/nonexistent-quillon-dir/Quillon.ini");
+  TSettings s;
+  s.Debug = s.PortPoll = true;
+  bool trueCustomer = true;
+  LoadSettings(ini, ProfileWithPages({"gsm", "nav", "io"}), s, trueCustomer);
+  EXPECT_EQ(s.COM, "COM1");
+  EXPECT_EQ(s.Speed, 115200);
+  EXPECT_EQ(s.DataBits, 8);
+  EXPECT_EQ(s.Parity, "None");
+  EXPECT_EQ(s.StopBits, "1");
+  EXPECT_EQ(s.Timeout, 250);
+  EXPECT_EQ(s.TimeoutInterval, 250);
+  EXPECT_EQ(s.TimeoutEcho, 250);
+  EXPECT_EQ(s.Password, "");
+  EXPECT_EQ(s.MasterPassword, "");
+  EXPECT_EQ(s.EffectivePassword, "");
+  EXPECT_EQ(s.EnabledPages, (Ids{"gsm", "nav", "io"}));
+  EXPECT_EQ(s.ReadColorText, 0);
+  EXPECT_EQ(s.WriteColorText, 0);
+  EXPECT_EQ(s.ReadErrorColorText, 255);
+  EXPECT_EQ(s.WriteErrorColorText, 255);
+  EXPECT_EQ(s.GeneralErrorColorText, 8421504);
+  EXPECT_EQ(s.RetryCount, 3);
+  EXPECT_EQ(s.ConnectMethod, 0);
+  EXPECT_EQ(s.Language, 0);
+  EXPECT_FALSE(s.Debug);
+  EXPECT_FALSE(s.PortPoll);
+  EXPECT_FALSE(trueCustomer);
+
+  EXPECT_TRUE(LoadText("").settings.EnabledPages.empty()) << "empty profile, no pages";
+}
+
+TEST(LoadSettings, ClampsAndEncodings) {
+  struct Case {
+    const char* text;
+    int32_t TSettings::*field;
+    int32_t expected;
+  } cases[] = {
+      {"[Device]\nRetryCount=0", &TSettings::RetryCount, 1},
+      {"[Device]\nRetryCount=-5", &TSettings::RetryCount, 1},
+      {"[Device]\nRetryCount=500", &TSettings::RetryCount, 500},
+      {"[Device]\nRetryCount=many", &TSettings::RetryCount, 3},
+      {"[Device]\nConnectMethod=-3", &TSettings::ConnectMethod, 0},
+      {"[Device]\nConnectMethod=7", &TSettings::ConnectMethod, 1},
+      {"[Device]\nConnectMethod=1", &TSettings::ConnectMethod, 1},
+      {"[Connection]\nSpeed=0x1C200", &TSettings::Speed, 115200},
+      {"[Connection]\nSpeed=fast", &TSettings::Speed, 115200},
+      {"[Connection]\nSpeed=19200", &TSettings::Speed, 19200},
+      {"[Connection]\nSpeed=99999999999", &TSettings::Speed, 115200},
+      {"[Connection]\nTimeout=$FA", &TSettings::Timeout, 250},
+      {"[Connection]\nTimeout=20", &TSettings::Timeout, 20},
+      {"[Connection]\nTimeoutEcho=x64", &TSettings::TimeoutEcho, 100},
+      {"[connection]\ndatabits=7", &TSettings::DataBits, 7},
+      {"[Interface]\nLanguage=12345", &TSettings::Language, 12345},
+      {"[Interface]\nGeneralErrorColorText=$FF000000", &TSettings::GeneralErrorColorText,
+       -16777216},
+      {"[Interface]\nReadColorText=\"255\"", &TSettings::ReadColorText, 255},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LoadText(c.text).settings.*c.field, c.expected) << c.text;
+}
+
+TEST(LoadSettings, EnabledPagesForms) {
+  CommandProfile profile = ProfileWithPages({"1", "2", "Сервис"});
+  struct Case {
+    const char* text;
+    Ids expected;
+  } cases[] = {
+      {"[Interface]\nEnabledPages=*", {"1", "2", "Сервис"}},
+      {"[Interface]\nEnabledPages = \"*\" ", {"1", "2", "Сервис"}},
+      {"[Interface]\nEnabledPages=", {}},
+      {"[Interface]\nEnabledPages=2", {"2"}},
+      {"[Interface]\nEnabledPages=*,1", {"*", "1"}},
+      {"[Interface]\nEnabledPages=9, 2 ,Сервис", {"9", "2", "Сервис"}},
+      {"[Interface]\nEnabledPages=\"a,b\",1,", {"a,b", "1"}},
+      {"[Interface]\nEnabledPages=,1", {"", "1"}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(LoadText(c.text, profile).settings.EnabledPages, c.expected) << c.text;
+}
+
+TEST(LoadSettings, PasswordsAndFlags) {
+  struct Case {
+    const char* text;
+    const char* effective;
+  } cases[] = {
+      {"[Device]\nPassword=111\nMasterPassword=999", "999"},
+      {"[Device]\nPassword=\nMasterPassword=999", "999"},
+      {"[Device]\nPassword=111", "111"},
+      {"[Device]\n", ""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(LoadText(c.text).settings.EffectivePassword, c.effective) << c.text;
+
+  Loaded on = LoadText("[Interface]\nDebug=1\nTrueCustomer=0x1\n[Device]\nPortPoll=$1\n");
+  EXPECT_TRUE(on.settings.Debug);
+  EXPECT_TRUE(on.trueCustomer);
+  EXPECT_TRUE(on.settings.PortPoll);
+  Loaded bad = LoadText("[Interface]\nDebug=yes\nTrueCustomer=on\n[Device]\nPortPoll=true\n");
+  EXPECT_FALSE(bad.settings.Debug);
+  EXPECT_FALSE(bad.trueCustomer);
+  EXPECT_FALSE(bad.settings.PortPoll);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+TEST(SaveSettings, WritesEveryKeyOfANewFile) {
+  test::TempDir dir;
+  std::string path = dir.path() + "/Quillon.ini";
+  TIniFile ini(path);
+  TSettings s;
+  bool trueCustomer = false;
+  LoadSettings(ini, ProfileWithPages({"gsm", "nav"}), s, trueCustomer);
+  s.Password = "1234";
+  SaveSettings(ini, s);
+  EXPECT_EQ(ReadFile(path),
+            "[Connection]\n"
+            "COM=COM1\n"
+            "Speed=115200\n"
+            "DataBits=8\n"
+            "Parity=None\n"
+            "StopBits=1\n"
+            "Timeout=250\n"
+            "TimeoutInterval=250\n"
+            "TimeoutEcho=250\n"
+            "\n"
+            "[Device]\n"
+            "Password=1234\n"
+            "MasterPassword=\n"
+            "RetryCount=3\n"
+            "ConnectMethod=0\n"
+            "PortPoll=0\n"
+            "\n"
+            "[Interface]\n"
+            "EnabledPages=gsm,nav\n"
+            "ReadColorText=0\n"
+            "WriteColorText=0\n"
+            "ReadErrorColorText=255\n"
+            "WriteErrorColorText=255\n"
+            "GeneralErrorColorText=8421504\n"
+            "Language=0\n");
+}
+
+TEST(SaveSettings, RoundTripKeepsForeignContent) {
+  test::TempDir dir;
+  std::string path = dir.path() + "/Quillon.ini";
+  std::ofstream(path, std::ios::binary) << "; настройки\r\n"
+                                           "[Connection]\r\n"
+                                           "COM = COM4\r\n"
+                                           "Speed=$E100\r\n"
+                                           "Extra=unknown key\r\n"
+                                           "[Interface]\r\n"
+                                           "Debug=1\r\n"
+                                           "TrueCustomer=1\r\n"
+                                           "EnabledPages=*\r\n"
+                                           "[RC]\r\n"
+                                           "Сирена=AT+OUTS=2,1\r\n"
+                                           "Arm=AT+ARM\r\n"
+                                           "[Device]\r\n"
+                                           "RetryCount=0\r\n";
+  CommandProfile profile = ProfileWithPages({"1", "2"});
+  {
+    TIniFile ini(path);
+    TSettings s;
+    bool trueCustomer = false;
+    LoadSettings(ini, profile, s, trueCustomer);
+    EXPECT_EQ(s.Speed, 57600);
+    EXPECT_EQ(s.RetryCount, 1);
+    s.COM = "COM9";
+    s.Debug = false;  // never written: the file keeps its own value
+    s.MasterPassword = "777";
+    SaveSettings(ini, s);
+  }
+  std::string saved = ReadFile(path);
+  EXPECT_NE(saved.find("; настройки\r\n[Connection]\r\nCOM = COM9\r\nSpeed=57600\r\n"
+                       "Extra=unknown key\r\n"),
+            std::string::npos)
+      << saved;
+  EXPECT_NE(saved.find("[RC]\r\nСирена=AT+OUTS=2,1\r\nArm=AT+ARM\r\n[Device]\r\n"),
+            std::string::npos)
+      << saved;
+  EXPECT_NE(saved.find("EnabledPages=1,2\r\n"), std::string::npos) << "* becomes the list";
+
+  TIniFile again(path);
+  Loaded reread;
+  LoadSettings(again, ProfileWithPages({"1", "2", "3"}), reread.settings, reread.trueCustomer);
+  EXPECT_EQ(reread.settings.COM, "COM9");
+  EXPECT_EQ(reread.settings.EffectivePassword, "777");
+  EXPECT_EQ(reread.settings.EnabledPages, (Ids{"1", "2"})) << "a later page stays disabled";
+  EXPECT_EQ(reread.settings.RetryCount, 1);
+  EXPECT_TRUE(reread.settings.Debug);
+  EXPECT_TRUE(reread.trueCustomer);
+  using KV = std::pair<std::string, std::string>;
+  EXPECT_EQ(again.ReadSectionValues("RC"),
+            (std::vector<KV>{{"Сирена", "AT+OUTS=2,1"}, {"Arm", "AT+ARM"}}));
+}
+
+// Ids are saved as they are, joined with ","; only ids that would not read back as one item
+// are quoted.
+TEST(SaveSettings, EnabledPagesReadBackAsSaved) {
+  struct Case {
+    Ids ids;
+    const char* stored;
+  } cases[] = {
+      {{}, "EnabledPages=\n"},
+      {{"1", "2"}, "EnabledPages=1,2\n"},
+      {{"a,b", "c"}, "EnabledPages=\"a,b\",c\n"},
+      {{"c", "a,b"}, "EnabledPages=c,\"a,b\"\n"},
+      {{"a,b"}, "EnabledPages=\"\"a,b\"\"\n"},
+      {{"x", "", "y"}, "EnabledPages=x,,y\n"},
+      {{"x", ""}, "EnabledPages=x,\"\"\n"},
+      {{"Связь"}, "EnabledPages=Связь\n"},
+  };
+  for (const auto& c : cases) {
+    test::TempDir dir;
+    std::string path = dir.path() + "/Quillon.ini";
+    TIniFile ini(path);
+    TSettings s;
+    s.EnabledPages = c.ids;
+    SaveSettings(ini, s);
+    EXPECT_NE(ReadFile(path).find(c.stored), std::string::npos) << c.stored;
+    TIniFile again(path);
+    TSettings back;
+    bool trueCustomer;
+    LoadSettings(again, CommandProfile(), back, trueCustomer);
+    EXPECT_EQ(back.EnabledPages, c.ids) << c.stored;
+  }
+}
+
+TEST(SaveSettings, FailureLeavesOldFileAndNamesPath) {
+  test::TempDir dir;
+  std::string blocker = dir.path() + "/file";
+  std::ofstream(blocker) << "x";
+  std::string path = blocker + "/Quillon.ini";
+  TIniFile ini(path);
+  TSettings s;
+  try {
+    SaveSettings(ini, s);
+    FAIL() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+  }
+  EXPECT_EQ(ReadFile(blocker), "x");
+}
+
+TEST(SettingsFile, LivesBesideTheExecutable) {
+  InitProgramPaths("quillon_settings_tests");
+  EXPECT_EQ(SettingsFilePath(), ExecutableDir() + "Quillon.ini");
+  EXPECT_EQ(SettingsFilePath().front(), '/');
+  EXPECT_EQ(OpenSettingsFile()->FileName(), SettingsFilePath());
+}
+
+}  // namespace
+}  // namespace quillon
