@@ -1,0 +1,71 @@
+#include "link/log_model.h"
+
+#include "settings/settings.h"
+
+namespace quillon {
+
+namespace {
+
+// Terminated lines show every control character as "_".
+std::string MaskControls(std::string line) {
+  for (char& c : line)
+    if (static_cast<unsigned char>(c) < 0x20) c = '_';
+  return line;
+}
+
+}  // namespace
+
+TLogModel::TLogModel(const TSettings& settings) : settings_(settings) {}
+
+void TLogModel::WriteLog(const std::string& text, int kind) {
+  if (text.empty()) return;
+  std::string prefix;
+  int32_t color = 0;
+  switch (kind) {
+    case 0:
+      prefix = "<", color = settings_.ReadColorText;
+      break;
+    case 1:
+      prefix = ">", color = settings_.WriteColorText;
+      break;
+    case 2:
+      prefix = "E<", color = settings_.ReadErrorColorText;
+      break;
+    case 3:
+      prefix = "E>", color = settings_.WriteErrorColorText;
+      break;
+    case 4:
+      prefix = "]", color = settings_.GeneralErrorColorText;
+      break;
+    default:
+      WriteLog("Неизвестный тип протоколирования " + std::to_string(kind), 4);
+      // The entry keeps the colour the notice left behind.
+      color = settings_.GeneralErrorColorText;
+      break;
+  }
+
+  std::vector<TLogLine> appended;
+  // Lines end as ExtractLine ends them (CR LF, CR, LF or NUL, the earliest first), walked by
+  // position so that a long entry is not copied once per line.
+  static const std::string kTerminators("\r\n\0", 3);
+  size_t start = 0;
+  for (;;) {
+    size_t end = text.find_first_of(kTerminators, start);
+    if (end == std::string::npos) break;
+    appended.push_back({prefix + MaskControls(text.substr(start, end - start)), color});
+    bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+    start = end + (crlf ? 2 : 1);
+  }
+  // What follows the last terminator goes in as it is, control characters included.
+  if (start < text.size()) appended.push_back({prefix + text.substr(start), color});
+
+  lines_.insert(lines_.end(), appended.begin(), appended.end());
+  size_t dropped = 0;
+  while (lines_.size() > kMaxLines) {
+    lines_.pop_front();
+    ++dropped;
+  }
+  if (listener_) listener_(appended, dropped);
+}
+
+}  // namespace quillon
