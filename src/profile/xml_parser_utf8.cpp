@@ -1,0 +1,508 @@
+#include "profile/xml_parser_utf8.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+
+#include "profile/cp1251.h"
+
+namespace quillon {
+
+namespace {
+
+// Entities are expanded within a fixed budget, so that a document of nested references (the
+// "billion laughs") cannot make the reader build gigabytes of text: the replacement texts read
+// in one document may come to 1 MiB in all, and entities may nest at most 64 deep. A reference
+// past either limit, or one to an entity already being read, ends the document there.
+constexpr size_t kMaxExpansion = size_t{1} << 20;
+constexpr size_t kMaxEntityDepth = 64;
+// A longer "name" is a stray ampersand, not a reference.
+constexpr size_t kMaxReferenceName = 256;
+
+bool IsBlank(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool IsTagNameEnd(int c) {
+  return c < 0 || IsBlank(c) || c == '/' || c == '>';
+}
+
+// The number of a character reference ("#65", "#x41"); false when it names no character. NUL
+// counts as unreadable: it would cut every string that carries it.
+bool ParseCharNumber(const std::string& name, char32_t& cp) {
+  size_t i = 1;
+  uint32_t base = 10;
+  if (i < name.size() && name[i] == 'x') {
+    base = 16;
+    ++i;
+  }
+  if (i >= name.size()) return false;
+  uint32_t value = 0;
+  for (; i < name.size(); ++i) {
+    char c = name[i];
+    uint32_t digit;
+    if (c >= '0' && c <= '9') {
+      digit = static_cast<uint32_t>(c - '0');
+    } else if (base == 16 && c >= 'a' && c <= 'f') {
+      digit = static_cast<uint32_t>(c - 'a' + 10);
+    } else if (base == 16 && c >= 'A' && c <= 'F') {
+      digit = static_cast<uint32_t>(c - 'A' + 10);
+    } else {
+      return false;
+    }
+    value = value * base + digit;
+    if (value > 0x10FFFF) return false;
+  }
+  if (value == 0) return false;
+  cp = value;
+  return true;
+}
+
+// Leading and trailing blanks go, every inner run of them becomes one space.
+std::string CollapseBlanks(const std::string& text) {
+  std::string out;
+  bool blank = false;
+  for (char c : text) {
+    if (IsBlank(static_cast<unsigned char>(c))) {
+      blank = !out.empty();
+      continue;
+    }
+    if (blank) out += ' ';
+    blank = false;
+    out += c;
+  }
+  return out;
+}
+
+void BlanksToSpaces(std::string& text) {
+  for (char& c : text)
+    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+}
+
+}  // namespace
+
+bool TXmlParserUTF8::LoadFromFile(const std::string& fileName) {
+  std::string data;
+  bool ok = false;
+  if (std::FILE* f = std::fopen(fileName.c_str(), "rb")) {
+    try {
+      char buffer[65536];
+      size_t n;
+      while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.append(buffer, n);
+      ok = !std::ferror(f);
+    } catch (const std::bad_alloc&) {
+      ok = false;
+    }
+    std::fclose(f);
+  }
+  if (!ok) {
+    LoadFromBuffer(std::string());
+    return false;
+  }
+  return LoadFromBuffer(data);
+}
+
+bool TXmlParserUTF8::LoadFromBuffer(const std::string& utf8) {
+  entities_.clear();
+  expanded_ = 0;
+  kind_ = pkNone;
+  name_.clear();
+  content_.clear();
+  attributes_.Clear();
+  try {
+    // A byte 0 ends the document; a byte-order mark says nothing the reader needs.
+    std::string document = utf8.substr(0, utf8.find('\0'));
+    if (document.compare(0, 3, "\xEF\xBB\xBF") == 0) document.erase(0, 3);
+    input_.Reset(std::move(document));
+  } catch (const std::bad_alloc&) {
+    input_.Reset(std::string());
+    ended_ = true;
+    return false;
+  }
+  ended_ = false;
+  return true;
+}
+
+bool TXmlParserUTF8::Scan() {
+  while (!ended_) {
+    int c = input_.Peek();
+    if (c < 0) break;
+    TStep step = c == '<' ? ScanMarkup() : ScanText();
+    if (step == TStep::Part) return true;
+    if (step == TStep::End) break;
+  }
+  ended_ = true;
+  return false;
+}
+
+TXmlParserUTF8::TStep TXmlParserUTF8::ScanMarkup() {
+  input_.Next();  // '<'
+  if (input_.Skip("?")) return ReadProcessingInstruction();
+  if (input_.Skip("!--")) return ReadComment();
+  if (input_.Skip("![CDATA[")) return ReadCData();
+  if (input_.Skip("!DOCTYPE")) return ReadDoctype();
+  if (input_.Peek() == '!') return TStep::End;
+  if (input_.Skip("/")) return ReadTag(true);
+  return ReadTag(false);
+}
+
+TXmlParserUTF8::TStep TXmlParserUTF8::ScanText() {
+  std::string text;
+  std::string run;  // UTF-8 bytes since the last reference
+  auto flush = [&] {
+    text += Utf8ToCp1251(run);
+    run.clear();
+  };
+  for (;;) {
+    input_.TakeUntil(run, "<&");
+    int c = input_.Peek();
+    if (c < 0 || c == '<') break;
+    if (c != '&') continue;  // the end of an entity's text: read on below it
+    input_.Next();
+    flush();
+    std::string name;
+    if (!ReadReferenceName(name)) return TStep::End;
+    TReference ref = Classify(name);
+    switch (ref.kind) {
+      case TRefKind::Char:
+        text += CodePointToCp1251(ref.cp);
+        break;
+      case TRefKind::BadNumber:
+        text += ' ';
+        break;
+      case TRefKind::External:
+        break;  // never fetched
+      case TRefKind::Unknown:
+        return TStep::End;
+      case TRefKind::Entity:
+        if (input_.InEntity(name) || input_.EntityDepth() >= kMaxEntityDepth ||
+            !ChargeExpansion(ref.entity->text->size()))
+          return TStep::End;
+        // Its text is read on as if it stood here, markup included.
+        input_.PushEntity(name, ref.entity->text);
+        break;
+    }
+  }
+  flush();
+  std::string normal = CollapseBlanks(text);
+  if (normal.empty()) return TStep::Nothing;
+  kind_ = pkContent;
+  content_ = std::move(normal);
+  return TStep::Part;
+}
+
+TXmlParserUTF8::TStep TXmlParserUTF8::ReadTag(bool endTag) {
+  std::string name;
+  while (!IsTagNameEnd(input_.Peek())) name += static_cast<char>(input_.Next());
+  if (name.empty()) return TStep::End;
+  TXmlAttributeList attributes;
+  TXmlPartKind kind = endTag ? pkEndTag : pkStartTag;
+  for (;;) {
+    SkipBlanks();
+    int c = input_.Peek();
+    if (c < 0) return TStep::End;
+    if (c == '>') {
+      input_.Next();
+      break;
+    }
+    if (c == '/') {
+      input_.Next();
+      SkipBlanks();
+      if (input_.Next() != '>') return TStep::End;
+      if (!endTag) kind = pkEmptyTag;
+      break;
+    }
+    std::string attrName;
+    while ((c = input_.Peek()) >= 0 && !IsBlank(c) && c != '=' && c != '>' && c != '/')
+      attrName += static_cast<char>(input_.Next());
+    if (attrName.empty()) return TStep::End;
+    SkipBlanks();
+    if (input_.Next() != '=') return TStep::End;
+    SkipBlanks();
+    std::string raw;
+    std::string value;
+    if (!ReadQuoted(raw) || !AttributeValue(raw, value)) return TStep::End;
+    attributes.Add(std::move(attrName), std::move(value));
+  }
+  kind_ = kind;
+  name_ = std::move(name);
+  attributes_ = std::move(attributes);
+  return TStep::Part;
+}
+
+TXmlParserUTF8::TStep TXmlParserUTF8::ReadProcessingInstruction() {
+  std::string body;
+  if (!ReadUntil("?>", body)) return TStep::End;
+  size_t targetEnd = 0;
+  while (targetEnd < body.size() && !IsBlank(static_cast<unsigned char>(body[targetEnd])))
+    ++targetEnd;
+  if (targetEnd == 0) return TStep::End;
+  size_t restBegin = targetEnd;
+  while (restBegin < body.size() && IsBlank(static_cast<unsigned char>(body[restBegin])))
+    ++restBegin;
+  std::string target = body.substr(0, targetEnd);
+  std::string rest = body.substr(restBegin);
+  // "<?xml" is the declaration only when a blank follows; "<?xml?>" or "<?xml-x ...?>" is not.
+  if (target == "xml" && targetEnd < body.size()) {
+    kind_ = pkXmlDecl;
+    name_.clear();
+    content_.clear();
+  } else {
+    kind_ = pkPI;
+    name_ = std::move(target);
+    content_ = Utf8ToCp1251(rest);
+  }
+  ReadPseudoAttributes(rest, attributes_);
+  return TStep::Part;
+}
+
+TXmlParserUTF8::TStep TXmlParserUTF8::ReadComment() {
+  std::string body;
+  if (!ReadUntil("-->", body)) return TStep::End;
+  kind_ = pkComment;
+  return TStep::Part;
+}
+
+TXmlParserUTF8::TStep TXmlParserUTF8::ReadCData() {
+  std::string body;
+  if (!ReadUntil("]]>", body)) return TStep::End;
+  kind_ = pkCData;
+  content_ = Utf8ToCp1251(body);
+  return TStep::Part;
+}
+
+TXmlParserUTF8::TStep TXmlParserUTF8::ReadDoctype() {
+  // The external subset, if one is named, is never read: no file named in a document is opened.
+  for (;;) {
+    int c = input_.Peek();
+    if (c < 0) return TStep::End;
+    if (c == '"' || c == '\'') {
+      std::string literal;
+      if (!ReadQuoted(literal)) return TStep::End;
+      continue;
+    }
+    input_.Next();
+    if (c == '[' && !ReadInternalSubset()) return TStep::End;
+    if (c == '>') break;
+  }
+  kind_ = pkDoctype;
+  name_.clear();
+  content_.clear();
+  return TStep::Part;
+}
+
+bool TXmlParserUTF8::ReadInternalSubset() {
+  for (;;) {
+    SkipBlanks();
+    int c = input_.Peek();
+    if (c < 0) return false;
+    if (c == ']') {
+      input_.Next();
+      return true;
+    }
+    std::string skipped;
+    bool ok;
+    if (input_.Skip("<!--")) {
+      ok = ReadUntil("-->", skipped);
+    } else if (input_.Skip("<?")) {
+      ok = ReadUntil("?>", skipped);
+    } else if (input_.Skip("<!ENTITY")) {
+      ok = ReadEntityDeclaration();
+    } else if (input_.Skip("<!")) {
+      ok = SkipDeclaration();  // ELEMENT, ATTLIST, NOTATION: nothing the consumers need
+    } else if (c == '%') {
+      input_.Next();
+      ok = ReadReferenceName(skipped);  // parameter entities are not expanded
+    } else {
+      ok = false;
+    }
+    if (!ok) return false;
+  }
+}
+
+bool TXmlParserUTF8::ReadEntityDeclaration() {
+  SkipBlanks();
+  bool parameter = false;
+  if (input_.Peek() == '%' && IsBlank(input_.Peek(1))) {
+    parameter = true;
+    input_.Next();
+    SkipBlanks();
+  }
+  std::string name;
+  for (int c = input_.Peek(); c >= 0 && !IsBlank(c) && c != '"' && c != '\'' && c != '>';
+       c = input_.Peek())
+    name += static_cast<char>(input_.Next());
+  SkipBlanks();
+  TEntity entity;
+  int c = input_.Peek();
+  if (c == '"' || c == '\'') {
+    std::string value;
+    if (!ReadQuoted(value)) return false;
+    entity.text = std::make_shared<const std::string>(std::move(value));
+  }
+  // Without a literal it is SYSTEM or PUBLIC: an external entity, remembered but never fetched.
+  if (!SkipDeclaration()) return false;
+  if (!parameter && !name.empty()) entities_.emplace(name, std::move(entity));  // first one binds
+  return true;
+}
+
+bool TXmlParserUTF8::SkipDeclaration() {
+  for (;;) {
+    int c = input_.Peek();
+    if (c < 0) return false;
+    if (c == '"' || c == '\'') {
+      std::string literal;
+      if (!ReadQuoted(literal)) return false;
+      continue;
+    }
+    input_.Next();
+    if (c == '>') return true;
+  }
+}
+
+bool TXmlParserUTF8::ReadQuoted(std::string& text) {
+  int quote = input_.Next();
+  if (quote != '"' && quote != '\'') return false;
+  for (int c = input_.Next(); c != quote; c = input_.Next()) {
+    if (c < 0) return false;
+    text += static_cast<char>(c);
+  }
+  return true;
+}
+
+bool TXmlParserUTF8::ReadUntil(const char* terminator, std::string& text) {
+  const std::string_view end(terminator);
+  for (int c = input_.Next(); c >= 0; c = input_.Next()) {
+    text += static_cast<char>(c);
+    if (text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0) {
+      text.resize(text.size() - end.size());
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TXmlParserUTF8::ReadReferenceName(std::string& name) {
+  for (;;) {
+    int c = input_.Peek();
+    if (c < 0 || c == '<' || c == '&' || IsBlank(c) || name.size() > kMaxReferenceName)
+      return false;
+    input_.Next();
+    if (c == ';') return !name.empty();
+    name += static_cast<char>(c);
+  }
+}
+
+void TXmlParserUTF8::SkipBlanks() {
+  while (IsBlank(input_.Peek())) input_.Next();
+}
+
+TXmlParserUTF8::TReference TXmlParserUTF8::Classify(const std::string& name) const {
+  TReference ref;
+  ref.name = name;
+  if (name[0] == '#') {
+    ref.kind = ParseCharNumber(name, ref.cp) ? TRefKind::Char : TRefKind::BadNumber;
+    return ref;
+  }
+  static const struct {
+    const char* name;
+    char32_t cp;
+  } kPredefined[] = {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"apos", '\''}, {"quot", '"'}};
+  for (const auto& p : kPredefined) {
+    if (name == p.name) {
+      ref.kind = TRefKind::Char;
+      ref.cp = p.cp;
+      return ref;
+    }
+  }
+  auto found = entities_.find(name);
+  if (found == entities_.end()) return ref;
+  ref.entity = &found->second;
+  ref.kind = found->second.text ? TRefKind::Entity : TRefKind::External;
+  return ref;
+}
+
+bool TXmlParserUTF8::ChargeExpansion(size_t size) {
+  // Even an empty replacement costs a little, so that endless chains of them stay bounded.
+  expanded_ += size + 1;
+  return expanded_ <= kMaxExpansion;
+}
+
+bool TXmlParserUTF8::ExpandAttributeValue(const std::string& raw, std::string& out,
+                                          std::vector<std::string>& open) {
+  size_t pos = 0;
+  while (pos < raw.size()) {
+    size_t amp = raw.find('&', pos);
+    if (amp == std::string::npos) {
+      out.append(raw, pos, std::string::npos);
+      break;
+    }
+    out.append(raw, pos, amp - pos);
+    size_t semi = raw.find(';', amp + 1);
+    if (semi == std::string::npos || semi == amp + 1 || semi - amp - 1 > kMaxReferenceName)
+      return false;
+    std::string name = raw.substr(amp + 1, semi - amp - 1);
+    if (name.find_first_of(" \t\r\n<&") != std::string::npos) return false;
+    pos = semi + 1;
+    TReference ref = Classify(name);
+    switch (ref.kind) {
+      case TRefKind::Char:
+        AppendUtf8(out, ref.cp);
+        break;
+      case TRefKind::BadNumber:
+        out += ' ';
+        break;
+      case TRefKind::External:
+        break;
+      case TRefKind::Unknown:
+        return false;
+      case TRefKind::Entity:
+        if (std::find(open.begin(), open.end(), name) != open.end() ||
+            open.size() >= kMaxEntityDepth || !ChargeExpansion(ref.entity->text->size()))
+          return false;
+        open.push_back(name);
+        if (!ExpandAttributeValue(*ref.entity->text, out, open)) return false;
+        open.pop_back();
+        break;
+    }
+  }
+  return true;
+}
+
+bool TXmlParserUTF8::AttributeValue(const std::string& raw, std::string& value) {
+  std::string expanded;
+  std::vector<std::string> open;
+  if (!ExpandAttributeValue(raw, expanded, open)) return false;
+  BlanksToSpaces(expanded);
+  value = Utf8ToCp1251(expanded);
+  return true;
+}
+
+void TXmlParserUTF8::ReadPseudoAttributes(const std::string& text, TXmlAttributeList& list) const {
+  list.Clear();
+  size_t pos = 0;
+  auto skipBlanks = [&] {
+    while (pos < text.size() && IsBlank(static_cast<unsigned char>(text[pos]))) ++pos;
+  };
+  for (;;) {
+    skipBlanks();
+    size_t nameBegin = pos;
+    while (pos < text.size() && text[pos] != '=' && !IsBlank(static_cast<unsigned char>(text[pos])))
+      ++pos;
+    if (pos == nameBegin) return;
+    std::string name = text.substr(nameBegin, pos - nameBegin);
+    skipBlanks();
+    if (pos >= text.size() || text[pos] != '=') return;
+    ++pos;
+    skipBlanks();
+    if (pos >= text.size() || (text[pos] != '"' && text[pos] != '\'')) return;
+    size_t close = text.find(text[pos], pos + 1);
+    if (close == std::string::npos) return;
+    std::string value = text.substr(pos + 1, close - pos - 1);
+    pos = close + 1;
+    BlanksToSpaces(value);
+    list.Add(std::move(name), Utf8ToCp1251(value));
+  }
+}
+
+}  // namespace quillon
