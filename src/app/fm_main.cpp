@@ -1,11 +1,444 @@
 #include "app/fm_main.h"
 
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScrollArea>
+#include <QSocketNotifier>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/about_box.h"
+#include "link/com_port.h"
+#include "link/fm_device_reconnect.h"
+#include "link/fm_waiting_data.h"
+#include "link/log_model.h"
+#include "link/terminal_session.h"
+#include "settings/ini_file.h"
+#include "settings/program_paths.h"
+#include "ui/app_icon.h"
+#include "ui/log_view.h"
+#include "ui/qt_progress_bar.h"
+#include "ui/qt_session_ui.h"
+#include "ui/qt_text.h"
+
 namespace quillon {
 
-TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
-  setObjectName("fmMain");
-  setWindowTitle(QStringLiteral("Программное обеспечение для настройки Veltra"));
+namespace {
+
+constexpr int kPanelWidths[TfmMain::kStatusPanelCount] = {400, 50, 200, 60, 60, 50};
+constexpr int kMinInputWidth = 20;
+constexpr int kInitialClientHeight = 660;
+
+QAction* AddItem(QMenu* menu, const char* name, const QString& caption) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(QString::fromLatin1(name));
+  return action;
+}
+
+QAction* AddSeparator(QMenu* menu, const char* name) {
+  QAction* action = menu->addSeparator();
+  action->setObjectName(QString::fromLatin1(name));
+  return action;
+}
+
+}  // namespace
+
+TfmMain::TfmMain(QWidget* parent, TMainOptions options)
+    : QMainWindow(parent), options_(std::move(options)) {
+  setObjectName(QStringLiteral("fmMain"));
+  setWindowTitle(tr("Программное обеспечение для настройки Veltra"));
+  setWindowIcon(AppIcon());
   setMinimumSize(800, 300);
+
+  port_ = std::make_unique<TComPort>();
+  log_ = std::make_unique<TLogModel>(settings_);
+
+  CreateMenu();
+  CreateClientArea();
+  CreateStatusBar();
+  CreateFileDialogs();
+
+  progress_ = std::make_unique<TQtProgressBar>(ProgressBar);
+  sessionUi_ = std::make_unique<TQtSessionUi>(this, StatusPanels[3], StatusPanels[4]);
+  session_ = std::make_unique<TTerminalSession>(*port_, *log_, settings_, *sessionUi_, *progress_);
+
+  portPollTimer_ = new QTimer(this);
+  portPollTimer_->setObjectName(QStringLiteral("JvAppEvents1"));
+  portPollTimer_->setInterval(kPortPollIntervalMs);
+  connect(portPollTimer_, &QTimer::timeout, this, &TfmMain::JvAppEvents1Idle);
+
+  // The port's readiness is looked at each time the loop is about to sleep: cheap, and it keeps
+  // the notifier in step with opens, closes and links without hooks in every caller.
+  if (auto* dispatcher = QAbstractEventDispatcher::instance())
+    connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TfmMain::SyncPortNotifier);
+
+  FormCreate();
+}
+
+TfmMain::~TfmMain() {
+  // The pane is destroyed with the widgets, after the model it listens to.
+  LogLines->Attach(nullptr);
+  delete portNotifier_;
+  portNotifier_ = nullptr;
+}
+
+void TfmMain::SetWindows(TAboutBox* aboutBox, QDialog* settingsDialog, TfmWaitingData* waitingData,
+                         QDialog* deviceInfo, TfmDeviceReconnect* deviceReconnect) {
+  aboutBox_ = aboutBox;
+  settingsDialog_ = settingsDialog;
+  deviceInfo_ = deviceInfo;
+  sessionUi_->SetWindows(waitingData, deviceReconnect);
+}
+
+void TfmMain::SetConfigFileHandlers(ConfigFileHandler load, ConfigFileHandler save) {
+  loadHandler_ = std::move(load);
+  saveHandler_ = std::move(save);
+}
+
+bool TfmMain::InCommandMode() const {
+  return session_->InCommandMode;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window construction
+
+void TfmMain::CreateMenu() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName(QStringLiteral("MainMenu1"));
+
+  QMenu* file = bar->addMenu(tr("Файл"));
+  file->setObjectName(QStringLiteral("File1"));
+  file->menuAction()->setObjectName(QStringLiteral("File1Item"));
+  connect(AddItem(file, "Load1", tr("Загрузить конфигурацию из файла")), &QAction::triggered, this,
+          &TfmMain::Load1Click);
+  connect(AddItem(file, "Save1", tr("Сохранить конфигурацию в файл")), &QAction::triggered, this,
+          &TfmMain::Save1Click);
+  AddSeparator(file, "N1");
+  connect(AddItem(file, "Exit1", tr("Выход")), &QAction::triggered, this, &TfmMain::Exit1Click);
+
+  QMenu* connection = bar->addMenu(tr("Связь"));
+  connection->setObjectName(QStringLiteral("Connection1"));
+  connection->menuAction()->setObjectName(QStringLiteral("Connection1Item"));
+  connect(AddItem(connection, "Parameters1", tr("Параметры связи с терминалом...")),
+          &QAction::triggered, this, &TfmMain::Parameters1Click);
+  connect(AddItem(connection, "Connect1", tr("Установить связь с терминалом")), &QAction::triggered,
+          this, &TfmMain::Connect1Click);
+  connect(AddItem(connection, "Storesettingsintoflash1",
+                  tr("Сохранить настройки в энергонезависимой памяти")),
+          &QAction::triggered, this, &TfmMain::Storesettingsintoflash1Click);
+  AddSeparator(connection, "N3");
+  connect(AddItem(connection, "N4", tr("Состояние устройства")), &QAction::triggered, this,
+          &TfmMain::N4Click);
+  AddSeparator(connection, "N2");
+  connect(AddItem(connection, "Leavecommandmode1", tr("Выйти из командного режима")),
+          &QAction::triggered, this, &TfmMain::Leavecommandmode1Click);
+
+  QAction* about = bar->addAction(tr("О программе"));
+  about->setObjectName(QStringLiteral("About1"));
+  connect(about, &QAction::triggered, this, &TfmMain::About1Click);
+}
+
+void TfmMain::CreateClientArea() {
+  PageControl1 = new QTabWidget(this);
+  PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  PageControl1->setDocumentMode(false);
+  PageControl1->setUsesScrollButtons(true);
+
+  LogGroupBox = new QGroupBox(tr("Протокол"), this);
+  LogGroupBox->setObjectName(QStringLiteral("LogGroupBox"));
+  LogLines = new TLogView(LogGroupBox);
+  auto* logLayout = new QVBoxLayout(LogGroupBox);
+  logLayout->setContentsMargins(6, 4, 6, 6);
+  logLayout->addWidget(LogLines);
+  LogLines->Attach(log_.get());
+
+  Splitter1 = new QSplitter(Qt::Vertical, this);
+  Splitter1->setObjectName(QStringLiteral("Splitter1"));
+  Splitter1->setHandleWidth(3);
+  Splitter1->setChildrenCollapsible(false);
+  Splitter1->addWidget(PageControl1);
+  Splitter1->addWidget(LogGroupBox);
+  // The pages take what the window gains; the log keeps its height until the operator drags.
+  Splitter1->setStretchFactor(0, 1);
+  Splitter1->setStretchFactor(1, 0);
+  setCentralWidget(Splitter1);
+}
+
+void TfmMain::CreateStatusBar() {
+  StatusBar1 = new QStatusBar(this);
+  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+  setStatusBar(StatusBar1);
+  for (int i = 0; i < kStatusPanelCount; ++i) {
+    auto* panel = new QLabel(StatusBar1);
+    panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+    panel->setFixedWidth(kPanelWidths[i]);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setContentsMargins(3, 0, 3, 0);
+    if (i == 3 || i == 4) panel->setAlignment(Qt::AlignCenter);
+    StatusBar1->addWidget(panel, 0);
+    StatusPanels[i] = panel;
+  }
+  ProgressBar = new QProgressBar(StatusPanels[2]);
+  ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
+  ProgressBar->setTextVisible(false);
+  ProgressBar->setRange(0, 100);
+  ProgressBar->setValue(0);
+}
+
+void TfmMain::CreateFileDialogs() {
+  const QStringList filters = {tr("Файлы настроек (*.zxml)"), tr("Все файлы (*)")};
+  OpenDialog1 = new QFileDialog(this, tr("Загрузить конфигурацию из файла"));
+  OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+  OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+  OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+  OpenDialog1->setNameFilters(filters);
+  OpenDialog1->setDefaultSuffix(QStringLiteral("zxml"));
+
+  SaveDialog1 = new QFileDialog(this, tr("Сохранить конфигурацию в файл"));
+  SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
+  SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+  SaveDialog1->setFileMode(QFileDialog::AnyFile);
+  SaveDialog1->setNameFilters(filters);
+  SaveDialog1->setDefaultSuffix(QStringLiteral("zxml"));
+  SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite, false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up
+
+void TfmMain::FormCreate() {
+  session_->SetPortOpen(false);
+  session_->InCommandMode = false;
+  MeasureUnits();
+  // The mask expression lives in the editor, which compiles it with its own options.
+  LoadProfile();
+  if (!profile_.Title.empty()) {
+    const QString title = ToQString(profile_.Title);
+    QApplication::setApplicationName(title);
+    setWindowTitle(title);
+  }
+  if (profile_.InputWidth <= kMinInputWidth) profile_.InputWidth = kMinInputWidth;
+  resize((profile_.InputWidth + 22) * UnitWidth, kInitialClientHeight);
+  Splitter1->setSizes({kInitialClientHeight - kLogGroupHeight, kLogGroupHeight});
+  BuildEditor();
+  PlaceProgressBar();
+  LoadProgramSettings();
+  ApplyRunOverrides();
+  ApplyInterfaceSettings();
+  OpenDialog1->setDirectory(QDir::currentPath());
+  SaveDialog1->setDirectory(QDir::currentPath());
+  RegisterResponseProcessors();
+}
+
+// A caption-less check box is the editor's layout unit: its size follows the font and the
+// screen's resolution the way the editor's rows must.
+void TfmMain::MeasureUnits() {
+  QCheckBox TestCB(this);
+  TestCB.setObjectName(QStringLiteral("TestCB"));
+  const QSize size = TestCB.sizeHint();
+  UnitWidth = std::max(size.width(), 1);
+  UnitHeight = std::max(size.height(), 1);
+}
+
+void TfmMain::LoadProfile() {
+  const std::string path =
+      options_.ProfilePath.empty() ? ExecutableDir() + "cmdprofile.xml" : options_.ProfilePath;
+  profile_.LoadCommandProfile(path);
+}
+
+// One tab per page of the profile; the parameter editor fills them.
+void TfmMain::BuildEditor() {
+  while (PageControl1->count() > 0) {
+    QWidget* page = PageControl1->widget(0);
+    PageControl1->removeTab(0);
+    delete page;
+  }
+  for (const TDevPage& page : profile_.Pages) {
+    auto* scroll = new QScrollArea;
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    PageControl1->addTab(scroll, ToQString(page.Name));
+  }
+  if (PageControl1->count() > 0) PageControl1->setCurrentIndex(0);
+}
+
+void TfmMain::PlaceProgressBar() {
+  // Fills panel 2 but for a one-pixel border, like a bar laid over a status panel.
+  const QRect area = StatusPanels[2]->contentsRect();
+  ProgressBar->setGeometry(1, 1, kPanelWidths[2] - 2, std::max(area.height(), 14));
+  auto* layout = new QVBoxLayout(StatusPanels[2]);
+  layout->setContentsMargins(1, 1, 1, 1);
+  layout->addWidget(ProgressBar);
+}
+
+void TfmMain::LoadProgramSettings() {
+  const std::string path =
+      options_.SettingsPath.empty() ? SettingsFilePath() : options_.SettingsPath;
+  TIniFile ini(path);
+  LoadSettings(ini, profile_, settings_, trueCustomer_);
+  if (aboutBox_) aboutBox_->SetTrueCustomer(trueCustomer_);
+}
+
+// Overrides for this run only: nothing of them is written to the settings file.
+void TfmMain::ApplyRunOverrides() {
+  if (!options_.PortOverride.empty()) settings_.COM = options_.PortOverride;
+  if (settings_.Password.empty() && settings_.MasterPassword.empty()) {
+    settings_.Password = options_.FallbackPassword;
+    settings_.MasterPassword = options_.FallbackMasterPassword;
+    settings_.EffectivePassword =
+        settings_.MasterPassword.empty() ? settings_.Password : settings_.MasterPassword;
+  }
+}
+
+void TfmMain::RegisterResponseProcessors() {
+  // The command engine registers its processors when it is attached to the window.
+}
+
+void TfmMain::ApplyInterfaceSettings() {
+  port_->ApplyPortSettings(settings_);
+  ApplyPageStates();
+  if (settings_.PortPoll)
+    portPollTimer_->start();
+  else
+    portPollTimer_->stop();
+}
+
+// A disabled page stays selectable and shows its controls, but none of them takes input; so the
+// page widget is disabled, not the tab.
+void TfmMain::ApplyPageStates() {
+  const int count = std::min<int>(PageControl1->count(), static_cast<int>(profile_.Pages.size()));
+  for (int i = 0; i < count; ++i) {
+    const TDevPage& page = profile_.Pages[static_cast<size_t>(i)];
+    PageControl1->widget(i)->setEnabled(false);
+    PageControl1->setTabText(i, ToQString(page.Name) + QStringLiteral("(*)"));
+  }
+  for (int i = 0; i < count; ++i) {
+    const TDevPage& page = profile_.Pages[static_cast<size_t>(i)];
+    const auto& enabled = settings_.EnabledPages;
+    if (std::find(enabled.begin(), enabled.end(), page.Id) == enabled.end()) continue;
+    PageControl1->widget(i)->setEnabled(true);
+    PageControl1->setTabText(i, ToQString(page.Name));
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Menu
+
+void TfmMain::Load1Click() {
+  if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty()) return;
+  if (loadHandler_) loadHandler_(OpenDialog1->selectedFiles().constFirst());
+}
+
+void TfmMain::Save1Click() {
+  if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;
+  if (saveHandler_) saveHandler_(SaveDialog1->selectedFiles().constFirst());
+}
+
+void TfmMain::Exit1Click() {
+  QCoreApplication::quit();
+}
+
+void TfmMain::Parameters1Click() {
+  if (!settingsDialog_) return;
+  if (settingsDialog_->exec() == QDialog::Accepted) ApplyInterfaceSettings();
+}
+
+void TfmMain::Connect1Click() {
+  session_->EnsureSession();
+}
+
+void TfmMain::Storesettingsintoflash1Click() {
+  session_->StoreSettingsToFlash();
+}
+
+void TfmMain::N4Click() {
+  if (deviceInfo_) deviceInfo_->exec();
+}
+
+void TfmMain::Leavecommandmode1Click() {
+  session_->LeaveCommandMode();
+}
+
+void TfmMain::About1Click() {
+  if (!aboutBox_) return;
+  aboutBox_->SetProgramTitle(windowTitle());
+  aboutBox_->SetTrueCustomer(trueCustomer_);
+  aboutBox_->exec();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Status bar hints, idle port watch and the port's event path
+
+// The hint of the control under the mouse goes to panel 0; the other panels stay in view.
+bool TfmMain::event(QEvent* event) {
+  if (event->type() == QEvent::StatusTip) {
+    StatusPanels[0]->setText(static_cast<QStatusTipEvent*>(event)->tip());
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+void TfmMain::JvAppEvents1Idle() {
+  if (session_->TransactionRunning()) return;
+  session_->IdlePortCheck();
+}
+
+bool TfmMain::PortWatchInstalled() const {
+  return portPollTimer_->isActive();
+}
+
+// Readiness is level-triggered: the descriptor is watched only while a link wants the bytes and no
+// transaction is reading them itself, or the loop would wake for ever on bytes nobody takes.
+void TfmMain::SyncPortNotifier() {
+  const bool wanted = port_->WantsReadNotifications() && !session_->TransactionRunning();
+  const int handle = wanted ? port_->ReadinessHandle() : -1;
+  if (handle != notifierHandle_) {
+    delete portNotifier_;
+    portNotifier_ = nullptr;
+    notifierHandle_ = handle;
+    notifierResting_ = false;
+    if (handle >= 0) {
+      portNotifier_ = new QSocketNotifier(handle, QSocketNotifier::Read, this);
+      connect(portNotifier_, &QSocketNotifier::activated, this, &TfmMain::PortReadyRead);
+    }
+  }
+  if (portNotifier_ && !notifierResting_ && !portNotifier_->isEnabled())
+    portNotifier_->setEnabled(true);
+}
+
+void TfmMain::PortReadyRead() {
+  if (!portNotifier_) return;
+  portNotifier_->setEnabled(false);  // until the loop is about to sleep again
+  if (session_->TransactionRunning() || !port_->Connected()) return;
+  int queued = 0;
+  try {
+    queued = port_->QueuedInputCount();
+  } catch (const EComPort&) {
+    queued = 0;
+  }
+  if (queued > 0) {
+    session_->DispatchPortEvents();
+    return;
+  }
+  // Readable with nothing to read: a line that hung up stays that way. Rest the watch a little
+  // instead of waking for ever; the next transaction or the idle watch notices the loss.
+  notifierResting_ = true;
+  QTimer::singleShot(kNotifierRestMs, this, [this] { notifierResting_ = false; });
 }
 
 }  // namespace quillon

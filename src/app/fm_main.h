@@ -1,15 +1,150 @@
-// The main window: menu, editor tabs, protocol log, status bar; controller of the rest.
+// The main window: menu, editor tabs, protocol log, status bar; owner of the serial port, the
+// session and the command engine, and the controller the other windows hang on.
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "profile/command_profile.h"
+#include "settings/settings.h"
+
+class QAction;
+class QCheckBox;
+class QFileDialog;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QSocketNotifier;
+class QSplitter;
+class QTabWidget;
+class QTimer;
 
 namespace quillon {
+
+class TAboutBox;
+class TComPort;
+class TLogModel;
+class TLogView;
+class TQtProgressBar;
+class TQtSessionUi;
+class TTerminalSession;
+class TfmDeviceReconnect;
+class TfmWaitingData;
+
+// Where the main window finds its files, and what a run may use instead of the stored settings
+// without writing them back.
+struct TMainOptions {
+  std::string ProfilePath;   // empty: cmdprofile.xml beside the executable
+  std::string SettingsPath;  // empty: Quillon.ini beside the executable
+  std::string PortOverride;  // non-empty: the port for this run only
+  // Used for this run only when the settings hold no password at all.
+  std::string FallbackPassword;
+  std::string FallbackMasterPassword;
+};
 
 class TfmMain : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit TfmMain(QWidget* parent = nullptr);
+  static constexpr int kStatusPanelCount = 6;
+  static constexpr int kLogGroupHeight = 216;
+  // The idle port watch runs on this period rather than on every idle moment of the loop.
+  static constexpr int kPortPollIntervalMs = 300;
+  static constexpr int kNotifierRestMs = 200;
+
+  explicit TfmMain(QWidget* parent = nullptr, TMainOptions options = {});
+  ~TfmMain() override;
+
+  // The other process-wide windows, once the program entry has created them.
+  void SetWindows(TAboutBox* aboutBox, QDialog* settingsDialog, TfmWaitingData* waitingData,
+                  QDialog* deviceInfo, TfmDeviceReconnect* deviceReconnect);
+
+  void ApplyInterfaceSettings();
+
+  // Menu handlers.
+  void Load1Click();
+  void Save1Click();
+  void Exit1Click();
+  void Parameters1Click();
+  void Connect1Click();
+  void Storesettingsintoflash1Click();
+  void N4Click();
+  void Leavecommandmode1Click();
+  void About1Click();
+
+  // The idle port watch (installed while PortPoll is on).
+  void JvAppEvents1Idle();
+  bool PortWatchInstalled() const;
+
+  // Receives the chosen file of Load1 and Save1 (the configuration files hook in here).
+  using ConfigFileHandler = std::function<void(const QString& fileName)>;
+  void SetConfigFileHandlers(ConfigFileHandler load, ConfigFileHandler save);
+
+  int UnitWidth = 0;
+  int UnitHeight = 0;
+  bool InCommandMode() const;
+
+  CommandProfile& Profile() { return profile_; }
+  TSettings& ProgramSettings() { return settings_; }
+  bool TrueCustomer() const { return trueCustomer_; }
+  TComPort& ComPort1() { return *port_; }
+  TLogModel& Log() { return *log_; }
+  TTerminalSession& Session() { return *session_; }
+  TQtSessionUi& SessionUi() { return *sessionUi_; }
+
+  QTabWidget* PageControl1 = nullptr;
+  QSplitter* Splitter1 = nullptr;
+  QGroupBox* LogGroupBox = nullptr;
+  TLogView* LogLines = nullptr;
+  QStatusBar* StatusBar1 = nullptr;
+  QLabel* StatusPanels[kStatusPanelCount] = {};
+  QProgressBar* ProgressBar = nullptr;
+  QFileDialog* OpenDialog1 = nullptr;
+  QFileDialog* SaveDialog1 = nullptr;
+
+ protected:
+  bool event(QEvent* event) override;
+
+ private:
+  void CreateMenu();
+  void CreateClientArea();
+  void CreateStatusBar();
+  void CreateFileDialogs();
+  void FormCreate();
+  void MeasureUnits();
+  void LoadProfile();
+  void BuildEditor();
+  void PlaceProgressBar();
+  void LoadProgramSettings();
+  void ApplyRunOverrides();
+  void RegisterResponseProcessors();
+  void ApplyPageStates();
+  void SyncPortNotifier();
+  void PortReadyRead();
+
+  TMainOptions options_;
+  CommandProfile profile_;
+  TSettings settings_;
+  bool trueCustomer_ = false;
+  std::unique_ptr<TComPort> port_;
+  std::unique_ptr<TLogModel> log_;
+  std::unique_ptr<TQtProgressBar> progress_;
+  std::unique_ptr<TQtSessionUi> sessionUi_;
+  std::unique_ptr<TTerminalSession> session_;
+
+  TAboutBox* aboutBox_ = nullptr;
+  QDialog* settingsDialog_ = nullptr;
+  QDialog* deviceInfo_ = nullptr;
+  ConfigFileHandler loadHandler_;
+  ConfigFileHandler saveHandler_;
+
+  QTimer* portPollTimer_ = nullptr;
+  QSocketNotifier* portNotifier_ = nullptr;
+  int notifierHandle_ = -1;
+  bool notifierResting_ = false;  // a wake-up found nothing to read; watch again shortly
 };
 
 }  // namespace quillon

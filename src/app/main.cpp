@@ -1,13 +1,125 @@
-// The program entry: language first, then the windows, then the message loop.
+// The program entry: language first, then the six windows, then the message loop.
+//
+//   quillon [--demo] [--port PATH] [--quit-when-idle] [--screenshot FILE]
+//
+// --demo runs against the simulated terminal (quillon-sim) for this run only; --port uses another
+// port for this run only; --quit-when-idle ends the program as soon as the main window is up and
+// the loop has nothing left to do (smoke tests, start-up benchmarks); --screenshot saves an image
+// of the main window at that moment and then ends.
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QPixmap>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
 
+#include "app/about_box.h"
+#include "app/demo_terminal.h"
+#include "app/fm_device_info_placeholder.h"
 #include "app/fm_main.h"
+#include "app/fm_settings_placeholder.h"
+#include "link/fm_device_reconnect.h"
+#include "link/fm_waiting_data.h"
+#include "settings/languages.h"
 #include "settings/program_paths.h"
+#include "ui/app_icon.h"
+#include "ui/qt_language.h"
+
+namespace {
+
+struct TRunSwitches {
+  bool Demo = false;
+  bool QuitWhenIdle = false;
+  QString Port;
+  QString Screenshot;
+};
+
+bool ParseSwitches(const QApplication& app, TRunSwitches& switches) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      QCoreApplication::translate("main", "Настройка навигационных терминалов Veltra"));
+  parser.addHelpOption();
+  const QCommandLineOption demo(
+      QStringLiteral("demo"),
+      QCoreApplication::translate("main", "Работать с имитатором терминала (quillon-sim)."));
+  const QCommandLineOption port(
+      QStringLiteral("port"),
+      QCoreApplication::translate("main", "Порт терминала на время этого запуска."),
+      QStringLiteral("PATH"));
+  const QCommandLineOption quitWhenIdle(
+      QStringLiteral("quit-when-idle"),
+      QCoreApplication::translate("main", "Завершиться, как только окно готово."));
+  const QCommandLineOption screenshot(
+      QStringLiteral("screenshot"),
+      QCoreApplication::translate("main", "Сохранить снимок главного окна и завершиться."),
+      QStringLiteral("FILE"));
+  parser.addOptions({demo, port, quitWhenIdle, screenshot});
+  if (!parser.parse(app.arguments())) {
+    std::fprintf(stderr, "quillon: %s\n", qPrintable(parser.errorText()));
+    return false;
+  }
+  if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
+  switches.Demo = parser.isSet(demo);
+  switches.QuitWhenIdle = parser.isSet(quitWhenIdle);
+  switches.Port = parser.value(port);
+  switches.Screenshot = parser.value(screenshot);
+  return true;
+}
+
+// Runs once the loop has drained what start-up queued.
+void ScheduleIdleExit(quillon::TfmMain& mainWindow, const TRunSwitches& switches) {
+  if (!switches.QuitWhenIdle && switches.Screenshot.isEmpty()) return;
+  const QString shot = switches.Screenshot;
+  QTimer::singleShot(shot.isEmpty() ? 0 : 300, &mainWindow, [&mainWindow, shot] {
+    if (!shot.isEmpty() && !mainWindow.grab().save(shot))
+      std::fprintf(stderr, "quillon: cannot write %s\n", qPrintable(shot));
+    QCoreApplication::quit();
+  });
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  quillon::InitProgramPaths(argv[0]);
+  quillon::InitProgramPaths(argc > 0 ? argv[0] : nullptr);
+
+  // The language is fixed before any window exists, so every window comes up in it.
+  const int32_t language = quillon::ReadLanguageSetting();
+
   QApplication app(argc, argv);
-  quillon::TfmMain mainWindow;
-  mainWindow.show();
-  return app.exec();
+  QApplication::setWindowIcon(quillon::AppIcon());
+  quillon::InstallLanguageFile(
+      app, quillon::LanguageFileCandidates(quillon::ExecutablePath(), language));
+
+  TRunSwitches switches;
+  if (!ParseSwitches(app, switches)) return 2;
+
+  quillon::TMainOptions options;
+  if (!switches.Port.isEmpty()) options.PortOverride = switches.Port.toStdString();
+  std::unique_ptr<quillon::TDemoTerminal> demo;
+  if (switches.Demo) {
+    demo = std::make_unique<quillon::TDemoTerminal>();
+    std::string error;
+    if (!demo->Start(error)) {
+      std::fprintf(stderr, "quillon: %s\n", error.c_str());
+      return 1;
+    }
+    options.PortOverride = demo->DevicePath();
+    options.FallbackPassword = demo->Password();
+    options.FallbackMasterPassword = demo->MasterPassword();
+  }
+
+  // The six windows, in this order, for the whole run.
+  quillon::TfmMain fmMain(nullptr, options);
+  quillon::TAboutBox aboutBox(&fmMain);
+  quillon::TfmSettingsPlaceholder fmSettings(&fmMain);
+  quillon::TfmWaitingData fmWaitingData(&fmMain);
+  quillon::TfmDeviceInfoPlaceholder fmDeviceInfo(&fmMain);
+  quillon::TfmDeviceReconnect fmDeviceReconnect(&fmMain);
+  fmMain.SetWindows(&aboutBox, &fmSettings, &fmWaitingData, &fmDeviceInfo, &fmDeviceReconnect);
+
+  fmMain.show();
+  ScheduleIdleExit(fmMain, switches);
+  const int result = app.exec();
+  if (demo) demo->Stop();
+  return result;
 }
