@@ -1,0 +1,172 @@
+// Batch runs: apply page, poll page and apply all instances, with their progress and their
+// stops.
+#include <gtest/gtest.h>
+
+#include "engine/engine_profiles.h"
+#include "engine/engine_rig.h"
+
+namespace quillon::test {
+namespace {
+
+const char kStopped[] = "Процесс прерван на команде";
+
+class BatchTest : public ::testing::Test {
+ protected:
+  TEngineRig rig{kBatchProfile};
+
+  // Every request is answered at once with its command's "+RESP:" line and the prompt.
+  void AnswerEverything() {
+    rig.line->SetResponder([](const std::string& request, TSimulatedLine& l) {
+      if (request.compare(0, 3, "AT+") != 0) return;
+      const std::string name = request.substr(3, 4);
+      l.After(5, "\r\n+RESP:" + name + ",OK\r\n>");
+    });
+  }
+  ParamAddress Page(int page) { return ParamAddress{page, 0, 0, 0}; }
+};
+
+TEST_F(BatchTest, ApplyPageWritesEveryInstanceAndFillsTheBar) {
+  AnswerEverything();
+  EXPECT_TRUE(rig.batch->CmdApplyAll(Page(0)));
+  EXPECT_EQ(rig.progress.Max(), 6);  // 1 + 4 + 1
+  EXPECT_EQ(rig.progress.Position(), 6);
+  EXPECT_EQ(rig.Sent(),
+            (std::vector<std::string>{"AT+AAAA=*,x,", "AT+BBBB=*,1,y,", "AT+BBBB=*,2,y,",
+                                      "AT+BBBB=*,3,y,", "AT+BBBB=*,4,y,", "AT+CCCC=*,z,"}));
+}
+
+TEST_F(BatchTest, ApplyPageSkipsUnsetAutoInstancesAndNeverWritesGsNo) {
+  AnswerEverything();
+  ParamAddress a = rig.At("+GAUT");
+  rig.editor->SetChecked(a.Page, a.Command, 0, 0, false);
+  rig.editor->SetChecked(a.Page, a.Command, 0, 1, true);
+  rig.editor->SetChecked(a.Page, a.Command, 1, 0, false);
+  rig.editor->SetChecked(a.Page, a.Command, 1, 1, false);
+  EXPECT_TRUE(rig.batch->CmdApplyAll(Page(1)));
+  EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"AT+GYES=*,q,", "AT+GAUT=*,1,,1,"}));
+  EXPECT_EQ(rig.progress.Max(), 5);  // 1 + 2 + 1 + 1
+  EXPECT_EQ(rig.progress.Position(), 5);
+}
+
+TEST_F(BatchTest, DisabledGroupIsLeftOutOfBothPageRuns) {
+  AnswerEverything();
+  ParamAddress b = rig.At("+BBBB");
+  rig.editor->MarkCommandUnsupported(b.Page, b.Command);
+  EXPECT_TRUE(rig.batch->CmdApplyAll(Page(0)));
+  EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"AT+AAAA=*,x,", "AT+CCCC=*,z,"}));
+  EXPECT_EQ(rig.progress.Position(), 6);
+  rig.line->ClearRecords();
+  EXPECT_TRUE(rig.batch->CmdPollAll(Page(0)));
+  EXPECT_EQ(rig.line->Requests(), (std::vector<std::string>{"AT+AAAA=?", "AT+CCCC=?"}));
+  EXPECT_EQ(rig.progress.Max(), 3);
+  EXPECT_EQ(rig.progress.Position(), 3);
+}
+
+TEST_F(BatchTest, NotSupportedDuringAPollRunDisablesForTheNextRun) {
+  rig.line->OnRequest("AT+AAAA=?", "\r\n+RESP:AAAA,r\r\n>", 5);
+  rig.line->OnRequest("AT+BBBB=?", "\r\nNOT SUPPORTED\r\n>", 5);
+  rig.line->OnRequest("AT+CCCC=?", "\r\n+RESP:CCCC,s\r\n>", 5);
+  EXPECT_TRUE(rig.batch->CmdPollAll(Page(0)));
+  ParamAddress b = rig.At("+BBBB");
+  EXPECT_FALSE(rig.editor->GroupEnabled(b.Page, b.Command));
+  rig.line->ClearRecords();
+  AnswerEverything();
+  rig.batch->CmdApplyAll(Page(0));
+  EXPECT_EQ(rig.line->Requests().size(), 2u);
+}
+
+TEST_F(BatchTest, PollPageSkipsCommandsThatCannotBeRead) {
+  AnswerEverything();
+  EXPECT_TRUE(rig.batch->CmdPollAll(Page(1)));
+  EXPECT_EQ(rig.line->Requests(), std::vector<std::string>{"AT+GPOL=?"});
+  EXPECT_EQ(rig.progress.Max(), 4);
+  EXPECT_EQ(rig.progress.Position(), 4);
+}
+
+TEST_F(BatchTest, EmptyPageEndsAtOnce) {
+  rig.progress.SetMax(50);
+  rig.progress.SetPosition(20);
+  EXPECT_TRUE(rig.batch->CmdApplyAll(Page(2)));
+  EXPECT_EQ(rig.progress.Max(), 0);
+  EXPECT_EQ(rig.progress.Position(), 0);
+  EXPECT_TRUE(rig.batch->CmdPollAll(Page(2)));
+  EXPECT_TRUE(rig.line->Requests().empty());
+}
+
+TEST_F(BatchTest, ApplyPageStopsAtAMissingPassword) {
+  AnswerEverything();
+  rig.settings.Password = "";
+  EXPECT_FALSE(rig.batch->CmdApplyAll(Page(3)));
+  EXPECT_EQ(rig.Notices(),
+            (std::vector<std::string>{"Неверно задан пароль", std::string(kStopped) + " +UONE/0"}));
+  EXPECT_TRUE(rig.line->Requests().empty());
+  EXPECT_EQ(rig.progress.Position(), 0);
+}
+
+TEST_F(BatchTest, ApplyPageNamesTheInstanceItStoppedAt) {
+  AnswerEverything();
+  rig.line->SetResponder([](const std::string& request, TSimulatedLine& l) {
+    if (request.compare(0, 3, "AT+") != 0) return;
+    l.After(5, "\r\n+RESP:" + request.substr(3, 4) + ",OK\r\n>");
+    if (request == "AT+IDX3=222222,1,i,") l.ShortWriteAfter(3);
+  });
+  EXPECT_FALSE(rig.batch->CmdApplyAll(Page(3)));
+  EXPECT_EQ(rig.Notices().back(), std::string(kStopped) + " +IDX3/1");
+  EXPECT_EQ(rig.progress.Position(), 3);  // +UONE, +UTWO and instance 0
+}
+
+TEST_F(BatchTest, ApplyAllInstancesStopsAtTheFailingIndex) {
+  rig.line->SetResponder([](const std::string& request, TSimulatedLine& l) {
+    if (request.compare(0, 3, "AT+") != 0) return;
+    l.After(5, "\r\n+RESP:IDX3,OK\r\n>");
+    if (request == "AT+IDX3=222222,1,i,") l.ShortWriteAfter(3);
+  });
+  EXPECT_FALSE(rig.batch->CmdApplyAllIndexed(rig.At("+IDX3")));
+  EXPECT_EQ(rig.Notices().back(), "Процесс прерван на индексе 1");
+  EXPECT_EQ(rig.progress.Max(), 3);
+  EXPECT_EQ(rig.progress.Position(), 1);
+}
+
+TEST_F(BatchTest, ApplyAllInstancesIgnoresGroupStateAndBoxes) {
+  AnswerEverything();
+  ParamAddress a = rig.At("+GAUT");
+  rig.editor->MarkCommandUnsupported(a.Page, a.Command);
+  rig.editor->SetChecked(a.Page, a.Command, 1, 0, false);
+  rig.editor->SetChecked(a.Page, a.Command, 1, 1, false);
+  EXPECT_TRUE(rig.batch->CmdApplyAllIndexed(a));
+  EXPECT_EQ(rig.line->Requests().size(), 2u);
+  EXPECT_EQ(rig.Sent().back(), "AT+GAUT=*,2,,,");
+  EXPECT_EQ(rig.progress.Position(), 2);
+  // Not indexed: nothing to do.
+  EXPECT_FALSE(rig.batch->CmdApplyAllIndexed(rig.At("+GYES")));
+  EXPECT_EQ(rig.line->Requests().size(), 2u);
+}
+
+// A port that cannot be opened ends a page run at its first command, with one reconnect window.
+TEST_F(BatchTest, PortThatCannotBeOpenedStopsTheRun) {
+  rig.settings.RetryCount = 3;
+  rig.port.Close();
+  rig.line->SetBusy(true);
+  EXPECT_FALSE(rig.batch->CmdApplyAll(Page(0)));
+  EXPECT_EQ(rig.ui.ReconnectWindows, 1);
+  EXPECT_EQ(rig.Notices().back(), std::string(kStopped) + " +AAAA/0");
+  EXPECT_FALSE(rig.batch->CmdPollAll(Page(0)));
+  EXPECT_EQ(rig.ui.ReconnectWindows, 2);
+  EXPECT_EQ(rig.Notices().back(), std::string(kStopped) + " +AAAA");
+  EXPECT_TRUE(rig.line->Requests().empty());
+}
+
+TEST_F(BatchTest, NoSessionNoRun) {
+  rig.session.InCommandMode = false;
+  rig.ui.EntryTriesAllowed = 1;
+  rig.progress.SetMax(10);
+  rig.progress.SetPosition(7);
+  EXPECT_FALSE(rig.batch->CmdApplyAll(Page(0)));
+  EXPECT_FALSE(rig.batch->CmdPollAll(Page(0)));
+  EXPECT_FALSE(rig.batch->CmdApplyAllIndexed(rig.At("+BBBB")));
+  for (const std::string& r : rig.line->Requests()) EXPECT_NE(r.compare(0, 3, "AT+"), 0) << r;
+  EXPECT_FALSE(rig.LogContains("Процесс прерван"));
+}
+
+}  // namespace
+}  // namespace quillon::test
