@@ -44,6 +44,18 @@ bool EndsWithPrompt(const std::string& answer) {
   return answer.back() == '>' && (before == '\r' || before == '\n');
 }
 
+// The answer as the log shows it: when the caller hid something in the request's log text (the
+// password), the terminal's echo of the request at the front of the answer is hidden the same way.
+std::string AnswerForLog(const std::string& answer, const std::string& cmd,
+                         const std::string& logText) {
+  std::string request = cmd;
+  if (!request.empty() && request.back() == '\r' && (logText.empty() || logText.back() != '\r'))
+    request.pop_back();
+  if (request.empty() || logText == request || answer.compare(0, request.size(), request) != 0)
+    return answer;
+  return logText + answer.substr(request.size());
+}
+
 }  // namespace
 
 TTerminalSession::TTerminalSession(TComPort& port, TLogModel& log, const TSettings& settings,
@@ -89,7 +101,7 @@ void TTerminalSession::ExecuteCommand(std::string cmd, bool& error, std::string 
     log_.WriteLog(std::string("Ошибка чтения, исключение=") + e.what(), 2);
     DropSession();
   }
-  log_.WriteLog(answer, 0);
+  log_.WriteLog(AnswerForLog(answer, cmd, logText), 0);
 }
 
 void TTerminalSession::SendCommand(const std::string& cmd, const std::string& logText, bool noWait,
