@@ -104,6 +104,7 @@ std::vector<TTableColumn> TableColumns(const TDevCommand& command) {
 }
 
 std::string MaskHexText(const std::string& text, int maxLen) {
+  if (maxLen <= 0) return text;  // no positions: the field goes without a mask
   std::string kept;
   for (char c : text) {
     if (static_cast<int>(kept.size()) >= maxLen) break;

@@ -40,7 +40,7 @@ struct TTableColumn {
 std::vector<TTableColumn> TableColumns(const TDevCommand& command);
 
 // What a masked hex field of maxLen positions keeps of a text put into it: letters and digits
-// only, upper case, at most maxLen of them.
+// only, upper case, at most maxLen of them (the text as it is when maxLen is not positive).
 std::string MaskHexText(const std::string& text, int maxLen);
 
 // The hex field's text read as "$" + text into 64 bits (0 when it is not a number), of which
