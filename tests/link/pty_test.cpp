@@ -1,0 +1,239 @@
+// The port, transaction and session over a real pseudo-terminal, with the terminal played on the
+// master side. Time-outs are short (50-100 ms) to keep the run quick.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+
+#include "link/serial_posix.h"
+#include "link_fixture.h"
+#include "pty_terminal.h"
+
+namespace quillon::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct PtySession {
+  TSettings settings = DefaultLinkSettings();
+  TComPort port;  // the real serial layer
+  TLogModel log{settings};
+  TScriptedUi ui;
+  TMemoryProgressBar progress;
+  TTerminalSession session{port, log, settings, ui, progress};
+
+  explicit PtySession(const std::string& device) {
+    settings.COM = device;
+    settings.Timeout = 100;
+    settings.TimeoutInterval = 50;
+    settings.TimeoutEcho = 100;
+    port.ApplyPortSettings(settings);
+  }
+  Lines LogLines() const {
+    Lines lines;
+    for (const auto& l : log.Lines()) lines.push_back(l.Text);
+    return lines;
+  }
+  bool Logged(const std::string& text) const {
+    for (const auto& l : log.Lines())
+      if (l.Text == text) return true;
+    return false;
+  }
+};
+
+class PtyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!terminal.Ok()) GTEST_SKIP() << "no pseudo-terminals here";
+  }
+  TPtyTerminal terminal;
+};
+
+TPtyTerminal::Reply PromptOnCode(const std::string& request) {
+  if (request == "4817365") return {"\r\n>"};
+  return {};
+}
+
+TEST(SerialPosixTest, PortNamesMapToDevices) {
+  EXPECT_EQ(TSerialPosix::DevicePath("/dev/pts/3"), "/dev/pts/3");
+  EXPECT_EQ(TSerialPosix::DevicePath("ttyUSB0"), "/dev/ttyUSB0");
+  EXPECT_EQ(TSerialPosix::DevicePath("COM1"), "/dev/ttyS0");
+  EXPECT_EQ(TSerialPosix::DevicePath("com12"), "/dev/ttyS11");
+  EXPECT_EQ(TSerialPosix::DevicePath("COM0"), "/dev/COM0");
+  EXPECT_EQ(TSerialPosix::DevicePath("COMX"), "/dev/COMX");
+}
+
+TEST(SerialPosixTest, MissingDeviceFailsToOpenWithItsCode) {
+  TSettings settings = DefaultLinkSettings();
+  settings.COM = "/dev/quillon-no-such-port";
+  TComPort port;
+  port.ApplyPortSettings(settings);
+  try {
+    port.Open();
+    FAIL() << "opened a missing device";
+  } catch (const EComPort& e) {
+    EXPECT_EQ(e.Number(), 1);
+    EXPECT_EQ(std::string(e.what()),
+              "Unable to open com port (Error: " + std::to_string(ENOENT) + ")");
+  }
+  EXPECT_FALSE(port.Connected());
+  EXPECT_EQ(port.ReadinessHandle(), -1);
+}
+
+TEST_F(PtyTest, EntryWithThePromptReachesCommandModeAndAPollGetsItsAnswer) {
+  terminal.Start([](const std::string& request) -> TPtyTerminal::Reply {
+    if (request == "4817365") return {"\r\n>"};
+    if (request == "AT+ABCD=?") return {"\r\n+RESP:ABCD,1,2\r\n>"};
+    return {};
+  });
+  PtySession s(terminal.SlavePath());
+  ASSERT_TRUE(s.session.EnsureSession());
+  EXPECT_TRUE(s.session.InCommandMode);
+  EXPECT_EQ(s.ui.entryTriesRun, 1);
+  bool error = false;
+  std::string answer;
+  s.session.ExecuteCommand("AT+ABCD=?", error, "", false, true, false, -1, answer);
+  EXPECT_FALSE(error);
+  EXPECT_EQ(answer, "AT+ABCD=?\r\r\n+RESP:ABCD,1,2\r\n>");
+  EXPECT_GE(s.port.ReadinessHandle(), 0);
+}
+
+TEST_F(PtyTest, FastEntryAcceptsAnEchoOnlyTerminal) {
+  terminal.Start([](const std::string&) { return TPtyTerminal::Reply{}; });
+  PtySession s(terminal.SlavePath());
+  s.settings.ConnectMethod = 1;
+  EXPECT_TRUE(s.session.EnsureSession());
+  EXPECT_TRUE(s.Logged("]Уже в командном режиме"));
+}
+
+TEST_F(PtyTest, EveryFifthTrySendsTheExitRequest) {
+  // A terminal that only gives its prompt after it was told to leave a half-typed state.
+  auto released = std::make_shared<std::atomic<bool>>(false);
+  terminal.Start([released](const std::string& request) -> TPtyTerminal::Reply {
+    if (request == "AT+TEXT=1234,") *released = true;
+    if (request == "4817365" && *released) return {"\r\n>"};
+    return {};
+  });
+  PtySession s(terminal.SlavePath());
+  EXPECT_TRUE(s.session.EnsureSession());
+  EXPECT_EQ(s.ui.entryTriesRun, 6);
+  Lines nonEmpty;
+  for (const auto& r : terminal.Requests())
+    if (!r.empty()) nonEmpty.push_back(r);
+  EXPECT_EQ(nonEmpty, (Lines{"4817365", "4817365", "4817365", "4817365", "4817365", "AT+TEXT=1234,",
+                             "4817365"}));
+}
+
+TEST_F(PtyTest, SecondOpenOfABusyDeviceFails) {
+  PtySession first(terminal.SlavePath());
+  first.port.Open();
+  PtySession second(terminal.SlavePath());
+  EXPECT_FALSE(second.session.OpenPort());
+  ASSERT_EQ(second.LogLines().size(), 1u);
+  EXPECT_EQ(second.LogLines()[0],
+            "]Не могу открыть порт, исключение=Unable to open com port (Error: " +
+                std::to_string(EBUSY) + ")");
+  // Once the first one lets go, the device is free again.
+  first.port.Close();
+  EXPECT_TRUE(second.session.OpenPort());
+}
+
+TEST_F(PtyTest, AnyIntegerRateIsAccepted) {
+  for (int rate : {12345, 115200, 1000000}) {
+    PtySession s(terminal.SlavePath());
+    s.settings.Speed = rate;
+    s.port.ApplyPortSettings(s.settings);
+    EXPECT_NO_THROW(s.port.Open()) << rate;
+    EXPECT_TRUE(s.port.Connected()) << rate;
+  }
+}
+
+TEST_F(PtyTest, SilentTerminalEndsAfterEchoAndIntervalTimeouts) {
+  PtySession s(terminal.SlavePath());
+  s.port.Open();
+  const auto start = std::chrono::steady_clock::now();
+  bool error = false;
+  std::string answer;
+  s.session.ExecuteCommand("AT+ABCD=?", error, "", false, true, false, 5000, answer);
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_FALSE(error);
+  EXPECT_EQ(answer, "");
+  EXPECT_GE(elapsed, std::chrono::milliseconds(100 + 50));
+  EXPECT_LT(elapsed, std::chrono::milliseconds(3000));  // not the 5000 ms of the argument
+}
+
+TEST_F(PtyTest, DeviceVanishingMidTransactionDropsTheSession) {
+  terminal.Start([](const std::string& request) -> TPtyTerminal::Reply {
+    if (request == "4817365") return {"\r\n>"};
+    if (request == "AT+SLOW=?") return {"+RESP:SL", /*hangUp=*/true};
+    return {};
+  });
+  PtySession s(terminal.SlavePath());
+  s.settings.Timeout = 2000;  // the answer read would wait long; the hang-up must end it
+  ASSERT_TRUE(s.session.EnsureSession());
+  bool error = false;
+  std::string answer;
+  const auto start = std::chrono::steady_clock::now();
+  s.session.ExecuteCommand("AT+SLOW=?", error, "", false, true, false, -1, answer);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
+  EXPECT_TRUE(error);
+  EXPECT_FALSE(s.session.InCommandMode);
+  EXPECT_FALSE(s.port.Connected());
+  EXPECT_EQ(s.ui.retryQuestions, 1);
+  ASSERT_FALSE(s.ui.linkStates.empty());
+  EXPECT_FALSE(s.ui.linkStates.back().open);
+  EXPECT_FALSE(s.ui.linkStates.back().command);
+  bool failureLogged = false;
+  for (const auto& l : s.LogLines())
+    failureLogged |=
+        l.rfind("E<Ошибка чтения, исключение=ReadFile function failed (Error: ", 0) == 0;
+  EXPECT_TRUE(failureLogged);
+}
+
+TEST_F(PtyTest, IdleCheckNoticesAVanishedDevice) {
+  terminal.Start(PromptOnCode);
+  PtySession s(terminal.SlavePath());
+  ASSERT_TRUE(s.session.EnsureSession());
+  s.session.IdlePortCheck();
+  EXPECT_TRUE(s.port.Connected());
+  terminal.Stop();
+  terminal.HangUp();
+  s.session.IdlePortCheck();
+  EXPECT_EQ(s.LogLines().back(), "]Device disconnected");
+  EXPECT_FALSE(s.session.InCommandMode);
+  EXPECT_FALSE(s.port.Connected());
+  EXPECT_FALSE(s.ui.linkStates.back().open);
+}
+
+class RecordingLink : public TComLink {
+ public:
+  std::string received;
+  bool WantsRxData() const override { return true; }
+  void RxData(const std::string& data) override { received += data; }
+};
+
+TEST_F(PtyTest, EventPathHandsBytesToTheLinkAndReportsAHangUp) {
+  PtySession s(terminal.SlavePath());
+  s.port.Open();
+  RecordingLink framer;
+  s.port.AttachLink(&framer);
+  EXPECT_TRUE(s.port.WantsReadNotifications());
+  terminal.Start([](const std::string&) { return TPtyTerminal::Reply{"+RESP:SNAV,1\r"}; });
+  s.port.WriteBytes("\r");
+  pollfd p{s.port.ReadinessHandle(), POLLIN, 0};
+  ASSERT_GT(poll(&p, 1, 1000), 0);
+  for (int i = 0; i < 50 && framer.received.size() < 14; ++i) {
+    s.session.DispatchPortEvents();
+    poll(&p, 1, 20);
+  }
+  EXPECT_EQ(framer.received, "\r+RESP:SNAV,1\r");
+  terminal.Stop();
+  terminal.HangUp();
+  s.session.DispatchPortEvents();
+  EXPECT_EQ(s.LogLines().back(), "]Device disconnected");
+  EXPECT_FALSE(s.port.Connected());
+  s.port.DetachLink(&framer);
+}
+
+}  // namespace
+}  // namespace quillon::test
