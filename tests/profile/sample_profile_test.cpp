@@ -120,7 +120,9 @@ TEST_F(SampleProfile, DefaultsPassTheirOwnLimitsAndMasks) {
         switch (p.ParamType) {
           case ptInteger: {
             int64_t v = 0;
-            if (!p.DefaultValue.empty()) ASSERT_TRUE(ParseInt64(p.DefaultValue, v)) << where;
+            if (!p.DefaultValue.empty()) {
+              ASSERT_TRUE(ParseInt64(p.DefaultValue, v)) << where;
+            }
             EXPECT_GE(v, p.MinValue) << where;
             EXPECT_LE(v, p.MaxValue) << where;
             break;
@@ -144,13 +146,16 @@ TEST_F(SampleProfile, DefaultsPassTheirOwnLimitsAndMasks) {
             break;
           }
           case ptString:
-            if (p.MaxLen > 0) EXPECT_LE(p.DefaultValue.size(), static_cast<size_t>(p.MaxLen));
+            if (p.MaxLen > 0) {
+              EXPECT_LE(p.DefaultValue.size(), static_cast<size_t>(p.MaxLen)) << where;
+            }
             if (!p.OnCharMask.empty()) {
               EXPECT_TRUE(MaskMatches(p.OnCharMask, p.DefaultValue)) << where;
               EXPECT_TRUE(MaskMatches(p.OnCharMask, "")) << where << ": cannot be emptied";
             }
-            if (!p.OnLeaveMask.empty())
+            if (!p.OnLeaveMask.empty()) {
               EXPECT_TRUE(MaskMatches(p.OnLeaveMask, p.DefaultValue)) << where;
+            }
             break;
         }
       }
