@@ -42,8 +42,7 @@ const std::vector<std::string>& TSimDeviceState::Values(int page, int command) c
 }
 
 std::string TSimDeviceState::CsvItem(const std::string& value) {
-  bool plain = value.find(',') == std::string::npos && TrimCtl(value) == value &&
-               (value.empty() || value[0] != '"');
+  bool plain = value.find(',') == std::string::npos && (value.empty() || value[0] != '"');
   return plain ? value : "\"" + value + "\"";
 }
 

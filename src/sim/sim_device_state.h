@@ -33,8 +33,8 @@ class TSimDeviceState {
   // Writes all values (through a temporary file, so a crash never leaves half a file).
   bool SaveFile(const std::string& path) const;
 
-  // One item of an answer line or state file: quoted when SplitCsv would otherwise cut or trim
-  // it.
+  // One item of an answer line or state file: quoted when it holds a comma, so that SplitCsv
+  // keeps it whole.
   static std::string CsvItem(const std::string& value);
 
  private:

@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   TSimOptions options;
   std::string error;
   if (!ParseSimOptions(argc, argv, options, error)) {
-    std::cerr << "quillon-sim: " << error << "\n\n" << SimUsageText();
+    std::cerr << "quillon-sim: " << error << " (see --help)\n";
     return 2;
   }
   if (options.Help) {

@@ -14,6 +14,8 @@
 #include <iostream>
 #include <limits>
 
+#include "profile/cp1251.h"
+
 namespace quillon {
 
 namespace {
@@ -69,9 +71,11 @@ int64_t TSimRunner::NowUs() const {
 }
 
 void TSimRunner::Trace(const std::string& text) const {
+  if (!options_.Trace) return;
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, "[%9.3f] ", static_cast<double>(NowUs()) / 1e6);
-  std::cerr << stamp << text << std::endl;
+  // The terminal speaks Windows-1251; the console reading the trace expects UTF-8.
+  std::cerr << stamp << Cp1251ToUtf8(text) << std::endl;
 }
 
 int TSimRunner::Run() {
