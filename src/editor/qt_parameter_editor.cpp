@@ -1,0 +1,691 @@
+#include "editor/qt_parameter_editor.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "editor/deep_component_enumerator.h"
+#include "editor/editor_rules.h"
+#include "editor/mask_matcher.h"
+#include "editor/qt_anchor_keeper.h"
+#include "editor/qt_focus.h"
+#include "editor/qt_hex_edit.h"
+#include "editor/qt_integer_edit.h"
+#include "editor/qt_text_edit.h"
+#include "editor/qt_wrap_check_box.h"
+#include "link/log_model.h"
+#include "ui/qt_text.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr int kTableHeight = 150;
+
+template <typename T>
+bool IsExactly(const QObject* object) {
+  return object && object->metaObject() == &T::staticMetaObject;
+}
+
+// Object names are made of the command keyword's letters, digits and underscores.
+QString SafeName(const std::string& name) {
+  QString out;
+  for (char c : name)
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_')
+      out += QLatin1Char(c);
+  return out;
+}
+
+void SetAddress(QObject* control, int command, int instance, int param) {
+  control->setProperty(TQtParameterEditor::kTagProperty,
+                       EncodeControlTag(command, instance, param));
+  control->setProperty(TQtParameterEditor::kCommandProperty, command);
+  control->setProperty(TQtParameterEditor::kInstanceProperty, instance);
+  control->setProperty(TQtParameterEditor::kParamProperty, param);
+}
+
+bool HasAddress(const QObject* control, int command, int instance, int param) {
+  const QVariant c = control->property(TQtParameterEditor::kCommandProperty);
+  return c.isValid() && c.toInt() == command &&
+         control->property(TQtParameterEditor::kInstanceProperty).toInt() == instance &&
+         control->property(TQtParameterEditor::kParamProperty).toInt() == param;
+}
+
+// The first direct child of that exact class at that address.
+template <typename T>
+QWidget* FindChildAt(const QWidget* container, int command, int instance, int param) {
+  for (QObject* child : container->children())
+    if (IsExactly<T>(child) && HasAddress(child, command, instance, param))
+      return static_cast<QWidget*>(child);
+  return nullptr;
+}
+
+QWidget* FindInputChild(const QWidget* container, TParamType type, int command, int instance,
+                        int param) {
+  switch (type) {
+    case ptInteger:
+      return FindChildAt<TIntegerEdit>(container, command, instance, param);
+    case ptString:
+      return FindChildAt<TTextEdit>(container, command, instance, param);
+    case ptHex:
+      return FindChildAt<THexEdit>(container, command, instance, param);
+    case ptOption:
+      return FindChildAt<QComboBox>(container, command, instance, param);
+  }
+  return nullptr;
+}
+
+// Windows draws an unsupported command in its inactive-caption colour, a light mix of the
+// selection colour and the window colour.
+QColor InactiveCaptionColor(const QPalette& palette) {
+  const QColor highlight = palette.color(QPalette::Inactive, QPalette::Highlight);
+  const QColor window = palette.color(QPalette::Active, QPalette::Window);
+  return QColor((highlight.red() * 2 + window.red() * 3) / 5,
+                (highlight.green() * 2 + window.green() * 3) / 5,
+                (highlight.blue() * 2 + window.blue() * 3) / 5);
+}
+
+}  // namespace
+
+// Heights of the stock controls in the tab control's font, measured once per build.
+struct TQtParameterEditor::TMetrics {
+  explicit TMetrics(const QFont& font) : Font(font) {}
+  QFontMetrics Font;
+  int LineHeight = 0;
+  int EditHeight = 0;
+  int SpinHeight = 0;
+  int ComboHeight = 0;
+  int ButtonHeight = 0;
+};
+
+TQtParameterEditor::TQtParameterEditor(QTabWidget* pageControl, const CommandProfile& profile,
+                                       TLogModel& log, TMaskMatcher& maskRegex, QObject* parent)
+    : QObject(parent),
+      pageControl_(pageControl),
+      profile_(profile),
+      log_(log),
+      maskRegex_(maskRegex),
+      anchors_(new TAnchorKeeper(this)) {}
+
+TQtParameterEditor::~TQtParameterEditor() = default;
+
+QSize TQtParameterEditor::MeasureUnits(QWidget* context) {
+  QCheckBox probe(context);
+  return probe.sizeHint();
+}
+
+void TQtParameterEditor::BuildEditor(int unitWidth, int unitHeight) {
+  W = std::max(unitWidth, 1);
+  H = std::max(unitHeight, 1);
+  IW = std::max(profile_.InputWidth, 20);
+
+  const bool updates = pageControl_->updatesEnabled();
+  pageControl_->setUpdatesEnabled(false);
+  RemoveAllTabs();
+
+  TMetrics metrics(pageControl_->font());
+  {
+    // Probes in a hidden container, so that they take the tab control's font and style.
+    QWidget probe(pageControl_);
+    probe.hide();
+    metrics.LineHeight = metrics.Font.height();
+    metrics.EditHeight = QLineEdit(&probe).sizeHint().height();
+    metrics.SpinHeight = TIntegerEdit(&probe).sizeHint().height();
+    metrics.ComboHeight = QComboBox(&probe).sizeHint().height();
+    metrics.ButtonHeight = QPushButton(QStringLiteral("Получить"), &probe).sizeHint().height();
+  }
+  metrics_ = &metrics;
+  wrappedHeights_.clear();
+  for (int p = 0; p < static_cast<int>(profile_.Pages.size()); ++p) BuildPage(p);
+  metrics_ = nullptr;
+  wrappedHeights_.clear();
+
+  if (pageControl_->count() > 0) pageControl_->setCurrentIndex(0);
+  pageControl_->setUpdatesEnabled(updates);
+}
+
+void TQtParameterEditor::RemoveAllTabs() {
+  while (pageControl_->count() > 0) {
+    QWidget* tab = pageControl_->widget(0);
+    pageControl_->removeTab(0);
+    delete tab;
+  }
+}
+
+void TQtParameterEditor::BuildPage(int page) {
+  const QString name = QStringLiteral("page_%1").arg(page);
+  auto* tab = new QWidget;
+  tab->setObjectName(name);
+  auto* layout = new QVBoxLayout(tab);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* scroll = new QScrollArea(tab);
+  scroll->setObjectName(name + QStringLiteral("_scroll"));
+  layout->addWidget(scroll);
+  scroll->verticalScrollBar()->setTracking(true);
+  scroll->verticalScrollBar()->setSingleStep(std::max(1, H));
+
+  // The contents are built before they join the scroll box: nothing is laid out or shown on
+  // the way.
+  const int designWidth = W / 5 + W * (IW + 21) + W / 5;
+  auto* box = new QWidget;
+  box->setObjectName(name + QStringLiteral("_box"));
+  box->resize(designWidth, H);
+  int y = H / 5;
+  const int commands = static_cast<int>(profile_.Pages[static_cast<size_t>(page)].Commands.size());
+  for (int c = 0; c < commands; ++c) y = BuildCommandGroup(box, page, c, y) + H / 2;
+
+  const int buttonHeight = metrics_->ButtonHeight;
+  QWidget* applyPage =
+      CreateButton(box, QStringLiteral("Применить страницу"), name + QStringLiteral("_apply"),
+                   &TEditorCallbacks::CmdApplyAllClick);
+  applyPage->setGeometry(W / 2, y, 7 * W, buttonHeight);
+  SetAddress(applyPage, 0, 0, 0);
+  QWidget* pollPage =
+      CreateButton(box, QStringLiteral("Получить страницу"), name + QStringLiteral("_poll"),
+                   &TEditorCallbacks::CmdPollAllClick);
+  pollPage->setGeometry(8 * W, y, 7 * W, buttonHeight);
+  SetAddress(pollPage, 0, 0, 0);
+
+  box->resize(designWidth, y + buttonHeight + H / 2);
+  scroll->setWidget(box);
+  anchors_->FollowWidth(box, scroll->viewport(), designWidth);
+  pageControl_->addTab(tab, ToQString(profile_.Pages[static_cast<size_t>(page)].Name));
+}
+
+int TQtParameterEditor::BuildCommandGroup(QWidget* box, int page, int command, int y) {
+  const TDevCommand& cmd =
+      profile_.Pages[static_cast<size_t>(page)].Commands[static_cast<size_t>(command)];
+  const QString name = QStringLiteral("cmd_") + SafeName(cmd.Name);
+  const int buttonHeight = metrics_->ButtonHeight;
+
+  auto* group = new QGroupBox(ToQString(cmd.Description), box);
+  group->setObjectName(name);
+  group->setGeometry(W / 5, y, W * (IW + 21), H);
+  SetAddress(group, command, 0, 0);
+  anchors_->AnchorRight(group, true);
+
+  const QString keyword = ToQString(cmd.Name);
+  auto* label = new QLabel(keyword, group);
+  label->setObjectName(name + QStringLiteral("_name"));
+  label->setGeometry(W / 2, H, TextWidth(keyword), metrics_->LineHeight);
+  SetAddress(label, command, 0, 0);
+
+  int yc = label->y() + label->height() + H / 5;
+  int ys = yc;
+  const int instances = InstanceCount(cmd);
+  for (int k = 0; k < instances; ++k) {
+    QWidget* container = group;
+    QString base = name;
+    if (cmd.Indexed) {
+      yc = H;
+      base = QStringLiteral("%1_%2").arg(name).arg(k);
+      auto* instance = new QGroupBox(QStringLiteral("#%1").arg(k + 1), group);
+      instance->setObjectName(base);
+      instance->setGeometry(W / 5, ys, W * (IW + 20), H);
+      SetAddress(instance, command, k, 0);
+      anchors_->AnchorRight(instance, true);
+      container = instance;
+    }
+    for (int i = 0; i < static_cast<int>(cmd.Parameters.size()); ++i)
+      yc = BuildParameterRow(container, name, cmd.Parameters[static_cast<size_t>(i)], command, k, i,
+                             yc);
+    if (IsTableCommand(cmd)) yc = BuildTableView(container, base, cmd, command, k, yc);
+    int height = yc;
+    if (cmd.Indexed && cmd.SetData) {
+      QWidget* apply =
+          CreateButton(container, QStringLiteral("Применить"), base + QStringLiteral("_apply"),
+                       &TEditorCallbacks::CmdApplyClick);
+      apply->setGeometry(W / 2, yc, 4 * W, buttonHeight);
+      SetAddress(apply, command, k, 0);
+      height = yc + buttonHeight + H / 2;
+    }
+    container->resize(container->width(), height);
+    // The next instance group follows closer than the buttons below the last one.
+    if (cmd.Indexed) ys = container->y() + height + (k + 1 < instances ? H / 5 : H / 2);
+  }
+
+  const int buttonTop = cmd.Indexed ? ys : yc;
+  QWidget* last = nullptr;
+  if (cmd.SetData) {
+    last = cmd.Indexed
+               ? CreateButton(group, QStringLiteral("Применить все"),
+                              name + QStringLiteral("_applyAll"),
+                              &TEditorCallbacks::CmdApplyAllIndexedClick)
+               : CreateButton(group, QStringLiteral("Применить"), name + QStringLiteral("_apply"),
+                              &TEditorCallbacks::CmdApplyClick);
+    last->setGeometry(W / 2, buttonTop, 6 * W, buttonHeight);
+    SetAddress(last, command, 0, 0);
+  }
+  if (cmd.PollData) {
+    last = CreateButton(group, QStringLiteral("Получить"), name + QStringLiteral("_poll"),
+                        &TEditorCallbacks::CmdPollClick);
+    last->setGeometry(7 * W, buttonTop, 6 * W, buttonHeight);
+    SetAddress(last, command, 0, 0);
+  }
+  group->resize(group->width(), last ? last->y() + last->height() + H / 2 : buttonTop);
+  return group->y() + group->height();
+}
+
+int TQtParameterEditor::BuildParameterRow(QWidget* container, const QString& name,
+                                          const TCmdParameter& param, int command, int instance,
+                                          int index, int yc) {
+  const QString base = QStringLiteral("%1_%2_%3").arg(name).arg(instance).arg(index);
+  const QString description = ToQString(param.Description);
+  const int top = yc;
+
+  QLabel* label = nullptr;
+  int leftHeight = 0;
+  if (param.Optional) {
+    auto* box = new TWrapCheckBox(description, container);
+    box->setObjectName(base + QStringLiteral("_check"));
+    box->setChecked(true);
+    leftHeight = std::max(H, WrappedHeight(description, 13 * W));
+    box->setGeometry(W / 2, top, 14 * W, leftHeight);
+    SetAddress(box, command, instance, index);
+    connect(box, &QCheckBox::toggled, this, [this, box] { CheckBoxClick(box); });
+  } else {
+    label = new QLabel(description, container);
+    label->setObjectName(base + QStringLiteral("_label"));
+    label->setWordWrap(true);
+    leftHeight = WrappedHeight(description, 13 * W);
+    label->setGeometry(W / 2 + W, top, 13 * W, leftHeight);
+    SetAddress(label, command, instance, index);
+  }
+
+  QWidget* input = CreateInput(container, param);
+  input->setObjectName(base);
+  SetAddress(input, command, instance, index);
+  const QString hint = ToQString(ParameterHint(param));
+  input->setToolTip(hint);
+  input->setStatusTip(hint);
+  if (label) label->setBuddy(input);
+  input->setGeometry(15 * W, top, W * IW, InputHeight(param.ParamType));
+  anchors_->AnchorRight(input, true);
+
+  if (!param.Suffix.empty()) {
+    const QString suffix = ToQString(param.Suffix);
+    auto* suffixLabel = new QLabel(suffix, container);
+    suffixLabel->setObjectName(base + QStringLiteral("_suffix"));
+    suffixLabel->setGeometry(input->x() + input->width() + W / 2, top, TextWidth(suffix),
+                             metrics_->LineHeight);
+    SetAddress(suffixLabel, 0, 0, 0);
+    anchors_->AnchorRight(suffixLabel, false);
+  }
+  return top + std::max(input->height(), leftHeight) + H / 2;
+}
+
+int TQtParameterEditor::InputHeight(TParamType type) const {
+  switch (type) {
+    case ptInteger:
+      return metrics_->SpinHeight;
+    case ptOption:
+      return metrics_->ComboHeight;
+    case ptString:
+    case ptHex:
+      break;
+  }
+  return metrics_->EditHeight;
+}
+
+QWidget* TQtParameterEditor::CreateInput(QWidget* container, const TCmdParameter& param) {
+  switch (param.ParamType) {
+    case ptInteger: {
+      auto* edit = new TIntegerEdit(container);
+      edit->SetLimits(IntegerLow(param), IntegerHigh(param));
+      edit->SetValue(DefaultIntegerValue(param));
+      return edit;
+    }
+    case ptString: {
+      auto* edit = new TTextEdit(container);
+      edit->SetMaxLen(std::max(param.MaxLen, 0));
+      edit->setText(ToQString(param.DefaultValue));
+      if (!param.OnCharMask.empty())
+        edit->OnChange = [this](TTextEdit* sender) { return EditChange(sender); };
+      if (!param.OnLeaveMask.empty())
+        edit->OnExit = [this](TTextEdit* sender) { EditExit(sender); };
+      return edit;
+    }
+    case ptHex: {
+      auto* edit = new THexEdit(container);
+      edit->SetMaxLen(param.MaxLen);
+      edit->setText(ToQString(param.DefaultValue));
+      edit->OnKeyPress = [this](THexEdit* sender, QChar& key) { HexEditKeyPress(sender, key); };
+      edit->OnExit = [this](THexEdit* sender) { HexEditExit(sender); };
+      return edit;
+    }
+    case ptOption:
+      break;
+  }
+  auto* list = new QComboBox(container);
+  for (const TParamOption& option : param.Options) list->addItem(ToQString(option.Text));
+  list->setCurrentIndex(DefaultOptionIndex(param));
+  return list;
+}
+
+int TQtParameterEditor::BuildTableView(QWidget* container, const QString& name,
+                                       const TDevCommand& cmd, int command, int instance, int yc) {
+  auto* table = new QTableWidget(container);
+  table->setObjectName(name + QStringLiteral("_table"));
+  SetAddress(table, command, instance, 0);
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table->setShowGrid(true);
+  table->verticalHeader()->hide();
+  table->horizontalHeader()->setDefaultSectionSize(50);
+  const std::vector<TTableColumn> columns = TableColumns(cmd);
+  table->setColumnCount(static_cast<int>(columns.size()));
+  for (int j = 0; j < static_cast<int>(columns.size()); ++j) {
+    const TTableColumn& column = columns[static_cast<size_t>(j)];
+    table->setHorizontalHeaderItem(j, new QTableWidgetItem(ToQString(column.Caption)));
+    table->setColumnWidth(j, std::max(column.Width, 0));
+  }
+  table->setGeometry(W / 2 + W, yc, W * (IW + 13) + W / 2, kTableHeight);
+  anchors_->AnchorRight(table, true);
+  return yc + kTableHeight + H / 2;
+}
+
+QWidget* TQtParameterEditor::CreateButton(
+    QWidget* container, const QString& caption, const QString& name,
+    const TEditorCallbacks::Click TEditorCallbacks::*handler) {
+  auto* button = new QPushButton(caption, container);
+  button->setObjectName(name);
+  connect(button, &QPushButton::clicked, this, [this, button, handler] {
+    const TEditorCallbacks::Click& click = callbacks_.*handler;
+    if (click) click(GetControlAddress(button));
+  });
+  return button;
+}
+
+int TQtParameterEditor::WrappedHeight(const QString& text, int width) {
+  auto cached = wrappedHeights_.constFind(text);
+  if (cached != wrappedHeights_.cend()) return *cached;
+  const QRect bounds = metrics_->Font.boundingRect(QRect(0, 0, width, 1 << 20),
+                                                   Qt::AlignLeft | Qt::TextWordWrap, text);
+  const int height = std::max(bounds.height(), metrics_->LineHeight);
+  wrappedHeights_.insert(text, height);
+  return height;
+}
+
+int TQtParameterEditor::TextWidth(const QString& text) const {
+  return metrics_->Font.horizontalAdvance(text) + 2;
+}
+
+ParamAddress TQtParameterEditor::GetControlAddress(const QWidget* control) const {
+  ParamAddress address;
+  address.Page = -1;
+  if (!control) return address;
+  const QVariant command = control->property(kCommandProperty);
+  if (command.isValid()) {
+    address.Command = command.toInt();
+    address.Instance = control->property(kInstanceProperty).toInt();
+    address.Param = control->property(kParamProperty).toInt();
+  } else {
+    DecodeControlTag(control->property(kTagProperty).toUInt(), address.Command, address.Instance,
+                     address.Param);
+  }
+  for (const QWidget* w = control; w; w = w->parentWidget()) {
+    const int index = pageControl_->indexOf(const_cast<QWidget*>(w));
+    if (index >= 0) {
+      address.Page = index;
+      break;
+    }
+  }
+  return address;
+}
+
+QWidget* TQtParameterEditor::FindParameterControl(int page, int command, int instance, int param,
+                                                  TControlKind kind) const {
+  if (page < 0 || page >= pageControl_->count()) return nullptr;
+  if (static_cast<size_t>(page) >= profile_.Pages.size()) return nullptr;
+  const QWidget* tab = pageControl_->widget(page);
+  const QScrollArea* scroll = nullptr;
+  for (QObject* child : tab->children()) {
+    if (!child->isWidgetType()) continue;
+    scroll = qobject_cast<const QScrollArea*>(child);
+    break;
+  }
+  if (!scroll || !scroll->widget()) return nullptr;
+
+  QWidget* group = FindChildAt<QGroupBox>(scroll->widget(), command, 0, 0);
+  if (!group) return nullptr;
+  if (kind == ckGroup) return group;
+
+  const TDevCommand* cmd = profile_.Command(page, command);
+  if (!cmd) return nullptr;
+  QWidget* container = group;
+  if (cmd->Indexed) {
+    container = FindChildAt<QGroupBox>(group, command, instance, 0);
+    if (!container) return nullptr;
+  }
+  if (param < 0 || static_cast<size_t>(param) >= cmd->Parameters.size()) return nullptr;
+  if (kind == ckCheckBox) return FindChildAt<TWrapCheckBox>(container, command, instance, param);
+  return FindInputChild(container, cmd->Parameters[static_cast<size_t>(param)].ParamType, command,
+                        instance, param);
+}
+
+const TCmdParameter* TQtParameterEditor::ParameterAt(const ParamAddress& address) const {
+  const TDevCommand* cmd = profile_.Command(address.Page, address.Command);
+  if (!cmd || address.Param < 0 || static_cast<size_t>(address.Param) >= cmd->Parameters.size())
+    return nullptr;
+  return &cmd->Parameters[static_cast<size_t>(address.Param)];
+}
+
+void TQtParameterEditor::CheckBoxClick(QWidget* sender) {
+  auto* box = qobject_cast<QCheckBox*>(sender);
+  if (!box) return;
+  const ParamAddress a = GetControlAddress(box);
+  if (QWidget* input = FindParameterControl(a.Page, a.Command, a.Instance, a.Param, ckInput))
+    input->setEnabled(box->isChecked());
+}
+
+void TQtParameterEditor::ReportMaskError(const std::string& mask) {
+  const std::string message = FromQString(QStringLiteral("Ошибка в регулярном выражении ")) + mask +
+                              ": " + maskRegex_.ErrorText();
+  if (callbacks_.MaskError)
+    callbacks_.MaskError(message);
+  else
+    log_.WriteLog(message, 4);
+}
+
+bool TQtParameterEditor::EditChange(TTextEdit* sender) {
+  const TCmdParameter* param = ParameterAt(GetControlAddress(sender));
+  if (!param || param->OnCharMask.empty()) return true;
+  switch (maskRegex_.Match(param->OnCharMask, FromQString(sender->text()))) {
+    case mrMatch:
+      return true;
+    case mrNoMatch:
+      return false;
+    case mrInvalid:
+      break;
+  }
+  // The operator's text stays as typed, unchecked.
+  ReportMaskError(param->OnCharMask);
+  return true;
+}
+
+void TQtParameterEditor::EditExit(TTextEdit* sender) {
+  const TCmdParameter* param = ParameterAt(GetControlAddress(sender));
+  if (!param || param->OnLeaveMask.empty()) return;
+  switch (maskRegex_.Match(param->OnLeaveMask, FromQString(sender->text()))) {
+    case mrMatch:
+      return;
+    case mrInvalid:
+      ReportMaskError(param->OnLeaveMask);
+      return;
+    case mrNoMatch:
+      break;
+  }
+  ReturnFocusLater(sender);
+  log_.WriteLog(FromQString(QStringLiteral("Значение не удовлетворяет маске")), 4);
+  QApplication::beep();
+}
+
+void TQtParameterEditor::HexEditKeyPress(THexEdit*, QChar& key) {
+  char16_t u = key.unicode();
+  if (u >= 'a' && u <= 'z') u = static_cast<char16_t>(u - 'a' + 'A');
+  const bool kept = u == 13 || (u >= '0' && u <= '9') || (u >= 'A' && u <= 'F');
+  key = kept ? QChar(u) : QChar();
+}
+
+void TQtParameterEditor::HexEditExit(THexEdit* sender) {
+  const TCmdParameter* param = ParameterAt(GetControlAddress(sender));
+  if (!param || HexTextInRange(*param, FromQString(sender->text()))) return;
+  ReturnFocusLater(sender);
+  log_.WriteLog(FromQString(QStringLiteral("Значение не входит заданный диапазон")), 4);
+  QApplication::beep();
+}
+
+void TQtParameterEditor::MarkCommandUnsupported(QWidget* group) {
+  if (!group) return;
+  group->setEnabled(false);
+  QPalette palette = group->palette();
+  palette.setColor(QPalette::Window, InactiveCaptionColor(palette));
+  group->setPalette(palette);
+  group->setAutoFillBackground(true);
+  QFont font = group->font();
+  font.setItalic(true);
+  font.setStrikeOut(true);
+  group->setFont(font);
+  TDeepComponentEnumerator contents(group);
+  while (contents.MoveNext())
+    if (QWidget* control = qobject_cast<QWidget*>(contents.Current())) control->setEnabled(false);
+}
+
+bool TQtParameterEditor::HasControl(int page, int command, int instance, int param,
+                                    TControlKind kind) const {
+  return FindParameterControl(page, command, instance, param, kind) != nullptr;
+}
+
+bool TQtParameterEditor::Checked(int page, int command, int instance, int param) const {
+  QWidget* box = FindParameterControl(page, command, instance, param, ckCheckBox);
+  return box && static_cast<QCheckBox*>(box)->isChecked();
+}
+
+void TQtParameterEditor::SetChecked(int page, int command, int instance, int param, bool checked) {
+  QWidget* box = FindParameterControl(page, command, instance, param, ckCheckBox);
+  if (!box) return;
+  static_cast<QCheckBox*>(box)->setChecked(checked);
+  CheckBoxClick(box);  // also when the state did not change
+}
+
+std::string TQtParameterEditor::InputText(int page, int command, int instance, int param) const {
+  QWidget* input = FindParameterControl(page, command, instance, param, ckInput);
+  if (IsExactly<TIntegerEdit>(input)) return FromQString(static_cast<TIntegerEdit*>(input)->Text());
+  if (auto* edit = qobject_cast<QLineEdit*>(input)) return FromQString(edit->text());
+  return "";
+}
+
+void TQtParameterEditor::SetInputText(int page, int command, int instance, int param,
+                                      const std::string& text) {
+  QWidget* input = FindParameterControl(page, command, instance, param, ckInput);
+  if (IsExactly<TIntegerEdit>(input)) {
+    static_cast<TIntegerEdit*>(input)->SetText(ToQString(text));
+  } else if (auto* edit = qobject_cast<QLineEdit*>(input)) {
+    edit->setText(ToQString(text));
+    edit->setModified(false);
+  }
+}
+
+int TQtParameterEditor::OptionIndex(int page, int command, int instance, int param) const {
+  auto* list =
+      qobject_cast<QComboBox*>(FindParameterControl(page, command, instance, param, ckInput));
+  return list ? list->currentIndex() : -1;
+}
+
+void TQtParameterEditor::SetOptionIndex(int page, int command, int instance, int param, int index) {
+  auto* list =
+      qobject_cast<QComboBox*>(FindParameterControl(page, command, instance, param, ckInput));
+  if (list) list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+}
+
+bool TQtParameterEditor::InputEnabled(int page, int command, int instance, int param) const {
+  QWidget* input = FindParameterControl(page, command, instance, param, ckInput);
+  // The input's own state and its groups', not the tab's.
+  return input && input->isEnabledTo(pageControl_->widget(page));
+}
+
+bool TQtParameterEditor::GroupEnabled(int page, int command) const {
+  QWidget* group = FindParameterControl(page, command, 0, 0, ckGroup);
+  return group && group->isEnabledTo(group->parentWidget());
+}
+
+void TQtParameterEditor::MarkCommandUnsupported(int page, int command) {
+  MarkCommandUnsupported(FindParameterControl(page, command, 0, 0, ckGroup));
+}
+
+QTableWidget* TQtParameterEditor::FindTable(int page, int command) const {
+  QWidget* group = FindParameterControl(page, command, 0, 0, ckGroup);
+  if (!group) return nullptr;
+  for (QObject* child : group->children())
+    if (auto* table = qobject_cast<QTableWidget*>(child)) return table;
+  return nullptr;
+}
+
+bool TQtParameterEditor::HasTable(int page, int command, int, int) const {
+  return FindTable(page, command) != nullptr;
+}
+
+void TQtParameterEditor::ClearTableRows(int page, int command, int, int) {
+  if (QTableWidget* table = FindTable(page, command)) table->setRowCount(0);
+}
+
+int TQtParameterEditor::TableColumnCount(int page, int command, int, int) const {
+  QTableWidget* table = FindTable(page, command);
+  return table ? table->columnCount() : 0;
+}
+
+namespace {
+
+// A column added for an answer has no caption and follows its contents.
+void AppendColumn(QTableWidget* table) {
+  const int column = table->columnCount();
+  table->setColumnCount(column + 1);
+  table->setHorizontalHeaderItem(column, new QTableWidgetItem(QString()));
+  table->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+}
+
+}  // namespace
+
+void TQtParameterEditor::AddTableColumn(int page, int command, int, int) {
+  if (QTableWidget* table = FindTable(page, command)) AppendColumn(table);
+}
+
+void TQtParameterEditor::AddTableRow(int page, int command, int, int,
+                                     const std::vector<std::string>& cells) {
+  QTableWidget* table = FindTable(page, command);
+  if (!table) return;
+  while (table->columnCount() < static_cast<int>(cells.size())) AppendColumn(table);
+  const int row = table->rowCount();
+  table->insertRow(row);
+  for (int j = 0; j < static_cast<int>(cells.size()); ++j)
+    table->setItem(row, j, new QTableWidgetItem(ToQString(cells[static_cast<size_t>(j)])));
+}
+
+std::vector<std::vector<std::string>> TQtParameterEditor::TableRows(int page, int command, int,
+                                                                    int) const {
+  std::vector<std::vector<std::string>> rows;
+  QTableWidget* table = FindTable(page, command);
+  if (!table) return rows;
+  for (int r = 0; r < table->rowCount(); ++r) {
+    std::vector<std::string> row;
+    for (int j = 0; j < table->columnCount(); ++j) {
+      const QTableWidgetItem* item = table->item(r, j);
+      row.push_back(item ? FromQString(item->text()) : std::string());
+    }
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+}  // namespace quillon

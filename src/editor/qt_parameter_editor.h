@@ -1,0 +1,136 @@
+// The parameter editor of the main window: builds one tab per profile page into the main
+// window's tab control and binds every control to its place in the profile.
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <string>
+
+#include "editor/parameter_editor.h"
+#include "profile/command_profile.h"
+
+class QTabWidget;
+class QWidget;
+class QGroupBox;
+class QTableWidget;
+
+namespace quillon {
+
+class TLogModel;
+class TMaskMatcher;
+class TTextEdit;
+class THexEdit;
+class TAnchorKeeper;
+
+// The buttons' handlers; the editor only tells them which address was clicked.
+struct TEditorCallbacks {
+  using Click = std::function<void(const ParamAddress&)>;
+  Click CmdApplyClick;            // "Применить" of a command or an instance
+  Click CmdPollClick;             // "Получить"
+  Click CmdApplyAllClick;         // "Применить страницу"
+  Click CmdPollAllClick;          // "Получить страницу"
+  Click CmdApplyAllIndexedClick;  // "Применить все"
+  // A mask that is no valid regular expression (Windows-1251 text). Unset: written to the
+  // protocol log with kind 4.
+  std::function<void(const std::string& message)> MaskError;
+};
+
+class TQtParameterEditor : public QObject, public IParameterEditor {
+  Q_OBJECT
+
+ public:
+  // The profile, the log and the matcher must outlive the editor; the tab control holds what
+  // BuildEditor makes.
+  TQtParameterEditor(QTabWidget* pageControl, const CommandProfile& profile, TLogModel& log,
+                     TMaskMatcher& maskRegex, QObject* parent = nullptr);
+  ~TQtParameterEditor() override;
+
+  // Width and height of a caption-less check box in the tab control's font: the layout units.
+  static QSize MeasureUnits(QWidget* context);
+
+  // Replaces every tab with the profile's pages, laid out in units of unitWidth, unitHeight and
+  // the profile's InputWidth (at least 20).
+  void BuildEditor(int unitWidth, int unitHeight);
+
+  void SetCallbacks(TEditorCallbacks callbacks) { callbacks_ = std::move(callbacks); }
+  TEditorCallbacks& Callbacks() { return callbacks_; }
+
+  // Page from the tab the control lies on (-1 off the editor), the rest from the address kept
+  // with the control.
+  ParamAddress GetControlAddress(const QWidget* control) const;
+  // The control of that kind at that address, or null. Only direct children of the group box
+  // are searched, and the class must be exactly the one of the kind.
+  QWidget* FindParameterControl(int page, int command, int instance, int param,
+                                TControlKind kind) const;
+
+  // Handlers of the fields and boxes.
+  void CheckBoxClick(QWidget* sender);
+  bool EditChange(TTextEdit* sender);
+  void EditExit(TTextEdit* sender);
+  void HexEditKeyPress(THexEdit* sender, QChar& key);
+  void HexEditExit(THexEdit* sender);
+  // Greys out a command group box and disables everything in it.
+  void MarkCommandUnsupported(QWidget* group);
+
+  // IParameterEditor.
+  bool HasControl(int page, int command, int instance, int param, TControlKind kind) const override;
+  bool Checked(int page, int command, int instance, int param) const override;
+  void SetChecked(int page, int command, int instance, int param, bool checked) override;
+  std::string InputText(int page, int command, int instance, int param) const override;
+  void SetInputText(int page, int command, int instance, int param,
+                    const std::string& text) override;
+  int OptionIndex(int page, int command, int instance, int param) const override;
+  void SetOptionIndex(int page, int command, int instance, int param, int index) override;
+  bool InputEnabled(int page, int command, int instance, int param) const override;
+  bool GroupEnabled(int page, int command) const override;
+  void MarkCommandUnsupported(int page, int command) override;
+  bool HasTable(int page, int command, int instance, int param) const override;
+  void ClearTableRows(int page, int command, int instance, int param) override;
+  int TableColumnCount(int page, int command, int instance, int param) const override;
+  void AddTableColumn(int page, int command, int instance, int param) override;
+  void AddTableRow(int page, int command, int instance, int param,
+                   const std::vector<std::string>& cells) override;
+  std::vector<std::vector<std::string>> TableRows(int page, int command, int instance,
+                                                  int param) const override;
+
+  // Names of the dynamic properties every tagged control carries.
+  static constexpr const char* kTagProperty = "ControlTag";
+  static constexpr const char* kCommandProperty = "ControlCommand";
+  static constexpr const char* kInstanceProperty = "ControlInstance";
+  static constexpr const char* kParamProperty = "ControlParam";
+
+ private:
+  struct TMetrics;
+
+  void BuildPage(int page);
+  int BuildCommandGroup(QWidget* box, int page, int command, int y);
+  int BuildParameterRow(QWidget* container, const QString& name, const TCmdParameter& param,
+                        int command, int instance, int index, int yc);
+  int InputHeight(TParamType type) const;
+  int BuildTableView(QWidget* container, const QString& name, const TDevCommand& cmd, int command,
+                     int instance, int yc);
+  QWidget* CreateInput(QWidget* container, const TCmdParameter& param);
+  QWidget* CreateButton(QWidget* container, const QString& caption, const QString& name,
+                        const TEditorCallbacks::Click TEditorCallbacks::*handler);
+  void RemoveAllTabs();
+  int WrappedHeight(const QString& text, int width);
+  int TextWidth(const QString& text) const;
+
+  const TCmdParameter* ParameterAt(const ParamAddress& address) const;
+  QTableWidget* FindTable(int page, int command) const;
+  void ReportMaskError(const std::string& mask);
+
+  QTabWidget* pageControl_;
+  const CommandProfile& profile_;
+  TLogModel& log_;
+  TMaskMatcher& maskRegex_;
+  TEditorCallbacks callbacks_;
+  TAnchorKeeper* anchors_;
+  TMetrics* metrics_ = nullptr;  // only while building
+  QHash<QString, int> wrappedHeights_;
+  int W = 1, H = 1, IW = 20;
+};
+
+}  // namespace quillon

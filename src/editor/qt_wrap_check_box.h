@@ -1,0 +1,20 @@
+// A check box whose caption wraps onto as many lines as its width needs; a click anywhere on it
+// toggles it.
+#pragma once
+
+#include <QCheckBox>
+
+namespace quillon {
+
+class TWrapCheckBox : public QCheckBox {
+  Q_OBJECT
+
+ public:
+  explicit TWrapCheckBox(const QString& text, QWidget* parent = nullptr);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  bool hitButton(const QPoint& pos) const override;
+};
+
+}  // namespace quillon
