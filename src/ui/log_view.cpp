@@ -67,6 +67,7 @@ void TLogView::ScrollToNewest() {
   cursor.movePosition(QTextCursor::End);
   setTextCursor(cursor);
   ensureCursorVisible();
+  verticalScrollBar()->setValue(verticalScrollBar()->maximum());
   horizontalScrollBar()->setValue(horizontalScrollBar()->minimum());
 }
 

@@ -1,0 +1,132 @@
+// The Qt adapters: progress bar, the retry question, the About window's panels and language files.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTranslator>
+
+#include "app/about_box.h"
+#include "app/fm_main.h"
+#include "app/gui_tests.h"
+#include "ui/qt_language.h"
+#include "ui/qt_progress_bar.h"
+#include "ui/qt_session_ui.h"
+
+namespace quillon::test {
+
+class TAdapterTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void progressBarClampsAndShowsAnEmptyRangeAsEmpty() {
+    QProgressBar bar;
+    TQtProgressBar progress(&bar);
+    progress.SetMax(3);
+    progress.SetPosition(2);
+    QCOMPARE(bar.maximum(), 3);
+    QCOMPARE(bar.value(), 2);
+    progress.SetPosition(7);
+    QCOMPARE(progress.Position(), 3);
+    progress.SetPosition(-1);
+    QCOMPARE(progress.Position(), 0);
+
+    // A marker "0 of 0": the bar must not turn into a busy indicator.
+    progress.SetMax(0);
+    QCOMPARE(progress.Max(), 0);
+    QCOMPARE(progress.Position(), 0);
+    QVERIFY(bar.maximum() > bar.minimum());
+    QCOMPARE(bar.value(), bar.minimum());
+  }
+
+  void retryQuestionHasItsCaptionButtonsAndNoIcon() {
+    QWidget owner;
+    TQtSessionUi ui(&owner, nullptr, nullptr);
+    for (const bool chooseRetry : {true, false}) {
+      QString caption;
+      QString text;
+      QMessageBox::Icon icon = QMessageBox::Warning;
+      int buttons = 0;
+      QTimer::singleShot(100, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        caption = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        buttons = box->buttons().size();
+        box->button(chooseRetry ? QMessageBox::Retry : QMessageBox::Cancel)->click();
+      });
+      QCOMPARE(ui.AskRetry(), chooseRetry);
+      QCOMPARE(caption, QStringLiteral("Ошибка передачи данных"));
+      QCOMPARE(text, QStringLiteral("Повторить попытку?"));
+      QCOMPARE(icon, QMessageBox::NoIcon);
+      QCOMPARE(buttons, 2);
+    }
+  }
+
+  void aboutBoxShowsOnePanelByTrueCustomer() {
+    TAboutBox about;
+    QCOMPARE(about.windowTitle(), QStringLiteral("О программе"));
+    auto* panel1 = about.findChild<QFrame*>(QStringLiteral("Panel1"));
+    auto* panel2 = about.findChild<QFrame*>(QStringLiteral("Panel2"));
+    QVERIFY(panel1 && panel2);
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+
+    about.SetTrueCustomer(true);
+    QVERIFY(panel1->isVisible() && panel1->isEnabled());
+    QVERIFY(!panel2->isVisible());
+
+    about.SetTrueCustomer(false);
+    QVERIFY(panel2->isVisible());
+    QVERIFY(!panel1->isEnabled());
+    QCOMPARE(panel2->geometry(), panel1->geometry());  // the second covers the first
+
+    QVERIFY(!TAboutBox::Version().isEmpty());
+    QVERIFY(
+        about.findChild<QLabel*>(QStringLiteral("Version"))->text().contains(TAboutBox::Version()));
+    about.SetProgramTitle(QStringLiteral("Конфигуратор Veltra VT-300"));
+    QCOMPARE(about.findChild<QLabel*>(QStringLiteral("ProductName"))->text(),
+             QStringLiteral("Конфигуратор Veltra VT-300"));
+  }
+
+  void languageFileTakesTheFirstCandidateThatExists() {
+    QTemporaryDir dir;
+    const std::string missing = (dir.path() + QStringLiteral("/quillon.ENU.qm")).toStdString();
+    const std::string bogus =
+        WriteTestFile(dir.path(), QStringLiteral("quillon.XX.qm"), "not a translation");
+    QCOMPARE(InstallLanguageFile(*qApp, {}), nullptr);
+    QCOMPARE(InstallLanguageFile(*qApp, {missing, bogus}), nullptr);
+    QCOMPARE(QCoreApplication::translate("quillon::TfmMain", "Файл"), QStringLiteral("Файл"));
+
+#ifdef QUILLON_TEST_QM
+    // Only the two-letter file exists: it is used, and windows made afterwards speak English.
+    QTranslator* translator = InstallLanguageFile(*qApp, {missing, QUILLON_TEST_QM});
+    QVERIFY(translator);
+    {
+      TMainOptions options;
+      options.ProfilePath = "cmdprofile.xml";
+      options.SettingsPath = (dir.path() + QStringLiteral("/none.ini")).toStdString();
+      TfmMain fm(nullptr, options);
+      QCOMPARE(fm.findChild<QAction*>(QStringLiteral("Exit1"))->text(), QStringLiteral("Exit"));
+      // Texts from the profile are never translated.
+      QCOMPARE(fm.windowTitle(), QStringLiteral("Конфигуратор Veltra VT-300"));
+    }
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+#endif
+  }
+};
+
+int RunAdapterTests(int argc, char** argv) {
+  TAdapterTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+}  // namespace quillon::test
+
+#include "adapter_test.moc"

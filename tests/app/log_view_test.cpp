@@ -1,0 +1,106 @@
+// The protocol log pane: each line in its kind's colour, at most 1000 lines, the newest in view.
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include "app/gui_tests.h"
+#include "link/log_model.h"
+#include "settings/settings.h"
+#include "ui/log_view.h"
+#include "ui/qt_text.h"
+
+namespace quillon::test {
+
+namespace {
+
+QColor BlockColor(const QTextBlock& block) {
+  QTextCursor cursor(block);
+  cursor.movePosition(QTextCursor::EndOfBlock);
+  return cursor.charFormat().foreground().color();
+}
+
+}  // namespace
+
+class TLogViewTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void colorsFollowTheKindsAndTheSettings() {
+    TSettings settings;
+    settings.ReadColorText = 0x000000;
+    settings.WriteColorText = 0x800000;        // blue in 0x00BBGGRR
+    settings.ReadErrorColorText = 255;         // red
+    settings.WriteErrorColorText = 0x00FF00;   // green
+    settings.GeneralErrorColorText = 8421504;  // grey
+    TLogModel model(settings);
+    TLogView view;
+    view.Attach(&model);
+    for (int kind = 0; kind <= 4; ++kind) model.WriteLog("x", kind);
+
+    const QColor expected[] = {QColor(0, 0, 0), QColor(0, 0, 128), QColor(255, 0, 0),
+                               QColor(0, 255, 0), QColor(128, 128, 128)};
+    const QStringList prefixes = {"<x", ">x", "E<x", "E>x", "]x"};
+    QCOMPARE(view.document()->blockCount(), 5);
+    QTextBlock block = view.document()->firstBlock();
+    for (int i = 0; i < 5; ++i, block = block.next()) {
+      QCOMPARE(block.text(), prefixes[i]);
+      QCOMPARE(BlockColor(block), expected[i]);
+    }
+  }
+
+  void multiLineEntriesAndCyrillicShowLineByLine() {
+    TSettings settings;
+    TLogModel model(settings);
+    TLogView view;
+    view.Attach(&model);
+    model.WriteLog("AT+SGPR=?\r\r\n+RESP:SGPR,1,internet\r\n>", 0);
+    model.WriteLog(FromQString(QStringLiteral("Не могу открыть порт")), 4);
+    QCOMPARE(view.toPlainText(),
+             QStringLiteral("<AT+SGPR=?\n<\n<+RESP:SGPR,1,internet\n<>\n]Не могу открыть порт"));
+  }
+
+  void keepsTheNewestThousandLinesInView() {
+    TSettings settings;
+    TLogModel model(settings);
+    TLogView view;
+    view.Attach(&model);
+    view.resize(400, 200);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    for (int i = 1; i <= 1005; ++i) model.WriteLog("line " + std::to_string(i), 1);
+    QCOMPARE(view.document()->blockCount(), 1000);
+    QCOMPARE(view.document()->firstBlock().text(), QStringLiteral(">line 6"));
+    QCOMPARE(view.document()->lastBlock().text(), QStringLiteral(">line 1005"));
+    QCOMPARE(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
+
+    // One entry of many lines still leaves exactly the newest thousand.
+    std::string many;
+    for (int i = 0; i < 1500; ++i) many += "m" + std::to_string(i) + "\n";
+    model.WriteLog(many, 0);
+    QCOMPARE(view.document()->blockCount(), 1000);
+    QCOMPARE(view.document()->firstBlock().text(), QStringLiteral("<m500"));
+    QCOMPARE(view.document()->lastBlock().text(), QStringLiteral("<m1499"));
+  }
+
+  void attachingShowsWhatTheModelAlreadyHolds() {
+    TSettings settings;
+    TLogModel model(settings);
+    model.WriteLog("early", 4);
+    TLogView view;
+    view.Attach(&model);
+    QCOMPARE(view.toPlainText(), QStringLiteral("]early"));
+    view.Attach(nullptr);
+    model.WriteLog("late", 4);  // no listener left behind
+    QVERIFY(view.toPlainText().isEmpty());
+  }
+};
+
+int RunLogViewTests(int argc, char** argv) {
+  TLogViewTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+}  // namespace quillon::test
+
+#include "log_view_test.moc"
