@@ -3,7 +3,6 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -11,7 +10,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QScrollArea>
 #include <QSocketNotifier>
 #include <QSplitter>
 #include <QStatusBar>
@@ -22,6 +20,11 @@
 #include <algorithm>
 
 #include "app/about_box.h"
+#include "editor/mask_matcher.h"
+#include "editor/qt_parameter_editor.h"
+#include "engine/batch_operations.h"
+#include "engine/command_engine.h"
+#include "engine/response_processors.h"
 #include "link/com_port.h"
 #include "link/fm_device_reconnect.h"
 #include "link/fm_waiting_data.h"
@@ -90,8 +93,10 @@ TfmMain::TfmMain(QWidget* parent, TMainOptions options)
 }
 
 TfmMain::~TfmMain() {
-  // The pane is destroyed with the widgets, after the model it listens to.
+  // The pane and the editor's controls would otherwise outlive the model and the editor they
+  // call into, since child widgets go after the members.
   LogLines->Attach(nullptr);
+  while (PageControl1->count() > 0) delete PageControl1->widget(0);
   delete portNotifier_;
   portNotifier_ = nullptr;
 }
@@ -225,7 +230,7 @@ void TfmMain::FormCreate() {
   session_->SetPortOpen(false);
   session_->InCommandMode = false;
   MeasureUnits();
-  // The mask expression lives in the editor, which compiles it with its own options.
+  maskRegex_ = std::make_unique<TMaskMatcher>();
   LoadProfile();
   if (!profile_.Title.empty()) {
     const QString title = ToQString(profile_.Title);
@@ -248,9 +253,7 @@ void TfmMain::FormCreate() {
 // A caption-less check box is the editor's layout unit: its size follows the font and the
 // screen's resolution the way the editor's rows must.
 void TfmMain::MeasureUnits() {
-  QCheckBox TestCB(this);
-  TestCB.setObjectName(QStringLiteral("TestCB"));
-  const QSize size = TestCB.sizeHint();
+  const QSize size = TQtParameterEditor::MeasureUnits(PageControl1);
   UnitWidth = std::max(size.width(), 1);
   UnitHeight = std::max(size.height(), 1);
 }
@@ -261,20 +264,9 @@ void TfmMain::LoadProfile() {
   profile_.LoadCommandProfile(path);
 }
 
-// One tab per page of the profile; the parameter editor fills them.
 void TfmMain::BuildEditor() {
-  while (PageControl1->count() > 0) {
-    QWidget* page = PageControl1->widget(0);
-    PageControl1->removeTab(0);
-    delete page;
-  }
-  for (const TDevPage& page : profile_.Pages) {
-    auto* scroll = new QScrollArea;
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    PageControl1->addTab(scroll, ToQString(page.Name));
-  }
-  if (PageControl1->count() > 0) PageControl1->setCurrentIndex(0);
+  editor_ = std::make_unique<TQtParameterEditor>(PageControl1, profile_, *log_, *maskRegex_);
+  editor_->BuildEditor(UnitWidth, UnitHeight);
 }
 
 void TfmMain::PlaceProgressBar() {
@@ -305,8 +297,21 @@ void TfmMain::ApplyRunOverrides() {
   }
 }
 
+// The engine hands its apply routine to the session; its processors go into the profile's
+// registry; the editor's buttons reach it through their callbacks.
 void TfmMain::RegisterResponseProcessors() {
-  // The command engine registers its processors when it is attached to the window.
+  engine_ = std::make_unique<TCommandEngine>(profile_, *editor_, *session_, settings_);
+  batch_ = std::make_unique<TBatchOperations>(*engine_);
+  quillon::RegisterResponseProcessors(profile_, engine_->Processors());
+
+  TEditorCallbacks& callbacks = editor_->Callbacks();
+  callbacks.CmdApplyClick = [this](const ParamAddress& a) { engine_->ApplyCommand(a); };
+  callbacks.CmdPollClick = [this](const ParamAddress& a) { engine_->PollCommand(a); };
+  callbacks.CmdApplyAllClick = [this](const ParamAddress& a) { batch_->CmdApplyAll(a); };
+  callbacks.CmdPollAllClick = [this](const ParamAddress& a) { batch_->CmdPollAll(a); };
+  callbacks.CmdApplyAllIndexedClick = [this](const ParamAddress& a) {
+    batch_->CmdApplyAllIndexed(a);
+  };
 }
 
 void TfmMain::ApplyInterfaceSettings() {

@@ -25,9 +25,13 @@ class QTimer;
 namespace quillon {
 
 class TAboutBox;
+class TBatchOperations;
+class TCommandEngine;
 class TComPort;
 class TLogModel;
 class TLogView;
+class TMaskMatcher;
+class TQtParameterEditor;
 class TQtProgressBar;
 class TQtSessionUi;
 class TTerminalSession;
@@ -94,6 +98,10 @@ class TfmMain : public QMainWindow {
   TLogModel& Log() { return *log_; }
   TTerminalSession& Session() { return *session_; }
   TQtSessionUi& SessionUi() { return *sessionUi_; }
+  TQtParameterEditor& Editor() { return *editor_; }
+  TCommandEngine& Engine() { return *engine_; }
+  TBatchOperations& Batch() { return *batch_; }
+  TMaskMatcher& MaskRegex() { return *maskRegex_; }
 
   QTabWidget* PageControl1 = nullptr;
   QSplitter* Splitter1 = nullptr;
@@ -134,6 +142,10 @@ class TfmMain : public QMainWindow {
   std::unique_ptr<TQtProgressBar> progress_;
   std::unique_ptr<TQtSessionUi> sessionUi_;
   std::unique_ptr<TTerminalSession> session_;
+  std::unique_ptr<TMaskMatcher> maskRegex_;
+  std::unique_ptr<TQtParameterEditor> editor_;
+  std::unique_ptr<TCommandEngine> engine_;
+  std::unique_ptr<TBatchOperations> batch_;
 
   TAboutBox* aboutBox_ = nullptr;
   QDialog* settingsDialog_ = nullptr;
