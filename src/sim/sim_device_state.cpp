@@ -51,8 +51,9 @@ void TSimDeviceState::LoadLine(const std::string& line, TSimValueChecker& checke
   if (eq == std::string::npos) return;
   int page = -1, index = -1;
   if (!profile_.FindCommand(TrimCtl(line.substr(0, eq)), page, index) || page < 0) return;
-  const TDevCommand& command = profile_.Pages[page].Commands[index];
-  if (command.Parameters.empty()) return;
+  const TDevCommand* found = profile_.Command(page, index);
+  if (!found || found->Parameters.empty()) return;
+  const TDevCommand& command = *found;
   std::vector<std::string>& held = Values(page, index);
   std::vector<std::string> items = SplitCsv(line.substr(eq + 1));
   for (size_t i = 0; i < items.size() && i < held.size(); ++i) {

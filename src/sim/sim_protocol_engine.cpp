@@ -152,9 +152,11 @@ bool TSimProtocolEngine::Resolve(const std::string& name, TTarget& target) const
   if (upper == "SDAD") target.BuiltIn = biStatus;
   int page = -1, index = -1;
   if (profile_.FindCommand(name, page, index) && page >= 0) {
+    target.Command = profile_.Command(page, index);
+  }
+  if (target.Command) {
     target.Page = page;
     target.Index = index;
-    target.Command = &profile_.Pages[page].Commands[index];
     target.Bare = Bare(target.Command->Name);
   }
   return target.Command != nullptr || target.BuiltIn != biNone;
