@@ -15,17 +15,19 @@ bool TDeepComponentEnumerator::MoveNext() {
     current_ = current_->children().front();
     return true;
   }
-  for (;;) {
-    QObject* owner = current_->parent();
+  // Climb until an owner has a component after the one we came from; Current stays put when
+  // the walk is over, so further calls keep answering false.
+  for (QObject* node = current_;;) {
+    QObject* owner = node->parent();
     if (!owner) return false;
     const QObjectList& siblings = owner->children();
-    const qsizetype next = siblings.indexOf(current_) + 1;
+    const qsizetype next = siblings.indexOf(node) + 1;
     if (next > 0 && next < siblings.size()) {
       current_ = siblings[next];
       return true;
     }
     if (owner == root_) return false;
-    current_ = owner;
+    node = owner;
   }
 }
 

@@ -1,0 +1,831 @@
+// The Qt parameter editor on real widgets, offscreen: layout, defaults, hints, address binding
+// (against the headless editor), typing rules and the unsupported mark.
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <memory>
+
+#include "editor/address_cases.h"
+#include "editor/deep_component_enumerator.h"
+#include "editor/editor_rules.h"
+#include "editor/headless_editor.h"
+#include "editor/mask_matcher.h"
+#include "editor/qt_hex_edit.h"
+#include "editor/qt_integer_edit.h"
+#include "editor/qt_parameter_editor.h"
+#include "editor/qt_text_edit.h"
+#include "editor/qt_wrap_check_box.h"
+#include "link/log_model.h"
+#include "profile/cp1251.h"
+#include "settings/settings.h"
+#include "ui/qt_text.h"
+
+using namespace quillon;
+
+namespace {
+
+// Fixed units keep the expected geometry readable: W = 20, H = 17, InputWidth 20.
+constexpr int W = 20;
+constexpr int H = 17;
+constexpr int IW = 20;
+
+// A main window holding the tab control, the editor built into it, and what it writes to.
+struct EditorWindow {
+  explicit EditorWindow(CommandProfile source) : profile(std::move(source)) {
+    tabs = new QTabWidget(&window);
+    tabs->setObjectName("PageControl1");
+    window.setCentralWidget(tabs);
+    window.resize(W * (IW + 22), 600);
+    editor = std::make_unique<TQtParameterEditor>(tabs, profile, log, matcher);
+    editor->BuildEditor(W, H);
+  }
+
+  static std::unique_ptr<EditorWindow> FromXml(const QString& pages, int inputWidth = IW) {
+    CommandProfile profile;
+    profile.LoadCommandProfileFromBuffer(
+        QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><application><inputwidth>%1"
+                       "</inputwidth>%2</application>")
+            .arg(inputWidth)
+            .arg(pages)
+            .toStdString());
+    return std::make_unique<EditorWindow>(std::move(profile));
+  }
+
+  void Show() {
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+  }
+
+  template <typename T = QWidget>
+  T* Find(const QString& name) const {
+    T* found = tabs->findChild<T*>(name);
+    if (!found) qWarning("no control named %s", qPrintable(name));
+    return found;
+  }
+
+  QString LastLog() const {
+    return log.Lines().empty() ? QString() : ToQString(log.Lines().back().Text);
+  }
+
+  TSettings settings;
+  TLogModel log{settings};
+  TMaskMatcher matcher;
+  CommandProfile profile;
+  QMainWindow window;
+  QTabWidget* tabs = nullptr;
+  std::unique_ptr<TQtParameterEditor> editor;
+};
+
+void Settle() {
+  for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+
+// Types any characters, Cyrillic included (QTest::keyClicks knows only Latin-1 keys).
+void TypeText(QWidget* widget, const QString& text) {
+  for (QChar ch : text) QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), {});
+}
+
+// Moves the focus as the operator does with the Tab key.
+void TabAway(QWidget* from) {
+  QTest::keyClick(from, Qt::Key_Tab);
+}
+
+}  // namespace
+
+class TestQtParameterEditor : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void buildsTheSampleProfile();
+  void pageWithoutCommandsShowsOnlyThePageButtons();
+  void laysOutCommandGroupsRowsAndButtons();
+  void commandWithoutButtonsEndsBelowItsLastRow();
+  void indexedCommandGetsInstanceGroups();
+  void selectsOptionsAndStartsIntegerFields();
+  void writesHintTexts();
+  void buildsTableViewsFromTheAttributes();
+  void answersAddressQuestionsLikeTheHeadlessEditor();
+  void keepsFullAddressesPastThePackedTag();
+  void buttonsReportTheirAddress();
+  void textFieldRefusesChangesThatFailTheMask();
+  void textFieldStopsTypingAtMaxLen();
+  void textFieldKeepsTheFocusWhenTheLeaveMaskFails();
+  void invalidMasksAreReportedNotApplied();
+  void hexFieldTakesHexDigitsInUpperCase();
+  void hexFieldChecksCompletenessAndRange();
+  void integerFieldFiltersKeysAndAppliesLimits();
+  void optionalCheckBoxSwitchesTheInput();
+  void marksAnUnsupportedCommand();
+  void enumeratorWalksContainersBeforeContents();
+  void widthsFollowTheWindow();
+};
+
+void TestQtParameterEditor::buildsTheSampleProfile() {
+  CommandProfile profile;
+  profile.LoadCommandProfile("cmdprofile.xml");
+  if (profile.Pages.empty()) QSKIP("no sample profile in the working directory");
+  profile.InputWidth = std::max(profile.InputWidth, 20);
+  EditorWindow w(std::move(profile));
+  const CommandProfile& p = w.profile;
+  QCOMPARE(w.tabs->count(), static_cast<int>(p.Pages.size()));
+  QCOMPARE(w.tabs->currentIndex(), 0);
+  THeadlessEditor headless(p);
+  for (int page = 0; page < static_cast<int>(p.Pages.size()); ++page) {
+    QCOMPARE(w.tabs->tabText(page), ToQString(p.Pages[page].Name));
+    const auto& commands = p.Pages[page].Commands;
+    for (int c = 0; c < static_cast<int>(commands.size()); ++c) {
+      const TDevCommand& cmd = commands[c];
+      QWidget* group = w.editor->FindParameterControl(page, c, 0, 0, ckGroup);
+      QVERIFY(group);
+      QCOMPARE(static_cast<QGroupBox*>(group)->title(), ToQString(cmd.Description));
+      for (int k = 0; k < InstanceCount(cmd); ++k) {
+        for (int i = 0; i < static_cast<int>(cmd.Parameters.size()); ++i) {
+          const TCmdParameter& param = cmd.Parameters[i];
+          QWidget* input = w.editor->FindParameterControl(page, c, k, i, ckInput);
+          QVERIFY(input);
+          const ParamAddress a = w.editor->GetControlAddress(input);
+          QCOMPARE(a.Page, page);
+          QCOMPARE(a.Command, c);
+          QCOMPARE(a.Instance, k);
+          QCOMPARE(a.Param, i);
+          QCOMPARE(input->toolTip(), ToQString(ParameterHint(param)));
+          QCOMPARE(w.editor->HasControl(page, c, k, i, ckCheckBox), param.Optional);
+          QCOMPARE(w.editor->InputText(page, c, k, i), headless.InputText(page, c, k, i));
+          QCOMPARE(w.editor->OptionIndex(page, c, k, i), headless.OptionIndex(page, c, k, i));
+        }
+      }
+      QCOMPARE(w.editor->HasTable(page, c, 0, 0), headless.HasTable(page, c, 0, 0));
+    }
+  }
+}
+
+void TestQtParameterEditor::pageWithoutCommandsShowsOnlyThePageButtons() {
+  auto w = EditorWindow::FromXml(QStringLiteral("<page id=\"1\" name=\"Пусто\"/>"));
+  QCOMPARE(w->tabs->count(), 1);
+  QCOMPARE(w->tabs->tabText(0), QStringLiteral("Пусто"));
+  auto* apply = w->Find<QPushButton>("page_0_apply");
+  auto* poll = w->Find<QPushButton>("page_0_poll");
+  QVERIFY(apply && poll);
+  QCOMPARE(apply->text(), QStringLiteral("Применить страницу"));
+  QCOMPARE(poll->text(), QStringLiteral("Получить страницу"));
+  QCOMPARE(apply->geometry().topLeft(), QPoint(W / 2, H / 5));
+  QCOMPARE(poll->geometry().topLeft(), QPoint(8 * W, H / 5));
+  QCOMPARE(apply->width(), 7 * W);
+  QCOMPARE(poll->width(), 7 * W);
+  QCOMPARE(w->tabs->findChildren<QGroupBox*>().size(), 0);
+}
+
+void TestQtParameterEditor::laysOutCommandGroupsRowsAndButtons() {
+  auto w = EditorWindow::FromXml(QStringLiteral(
+      "<page id=\"1\" name=\"P\">"
+      "<command command=\"+ABCD\" description=\"Первая\" polldata=\"1\">"
+      "<parameter type=\"string\" description=\"Имя\"/>"
+      "<parameter type=\"integer\" description=\"Период\" optional=\"0\" suffix=\"сек\"/>"
+      "</command>"
+      "<command command=\"+EFGH\" description=\"Вторая\" setdata=\"0\" polldata=\"1\"/>"
+      "</page>"));
+  auto* group = w->Find<QGroupBox>("cmd_ABCD");
+  QVERIFY(group);
+  QCOMPARE(group->title(), QStringLiteral("Первая"));
+  QCOMPARE(group->geometry().topLeft(), QPoint(W / 5, H / 5));
+  QCOMPARE(group->width(), W * (IW + 21));
+
+  auto* keyword = w->Find<QLabel>("cmd_ABCD_name");
+  QCOMPARE(keyword->text(), QStringLiteral("+ABCD"));
+  QCOMPARE(keyword->geometry().topLeft(), QPoint(W / 2, H));
+
+  // Row 0: check box and text field.
+  int yc = keyword->geometry().bottom() + 1 + H / 5;
+  auto* check = w->Find<TWrapCheckBox>("cmd_ABCD_0_0_check");
+  auto* name = w->Find<TTextEdit>("cmd_ABCD_0_0");
+  QVERIFY(check && name);
+  QCOMPARE(check->text(), QStringLiteral("Имя"));
+  QVERIFY(check->isChecked());
+  QCOMPARE(check->geometry(), QRect(W / 2, yc, 14 * W, std::max(H, check->height())));
+  QCOMPARE(name->geometry().topLeft(), QPoint(15 * W, yc));
+  QCOMPARE(name->width(), W * IW);
+  yc += std::max(name->height(), check->height()) + H / 2;
+
+  // Row 1: label linked to the numeric field, suffix beside it.
+  auto* label = w->Find<QLabel>("cmd_ABCD_0_1_label");
+  auto* period = w->Find<TIntegerEdit>("cmd_ABCD_0_1");
+  auto* suffix = w->Find<QLabel>("cmd_ABCD_0_1_suffix");
+  QVERIFY(label && period && suffix);
+  QVERIFY(label->wordWrap());
+  QCOMPARE(label->buddy(), period);
+  QCOMPARE(label->geometry().topLeft(), QPoint(W / 2 + W, yc));
+  QCOMPARE(label->width(), 13 * W);
+  QCOMPARE(period->geometry().topLeft(), QPoint(15 * W, yc));
+  QCOMPARE(suffix->text(), QStringLiteral("сек"));
+  QCOMPARE(suffix->geometry().topLeft(), QPoint(15 * W + W * IW + W / 2, yc));
+  QCOMPARE(suffix->property("ControlTag").toUInt(), 0u);
+  yc += std::max(period->height(), label->height()) + H / 2;
+
+  auto* apply = w->Find<QPushButton>("cmd_ABCD_apply");
+  auto* poll = w->Find<QPushButton>("cmd_ABCD_poll");
+  QVERIFY(apply && poll);
+  QCOMPARE(apply->text(), QStringLiteral("Применить"));
+  QCOMPARE(poll->text(), QStringLiteral("Получить"));
+  QCOMPARE(apply->geometry(), QRect(W / 2, yc, 6 * W, apply->height()));
+  QCOMPARE(poll->geometry(), QRect(7 * W, yc, 6 * W, poll->height()));
+  QCOMPARE(group->height(), poll->geometry().bottom() + 1 + H / 2);
+
+  // The second command: only "Получить", below the first group.
+  auto* second = w->Find<QGroupBox>("cmd_EFGH");
+  QCOMPARE(second->y(), group->geometry().bottom() + 1 + H / 2);
+  QVERIFY(!w->tabs->findChild<QPushButton*>("cmd_EFGH_apply"));
+  auto* secondPoll = w->Find<QPushButton>("cmd_EFGH_poll");
+  QCOMPARE(second->height(), secondPoll->geometry().bottom() + 1 + H / 2);
+
+  auto* applyPage = w->Find<QPushButton>("page_0_apply");
+  QCOMPARE(applyPage->y(), second->geometry().bottom() + 1 + H / 2);
+
+  // Children in the order they were made: label, then row by row, then the buttons.
+  const QObjectList children = group->children();
+  QCOMPARE(children.indexOf(keyword), 0);
+  QVERIFY(children.indexOf(check) < children.indexOf(name));
+  QVERIFY(children.indexOf(name) < children.indexOf(label));
+  QVERIFY(children.indexOf(suffix) < children.indexOf(apply));
+  QVERIFY(children.indexOf(apply) < children.indexOf(poll));
+}
+
+void TestQtParameterEditor::commandWithoutButtonsEndsBelowItsLastRow() {
+  auto w = EditorWindow::FromXml(QStringLiteral(
+      "<page id=\"1\" name=\"P\"><command command=\"+NONE\" description=\"Без кнопок\" "
+      "setdata=\"0\"><parameter type=\"string\" description=\"Текст\" optional=\"0\"/>"
+      "</command></page>"));
+  auto* group = w->Find<QGroupBox>("cmd_NONE");
+  QCOMPARE(group->findChildren<QPushButton*>().size(), 0);
+  auto* label = w->Find<QLabel>("cmd_NONE_0_0_label");
+  auto* text = w->Find<TTextEdit>("cmd_NONE_0_0");
+  QCOMPARE(group->height(), text->y() + std::max(text->height(), label->height()) + H / 2);
+}
+
+void TestQtParameterEditor::indexedCommandGetsInstanceGroups() {
+  auto w = EditorWindow::FromXml(QStringLiteral(
+      "<page id=\"1\" name=\"P\"><command command=\"+SSRV\" description=\"Серверы\" "
+      "maxindex=\"3\" polldata=\"1\"><parameter type=\"string\" description=\"Адрес\"/>"
+      "</command></page>"));
+  auto* group = w->Find<QGroupBox>("cmd_SSRV");
+  auto* keyword = w->Find<QLabel>("cmd_SSRV_name");
+  QList<QGroupBox*> instances;
+  for (int k = 0; k < 3; ++k) instances << w->Find<QGroupBox>(QStringLiteral("cmd_SSRV_%1").arg(k));
+  QCOMPARE(instances[0]->title(), QStringLiteral("#1"));
+  QCOMPARE(instances[2]->title(), QStringLiteral("#3"));
+  QCOMPARE(instances[0]->geometry().topLeft(),
+           QPoint(W / 5, keyword->geometry().bottom() + 1 + H / 5));
+  QCOMPARE(instances[0]->width(), W * (IW + 20));
+  QCOMPARE(instances[1]->y(), instances[0]->geometry().bottom() + 1 + H / 5);
+  QCOMPARE(instances[2]->y(), instances[1]->geometry().bottom() + 1 + H / 5);
+  for (int k = 0; k < 3; ++k) {
+    auto* field = w->Find<TTextEdit>(QStringLiteral("cmd_SSRV_%1_0").arg(k));
+    QCOMPARE(field->parentWidget(), instances[k]);
+    QCOMPARE(field->y(), H);  // rows restart at H inside each instance group
+    auto* apply = w->Find<QPushButton>(QStringLiteral("cmd_SSRV_%1_apply").arg(k));
+    QCOMPARE(apply->text(), QStringLiteral("Применить"));
+    QCOMPARE(apply->width(), 4 * W);
+    QCOMPARE(instances[k]->height(), apply->geometry().bottom() + 1 + H / 2);
+    const ParamAddress a = w->editor->GetControlAddress(apply);
+    QCOMPARE(a.Instance, k);
+  }
+  const int ys = instances[2]->geometry().bottom() + 1 + H / 2;
+  auto* applyAll = w->Find<QPushButton>("cmd_SSRV_applyAll");
+  auto* poll = w->Find<QPushButton>("cmd_SSRV_poll");
+  QCOMPARE(applyAll->text(), QStringLiteral("Применить все"));
+  QCOMPARE(applyAll->geometry().topLeft(), QPoint(W / 2, ys));
+  QCOMPARE(poll->geometry().topLeft(), QPoint(7 * W, ys));
+  QVERIFY(group->children().indexOf(instances[2]) < group->children().indexOf(applyAll));
+}
+
+void TestQtParameterEditor::selectsOptionsAndStartsIntegerFields() {
+  auto w = EditorWindow::FromXml(QStringLiteral(
+      "<page id=\"1\" name=\"P\"><command command=\"+OPTS\" description=\"Выбор\">"
+      "<parameter type=\"option\" description=\"a\" defaultvalue=\"2\"><option value=\"1\" "
+      "text=\"один\"/><option value=\"2\" text=\"два\"/><option value=\"2\" text=\"ещё два\"/>"
+      "</parameter>"
+      "<parameter type=\"option\" description=\"b\" defaultvalue=\"9\"><option value=\"1\" "
+      "text=\"один\"/><option value=\"2\" text=\"два\"/><option value=\"3\" text=\"три\"/>"
+      "</parameter>"
+      "<parameter type=\"option\" description=\"c\" defaultvalue=\"9\"><option value=\"1\" "
+      "text=\"один\"/></parameter>"
+      "<parameter type=\"integer\" description=\"d\" minvalue=\"1\" maxvalue=\"10\"/>"
+      "<parameter type=\"integer\" description=\"e\" minvalue=\"0\" maxvalue=\"0\"/>"
+      "<parameter type=\"integer\" description=\"f\" minvalue=\"1\" maxvalue=\"10\" "
+      "defaultvalue=\"25\"/>"
+      "</command></page>"));
+  auto* a = w->Find<QComboBox>("cmd_OPTS_0_0");
+  QCOMPARE(a->count(), 3);
+  QCOMPARE(a->itemText(2), QStringLiteral("ещё два"));
+  QVERIFY(!a->isEditable());
+  QCOMPARE(a->currentIndex(), 2);
+  QCOMPARE(w->Find<QComboBox>("cmd_OPTS_0_1")->currentIndex(), 1);
+  QCOMPARE(w->Find<QComboBox>("cmd_OPTS_0_2")->currentIndex(), -1);
+  QCOMPARE(w->Find<TIntegerEdit>("cmd_OPTS_0_3")->Text(), QStringLiteral("1"));
+  auto* unlimited = w->Find<TIntegerEdit>("cmd_OPTS_0_4");
+  QCOMPARE(unlimited->Text(), QStringLiteral("0"));
+  unlimited->SetValue(123456);
+  QCOMPARE(unlimited->Text(), QStringLiteral("123456"));
+  QCOMPARE(w->Find<TIntegerEdit>("cmd_OPTS_0_5")->Text(), QStringLiteral("10"));
+}
+
+void TestQtParameterEditor::writesHintTexts() {
+  auto w = EditorWindow::FromXml(QStringLiteral(
+      "<page id=\"1\" name=\"P\"><command command=\"+HINT\" description=\"Подсказки\">"
+      "<parameter type=\"hex\" description=\"Маска\" maxlen=\"8\"/>"
+      "<parameter type=\"hex\" description=\"Код\" maxlen=\"4\" minvalue=\"1\" "
+      "maxvalue=\"255\"/>"
+      "<parameter type=\"string\" description=\"Имя\"/>"
+      "<parameter type=\"string\" description=\"APN\" maxlen=\"32\" "
+      "onleave_mask=\"^[a-z]+$\"/>"
+      "<parameter type=\"integer\" description=\"Период\" minvalue=\"5\" maxvalue=\"3600\"/>"
+      "</command></page>"));
+  const struct {
+    const char* Name;
+    QString Hint;
+  } cases[] = {
+      {"cmd_HINT_0_0", QStringLiteral("Маска\r\nШестнадцатеричное число 8 символов")},
+      {"cmd_HINT_0_1", QStringLiteral("Код\r\nШестнадцатеричное число 4 символов от 0001(1) до "
+                                      "00FF(255)")},
+      {"cmd_HINT_0_2", QStringLiteral("Имя\r\nСтрока")},
+      {"cmd_HINT_0_3", QStringLiteral("APN\r\nСтрока до 32 символов, маска ^[a-z]+$")},
+      {"cmd_HINT_0_4", QStringLiteral("Период\r\nЧисло от 5 до 3600")},
+  };
+  for (const auto& c : cases) {
+    QWidget* input = w->Find(c.Name);
+    QVERIFY(input);
+    QCOMPARE(input->toolTip(), c.Hint);
+    QCOMPARE(input->statusTip(), c.Hint);
+  }
+}
+
+void TestQtParameterEditor::buildsTableViewsFromTheAttributes() {
+  auto w = EditorWindow::FromXml(
+      QStringLiteral("<page id=\"1\" name=\"P\">"
+                     "<command command=\"+TBL\" description=\"Таблица\" pollprocessor=\"table\" "
+                     "table_headers=\"Номер\" table_width=\"100,80,x\" polldata=\"1\">"
+                     "<parameter type=\"string\" description=\"a\" optional=\"0\"/></command>"
+                     "<command command=\"+TBX\" description=\"Не таблица\" pollprocessor=\"Table\" "
+                     "table_headers=\"Номер\"/>"
+                     "</page>"));
+  auto* table = w->Find<QTableWidget>("cmd_TBL_table");
+  QVERIFY(table);
+  QCOMPARE(table->columnCount(), 3);
+  QCOMPARE(table->horizontalHeaderItem(0)->text(), QStringLiteral("Номер"));
+  QCOMPARE(table->horizontalHeaderItem(1)->text(), QString());
+  QCOMPARE(table->columnWidth(0), 100);
+  QCOMPARE(table->columnWidth(1), 80);
+  QCOMPARE(table->columnWidth(2), 50);
+  QCOMPARE(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+  QVERIFY(table->showGrid());
+  QVERIFY(!table->horizontalHeader()->isHidden());
+  auto* field = w->Find<TTextEdit>("cmd_TBL_0_0");
+  QCOMPARE(table->geometry(),
+           QRect(W / 2 + W, field->geometry().bottom() + 1 + H / 2, W * (IW + 13) + W / 2, 150));
+  QCOMPARE(w->Find<QPushButton>("cmd_TBL_poll")->y(), table->geometry().bottom() + 1 + H / 2);
+  QVERIFY(!w->tabs->findChild<QTableWidget*>("cmd_TBX_table"));
+  QVERIFY(!w->editor->HasTable(0, 1, 0, 0));
+
+  w->editor->AddTableRow(0, 0, 0, 0, {"1", "2", "3", "4"});
+  QCOMPARE(w->editor->TableColumnCount(0, 0, 0, 0), 4);
+  QCOMPARE(w->editor->TableRows(0, 0, 0, 0),
+           (std::vector<std::vector<std::string>>{{"1", "2", "3", "4"}}));
+  w->editor->ClearTableRows(0, 0, 0, 0);
+  QCOMPARE(table->rowCount(), 0);
+}
+
+void TestQtParameterEditor::answersAddressQuestionsLikeTheHeadlessEditor() {
+  EditorWindow w(testing::MakeAddressProfile());
+  THeadlessEditor headless(w.profile);
+  for (const testing::TAddressCase& c : testing::AddressCases()) {
+    QWidget* found = w.editor->FindParameterControl(c.Page, c.Command, c.Instance, c.Param, c.Kind);
+    QVERIFY2((found != nullptr) == c.Found, c.Name);
+    QVERIFY2(headless.HasControl(c.Page, c.Command, c.Instance, c.Param, c.Kind) == c.Found,
+             c.Name);
+    if (!found) continue;
+    const ParamAddress a = w.editor->GetControlAddress(found);
+    QCOMPARE(a.Page, c.Page);
+    QCOMPARE(a.Command, c.Command);
+    if (c.Kind == ckGroup) {
+      QCOMPARE(found->metaObject(), &QGroupBox::staticMetaObject);
+      continue;
+    }
+    QCOMPARE(a.Instance, c.Instance);
+    QCOMPARE(a.Param, c.Param);
+    const TCmdParameter& param = w.profile.Pages[c.Page].Commands[c.Command].Parameters[c.Param];
+    const QMetaObject* expected = &TWrapCheckBox::staticMetaObject;
+    if (c.Kind == ckInput) {
+      switch (param.ParamType) {
+        case ptInteger:
+          expected = &TIntegerEdit::staticMetaObject;
+          break;
+        case ptString:
+          expected = &TTextEdit::staticMetaObject;
+          break;
+        case ptHex:
+          expected = &THexEdit::staticMetaObject;
+          break;
+        case ptOption:
+          expected = &QComboBox::staticMetaObject;
+          break;
+      }
+    }
+    QVERIFY2(found->metaObject() == expected, c.Name);
+  }
+}
+
+void TestQtParameterEditor::keepsFullAddressesPastThePackedTag() {
+  EditorWindow w(testing::MakeAddressProfile());
+  w.editor->SetInputText(2, 0, 0, 256, "p256");
+  w.editor->SetInputText(2, 1, 256, 0, "i256");
+  QCOMPARE(w.editor->InputText(2, 0, 0, 0), std::string());
+  QCOMPARE(w.editor->InputText(2, 0, 0, 256), std::string("p256"));
+  QCOMPARE(w.editor->InputText(2, 1, 0, 0), std::string());
+  QCOMPARE(w.editor->InputText(2, 1, 256, 0), std::string("i256"));
+  QWidget* instance256 = w.editor->FindParameterControl(2, 1, 256, 0, ckInput);
+  const ParamAddress a = w.editor->GetControlAddress(instance256);
+  QCOMPARE(a.Command, 1);
+  QCOMPARE(a.Instance, 256);
+  // The packed tag alone reads as the command group's own address.
+  int32_t c = 0, k = 0, i = 0;
+  DecodeControlTag(instance256->property("ControlTag").toUInt(), c, k, i);
+  QCOMPARE(c, 1);
+  QCOMPARE(k, 0);
+}
+
+void TestQtParameterEditor::buttonsReportTheirAddress() {
+  EditorWindow w(testing::MakeAddressProfile());
+  QList<QPair<QString, ParamAddress>> clicks;
+  auto record = [&clicks](const char* what) {
+    return [&clicks, what](const ParamAddress& a) { clicks.append({what, a}); };
+  };
+  TEditorCallbacks callbacks;
+  callbacks.CmdApplyClick = record("apply");
+  callbacks.CmdPollClick = record("poll");
+  callbacks.CmdApplyAllClick = record("applyPage");
+  callbacks.CmdPollAllClick = record("pollPage");
+  callbacks.CmdApplyAllIndexedClick = record("applyAll");
+  w.editor->SetCallbacks(callbacks);
+  w.tabs->setCurrentIndex(2);
+  w.Show();
+  const struct {
+    const char* Button;
+    const char* What;
+    ParamAddress Address;
+  } cases[] = {
+      {"cmd_PLN_apply", "apply", {0, 0, 0, 0}},   {"cmd_PLN_poll", "poll", {0, 0, 0, 0}},
+      {"cmd_IDX_2_apply", "apply", {0, 1, 2, 0}}, {"cmd_IDX_applyAll", "applyAll", {0, 1, 0, 0}},
+      {"cmd_IDX_poll", "poll", {0, 1, 0, 0}},     {"page_0_apply", "applyPage", {0, 0, 0, 0}},
+      {"page_1_poll", "pollPage", {1, 0, 0, 0}},  {"cmd_MANY_299_apply", "apply", {2, 1, 299, 0}},
+  };
+  for (const auto& c : cases) {
+    clicks.clear();
+    auto* button = w.Find<QPushButton>(c.Button);
+    QVERIFY(button);
+    button->click();
+    QCOMPARE(clicks.size(), 1);
+    QCOMPARE(clicks[0].first, QString(c.What));
+    QCOMPARE(clicks[0].second.Page, c.Address.Page);
+    QCOMPARE(clicks[0].second.Command, c.Address.Command);
+    QCOMPARE(clicks[0].second.Instance, c.Address.Instance);
+    QCOMPARE(clicks[0].second.Param, c.Address.Param);
+  }
+}
+
+namespace {
+
+const QString kMaskProfile = QStringLiteral(
+    "<page id=\"1\" name=\"P\"><command command=\"+MASK\" description=\"Маски\">"
+    "<parameter type=\"string\" description=\"digits\" onchar_mask=\"^[0-9]*$\"/>"
+    "<parameter type=\"string\" description=\"short\" maxlen=\"3\"/>"
+    "<parameter type=\"string\" description=\"leave\" onleave_mask=\"^[а-я]+$\"/>"
+    "<parameter type=\"string\" description=\"bad char\" onchar_mask=\"([0-9]\"/>"
+    "<parameter type=\"string\" description=\"bad leave\" onleave_mask=\"[\"/>"
+    "<parameter type=\"string\" description=\"last\"/>"
+    "</command></page>");
+
+}  // namespace
+
+void TestQtParameterEditor::textFieldRefusesChangesThatFailTheMask() {
+  auto w = EditorWindow::FromXml(kMaskProfile);
+  w->Show();
+  auto* digits = w->Find<TTextEdit>("cmd_MASK_0_0");
+  digits->setFocus();
+  QTest::keyClicks(digits, "12a3");
+  QCOMPARE(digits->text(), QStringLiteral("123"));
+  QCOMPARE(digits->cursorPosition(), 3);
+  // A refused character in the middle leaves text and cursor where they were.
+  digits->setCursorPosition(1);
+  QTest::keyClicks(digits, "x");
+  QCOMPARE(digits->text(), QStringLiteral("123"));
+  QCOMPARE(digits->cursorPosition(), 1);
+  QTest::keyClick(digits, Qt::Key_Backspace);
+  QCOMPARE(digits->text(), QStringLiteral("23"));
+
+  // The system's text is taken whatever the mask says and is where a refusal returns to.
+  w->editor->SetInputText(0, 0, 0, 0, "abc");
+  QCOMPARE(digits->text(), QStringLiteral("abc"));
+  digits->setCursorPosition(3);
+  QTest::keyClicks(digits, "4");
+  QCOMPARE(digits->text(), QStringLiteral("abc"));
+  QCOMPARE(digits->AcceptedText(), QStringLiteral("abc"));
+  QVERIFY(w->log.Lines().empty());
+}
+
+void TestQtParameterEditor::textFieldStopsTypingAtMaxLen() {
+  auto w = EditorWindow::FromXml(kMaskProfile);
+  w->Show();
+  auto* field = w->Find<TTextEdit>("cmd_MASK_0_1");
+  field->setFocus();
+  QTest::keyClicks(field, "abcdef");
+  QCOMPARE(field->text(), QStringLiteral("abc"));
+  // A paste keeps what fits.
+  field->setText(QStringLiteral("a"));
+  field->setCursorPosition(1);
+  QApplication::clipboard()->setText(QStringLiteral("xyz"));
+  field->paste();
+  QCOMPARE(field->text(), QStringLiteral("axy"));
+  // The system's text is not cut, and typing does not make it longer.
+  w->editor->SetInputText(0, 0, 0, 1, "longer");
+  QCOMPARE(field->text(), QStringLiteral("longer"));
+  field->end(false);
+  QTest::keyClicks(field, "z");
+  QCOMPARE(field->text(), QStringLiteral("longer"));
+  QTest::keyClick(field, Qt::Key_Backspace);
+  QCOMPARE(field->text(), QStringLiteral("longe"));
+}
+
+void TestQtParameterEditor::textFieldKeepsTheFocusWhenTheLeaveMaskFails() {
+  auto w = EditorWindow::FromXml(kMaskProfile);
+  w->Show();
+  auto* leave = w->Find<TTextEdit>("cmd_MASK_0_2");
+  leave->setFocus();
+  TypeText(leave, QStringLiteral("ёлка1"));
+  TabAway(leave);
+  Settle();
+  QCOMPARE(QApplication::focusWidget(), leave);
+  QCOMPARE(w->LastLog(), QStringLiteral("]Значение не удовлетворяет маске"));
+  QCOMPARE(leave->text(), QStringLiteral("ёлка1"));
+  QTest::keyClick(leave, Qt::Key_Backspace);
+  const size_t lines = w->log.Lines().size();
+  TabAway(leave);
+  Settle();
+  QVERIFY(QApplication::focusWidget() != leave);
+  QCOMPARE(w->log.Lines().size(), lines);
+}
+
+void TestQtParameterEditor::invalidMasksAreReportedNotApplied() {
+  auto w = EditorWindow::FromXml(kMaskProfile);
+  QStringList errors;
+  w->editor->Callbacks().MaskError = [&errors](const std::string& message) {
+    errors << ToQString(message);
+  };
+  w->Show();
+  auto* badChar = w->Find<TTextEdit>("cmd_MASK_0_3");
+  badChar->setFocus();
+  QTest::keyClicks(badChar, "a");
+  QCOMPARE(badChar->text(), QStringLiteral("a"));
+  QCOMPARE(errors.size(), 1);
+  QVERIFY(errors[0].contains(QStringLiteral("([0-9]")));
+
+  auto* badLeave = w->Find<TTextEdit>("cmd_MASK_0_4");
+  badLeave->setFocus();
+  QTest::keyClicks(badLeave, "b");
+  TabAway(badLeave);
+  Settle();
+  QCOMPARE(errors.size(), 2);
+  QVERIFY(QApplication::focusWidget() != badLeave);
+
+  // Without a callback the message goes to the protocol log.
+  w->editor->Callbacks().MaskError = nullptr;
+  badChar->setFocus();
+  QTest::keyClicks(badChar, "c");
+  QVERIFY(w->LastLog().startsWith(QStringLiteral("]Ошибка в регулярном выражении")));
+}
+
+void TestQtParameterEditor::hexFieldTakesHexDigitsInUpperCase() {
+  auto w = EditorWindow::FromXml(
+      QStringLiteral("<page id=\"1\" name=\"P\"><command command=\"+HEX\" description=\"Hex\">"
+                     "<parameter type=\"hex\" description=\"h\" maxlen=\"4\" defaultvalue=\"ab\"/>"
+                     "<parameter type=\"string\" description=\"after\"/></command></page>"));
+  w->Show();
+  auto* hex = w->Find<THexEdit>("cmd_HEX_0_0");
+  QCOMPARE(hex->text(), QStringLiteral("AB"));
+  QCOMPARE(hex->inputMask(), QStringLiteral(">NNNN"));
+  hex->setFocus();
+  hex->selectAll();
+  QTest::keyClicks(hex, "g1z-f.");
+  QCOMPARE(hex->text(), QStringLiteral("1F"));
+  QTest::keyClicks(hex, "c0");
+  QCOMPARE(hex->text(), QStringLiteral("1FC0"));
+  QTest::keyClick(hex, Qt::Key_Backspace);
+  QCOMPARE(hex->text(), QStringLiteral("1FC"));
+  hex->home(false);
+  QTest::keyClick(hex, Qt::Key_Delete);
+  QCOMPARE(hex->text(), QStringLiteral("FC"));
+
+  QChar key('e');
+  w->editor->HexEditKeyPress(hex, key);
+  QCOMPARE(key, QChar('E'));
+  key = QChar(13);
+  w->editor->HexEditKeyPress(hex, key);
+  QCOMPARE(key, QChar(13));
+  for (QChar dropped : {QChar('G'), QChar(8), QChar(27), QChar(u'ф'), QChar(' ')}) {
+    key = dropped;
+    w->editor->HexEditKeyPress(hex, key);
+    QVERIFY(key.isNull());
+  }
+}
+
+void TestQtParameterEditor::hexFieldChecksCompletenessAndRange() {
+  auto w = EditorWindow::FromXml(QStringLiteral(
+      "<page id=\"1\" name=\"P\"><command command=\"+HEX\" description=\"Hex\">"
+      "<parameter type=\"hex\" description=\"h\" maxlen=\"4\" minvalue=\"1\" maxvalue=\"255\" "
+      "defaultvalue=\"00\"/>"
+      "<parameter type=\"string\" description=\"after\"/></command></page>"));
+  w->Show();
+  auto* hex = w->Find<THexEdit>("cmd_HEX_0_0");
+  // Left untouched, an incomplete default passes and its value goes to the range test.
+  hex->setFocus();
+  TabAway(hex);
+  Settle();
+  QCOMPARE(QApplication::focusWidget(), hex);
+  QCOMPARE(w->LastLog(), QStringLiteral("]Значение не входит заданный диапазон"));
+
+  // Changed and incomplete: refused without the range test.
+  const size_t lines = w->log.Lines().size();
+  hex->selectAll();
+  QTest::keyClicks(hex, "1");
+  TabAway(hex);
+  Settle();
+  QCOMPARE(QApplication::focusWidget(), hex);
+  QCOMPARE(w->log.Lines().size(), lines);
+
+  hex->selectAll();
+  QTest::keyClicks(hex, "0100");
+  TabAway(hex);
+  Settle();
+  QCOMPARE(QApplication::focusWidget(), hex);
+  QCOMPARE(w->log.Lines().size(), lines + 1);
+
+  hex->selectAll();
+  QTest::keyClicks(hex, "00ff");
+  TabAway(hex);
+  Settle();
+  QVERIFY(QApplication::focusWidget() != hex);
+  QCOMPARE(w->log.Lines().size(), lines + 1);
+  QCOMPARE(w->editor->InputText(0, 0, 0, 0), std::string("00FF"));
+}
+
+void TestQtParameterEditor::integerFieldFiltersKeysAndAppliesLimits() {
+  auto w = EditorWindow::FromXml(QStringLiteral(
+      "<page id=\"1\" name=\"P\"><command command=\"+INT\" description=\"Int\">"
+      "<parameter type=\"integer\" description=\"n\" minvalue=\"1\" maxvalue=\"100\"/>"
+      "<parameter type=\"string\" description=\"after\"/></command></page>"));
+  w->Show();
+  auto* number = w->Find<TIntegerEdit>("cmd_INT_0_0");
+  number->setFocus();
+  number->selectAll();
+  QTest::keyClicks(number, "1a2 x");
+  QCOMPARE(number->Text(), QStringLiteral("12"));
+  QTest::keyClick(number, Qt::Key_Return);
+  QCOMPARE(number->Text(), QStringLiteral("12"));
+  QTest::keyClick(number, Qt::Key_Up);
+  QCOMPARE(number->Text(), QStringLiteral("13"));
+  QTest::keyClick(number, Qt::Key_Down);
+  QTest::keyClick(number, Qt::Key_Down);
+  QCOMPARE(number->Text(), QStringLiteral("11"));
+
+  number->selectAll();
+  QTest::keyClicks(number, "500");
+  QCOMPARE(number->Text(), QStringLiteral("500"));
+  TabAway(number);
+  QCOMPARE(number->Text(), QStringLiteral("100"));
+
+  // A text from an answer shows as it is until the focus leaves.
+  w->editor->SetInputText(0, 0, 0, 0, "-7");
+  QCOMPARE(number->Text(), QStringLiteral("-7"));
+  number->setFocus();
+  TabAway(number);
+  QCOMPARE(number->Text(), QStringLiteral("1"));
+  w->editor->SetInputText(0, 0, 0, 0, "abc");
+  number->setFocus();
+  TabAway(number);
+  QCOMPARE(number->Text(), QStringLiteral("abc"));
+  QCOMPARE(number->Value(), 1);
+  number->stepBy(1);
+  QCOMPARE(number->Text(), QStringLiteral("2"));
+}
+
+void TestQtParameterEditor::optionalCheckBoxSwitchesTheInput() {
+  EditorWindow w(testing::MakeAddressProfile());
+  w.Show();
+  auto* box = static_cast<QCheckBox*>(w.editor->FindParameterControl(0, 0, 0, 0, ckCheckBox));
+  QWidget* input = w.editor->FindParameterControl(0, 0, 0, 0, ckInput);
+  QVERIFY(box->isChecked());
+  QVERIFY(input->isEnabled());
+  QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 2, box->height() / 2));
+  QVERIFY(!box->isChecked());
+  QVERIFY(!input->isEnabled());
+  QVERIFY(!w.editor->InputEnabled(0, 0, 0, 0));
+  w.editor->SetChecked(0, 0, 0, 0, true);
+  QVERIFY(input->isEnabled());
+  // Each instance has its own box.
+  w.editor->SetChecked(0, 1, 1, 0, false);
+  QVERIFY(!w.editor->InputEnabled(0, 1, 1, 0));
+  QVERIFY(w.editor->InputEnabled(0, 1, 0, 0));
+  QVERIFY(w.editor->InputEnabled(0, 1, 2, 0));
+}
+
+void TestQtParameterEditor::marksAnUnsupportedCommand() {
+  EditorWindow w(testing::MakeAddressProfile());
+  QVERIFY(w.editor->GroupEnabled(0, 1));
+  w.editor->MarkCommandUnsupported(0, 1);
+  QWidget* group = w.editor->FindParameterControl(0, 1, 0, 0, ckGroup);
+  QVERIFY(!w.editor->GroupEnabled(0, 1));
+  QVERIFY(group->font().italic());
+  QVERIFY(group->font().strikeOut());
+  QVERIFY(group->autoFillBackground());
+  for (QWidget* child : group->findChildren<QWidget*>())
+    QVERIFY2(!child->isEnabledTo(group), qPrintable(child->objectName()));
+  QVERIFY(!w.editor->InputEnabled(0, 1, 2, 1));
+  QVERIFY(w.editor->GroupEnabled(0, 0));
+  QVERIFY(w.editor->InputEnabled(0, 0, 0, 1));
+  // The engine's view of the same question.
+  THeadlessEditor headless(w.profile);
+  headless.MarkCommandUnsupported(0, 1);
+  QCOMPARE(headless.GroupEnabled(0, 1), w.editor->GroupEnabled(0, 1));
+  QCOMPARE(headless.InputEnabled(0, 1, 2, 1), w.editor->InputEnabled(0, 1, 2, 1));
+}
+
+void TestQtParameterEditor::enumeratorWalksContainersBeforeContents() {
+  QObject root;
+  root.setObjectName("root");
+  auto make = [](const char* name, QObject* parent) {
+    auto* o = new QObject(parent);
+    o->setObjectName(name);
+    return o;
+  };
+  QObject* a = make("a", &root);
+  make("a1", make("a0", a));
+  make("a2", a);
+  make("b", &root);
+  QObject* c = make("c", &root);
+  make("c0", c);
+  QStringList order;
+  TDeepComponentEnumerator walk(&root);
+  while (walk.MoveNext()) order << walk.Current()->objectName();
+  QCOMPARE(order, QStringList({"a", "a0", "a1", "a2", "b", "c", "c0"}));
+  QVERIFY(!walk.MoveNext());
+  QVERIFY(!walk.MoveNext());
+
+  QObject empty;
+  TDeepComponentEnumerator none(&empty);
+  QVERIFY(!none.MoveNext());
+  QCOMPARE(none.Current(), nullptr);
+}
+
+void TestQtParameterEditor::widthsFollowTheWindow() {
+  auto w = EditorWindow::FromXml(QStringLiteral(
+      "<page id=\"1\" name=\"P\"><command command=\"+WIDE\" description=\"Ширина\" "
+      "maxindex=\"1\"><parameter type=\"integer\" description=\"n\" suffix=\"м\"/></command>"
+      "</page>"));
+  w->Show();
+  auto* group = w->Find<QGroupBox>("cmd_WIDE");
+  auto* instance = w->Find<QGroupBox>("cmd_WIDE_0");
+  auto* input = w->Find("cmd_WIDE_0_0");
+  auto* suffix = w->Find("cmd_WIDE_0_0_suffix");
+  auto* scroll = w->Find<QScrollArea>("page_0_scroll");
+  const int viewport = scroll->viewport()->width();
+  const int groupWidth = group->width();
+  const int instanceWidth = instance->width();
+  const int inputWidth = input->width();
+  const int suffixX = suffix->x();
+  const int suffixMargin = instance->width() - suffix->geometry().right();
+
+  w->window.resize(w->window.width() + 300, w->window.height());
+  Settle();
+  const int delta = scroll->viewport()->width() - viewport;
+  QVERIFY(delta > 0);
+  const int contentDelta = group->width() - groupWidth;
+  QVERIFY(contentDelta > 0);
+  QCOMPARE(instance->width() - instanceWidth, contentDelta);
+  QCOMPARE(input->width() - inputWidth, contentDelta);
+  QCOMPARE(suffix->x() - suffixX, contentDelta);
+  QCOMPARE(instance->width() - suffix->geometry().right(), suffixMargin);
+  QCOMPARE(group->x(), W / 5);
+  QCOMPARE(input->x(), 15 * W);
+}
+
+QTEST_MAIN(TestQtParameterEditor)
+#include "qt_parameter_editor_test.moc"
