@@ -10,6 +10,7 @@ int RunMainWindowTests(int argc, char** argv);
 int RunLogViewTests(int argc, char** argv);
 int RunSessionWindowTests(int argc, char** argv);
 int RunAdapterTests(int argc, char** argv);
+int RunDemoSessionTests(int argc, char** argv);
 
 // Writes a file into a folder of the test (UTF-8 bytes as given); returns its path.
 std::string WriteTestFile(const QString& folder, const QString& name, const std::string& bytes);

@@ -1,0 +1,127 @@
+// The main window against the simulated terminal: the menu's session actions drive the real
+// windows, the status panels and the log, and a poll fills the editor.
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "app/fm_main.h"
+#include "app/gui_tests.h"
+#include "editor/qt_parameter_editor.h"
+#include "engine/command_engine.h"
+#include "link/fm_device_reconnect.h"
+#include "link/log_model.h"
+#include "link/terminal_session.h"
+#include "sim/simulator_process.h"
+#include "ui/log_view.h"
+#include "ui/qt_text.h"
+
+namespace quillon::test {
+
+namespace {
+
+bool LogHas(TfmMain& fm, const QString& text) {
+  return fm.LogLines->toPlainText().contains(text);
+}
+
+}  // namespace
+
+class TDemoSessionTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir dir_;
+
+  TMainOptions Options(const std::string& port) {
+    TMainOptions options;
+    options.ProfilePath = "cmdprofile.xml";
+    options.SettingsPath = (dir_.path() + QStringLiteral("/none.ini")).toStdString();
+    options.PortOverride = port;
+    options.FallbackPassword = "1234";
+    options.FallbackMasterPassword = "5678";
+    return options;
+  }
+
+ private slots:
+  void connectPollLeaveAndLoseTheDevice() {
+    TSimulatorProcess sim;
+    std::string error;
+    QVERIFY2(sim.Start(
+                 {"--profile", "cmdprofile.xml", "--password", "1234", "--master-password", "5678"},
+                 5000, error),
+             error.c_str());
+    TfmMain fm(nullptr, Options(sim.DevicePath()));
+    fm.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fm));
+
+    fm.Connect1Click();
+    QVERIFY(fm.InCommandMode());
+    QCOMPARE(fm.StatusPanels[3]->text(), QStringLiteral("LINK"));
+    QCOMPARE(fm.StatusPanels[4]->text(), QStringLiteral("CMD"));
+
+    // "+SGPR" heads the first page: its answer lands in the editor.
+    fm.Editor().SetInputText(0, 0, 0, 1, "changed");
+    QVERIFY(fm.Engine().PollCommand({0, 0, 0, 0}));
+    QVERIFY(LogHas(fm, QStringLiteral(">AT+SGPR=?")));
+    QVERIFY(LogHas(fm, QStringLiteral("<+RESP:SGPR,")));
+    QCOMPARE(ToQString(fm.Editor().InputText(0, 0, 0, 1)), QStringLiteral("internet"));
+
+    fm.Leavecommandmode1Click();
+    QVERIFY(!fm.InCommandMode());
+    QVERIFY(fm.StatusPanels[4]->text().isEmpty());
+    QCOMPARE(fm.StatusPanels[3]->text(), QStringLiteral("LINK"));
+
+    // The device goes away while the program is idle: the port watch notices.
+    fm.ProgramSettings().PortPoll = true;
+    fm.ApplyInterfaceSettings();  // closes the port, as a confirmed settings dialog does
+    QVERIFY(!fm.Session().IsPortOpen());
+    QVERIFY(fm.Session().OpenPort());
+    sim.Stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!fm.Session().IsPortOpen(), 5000);
+    QVERIFY(LogHas(fm, QStringLiteral("]Device disconnected")));
+    QVERIFY(fm.StatusPanels[3]->text().isEmpty());
+    QVERIFY(fm.StatusPanels[4]->text().isEmpty());
+  }
+
+  void missingDeviceShowsTheReconnectWindowUntilStopped() {
+    TfmMain fm(nullptr, Options((dir_.path() + QStringLiteral("/no-such-tty")).toStdString()));
+    fm.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fm));
+    QString caption;
+    QTimer::singleShot(300, &fm, [&] {
+      auto* window = qobject_cast<TfmDeviceReconnect*>(QApplication::activeModalWidget());
+      if (!window) return;
+      caption = window->windowTitle();
+      window->findChild<QPushButton*>(QStringLiteral("btnCancel"))->click();
+    });
+    QTimer::singleShot(10000, &fm, [] {
+      if (auto* modal = QApplication::activeModalWidget()) modal->close();
+    });
+    fm.Connect1Click();
+    QCOMPARE(caption, QStringLiteral("Ожидание устройства"));
+    QVERIFY(!fm.InCommandMode());
+    QVERIFY(!fm.Session().IsPortOpen());
+    QVERIFY(LogHas(fm, QStringLiteral("]Не могу открыть порт, исключение=")));
+    QVERIFY(fm.StatusPanels[3]->text().isEmpty());
+
+    // Leaving and storing without a session send nothing and open no window.
+    const int lines = fm.LogLines->document()->blockCount();
+    fm.Storesettingsintoflash1Click();
+    fm.Leavecommandmode1Click();
+    QVERIFY(!fm.InCommandMode());
+    QVERIFY(fm.LogLines->document()->blockCount() >= lines);
+    QVERIFY(!LogHas(fm, QStringLiteral(">AT+SAVE")));
+  }
+};
+
+int RunDemoSessionTests(int argc, char** argv) {
+  TDemoSessionTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+}  // namespace quillon::test
+
+#include "demo_session_test.moc"
