@@ -117,6 +117,7 @@ void TSimProtocolEngine::Echo(char c, int64_t nowMs) {
   if (!output_.empty() && output_.back().DueMs == nowMs && output_.back().PauseMs == 0 &&
       output_.back().Bytes.size() < 256 && echoChunkOpen_) {
     output_.back().Bytes += echoed;
+    lineOpen_ = echoed != '\r' && echoed != '\n';
     return;
   }
   Queue(nowMs, 0, std::string(1, echoed));
@@ -414,6 +415,7 @@ void TSimProtocolEngine::Answer(const std::vector<std::string>& body, bool promp
 
 void TSimProtocolEngine::Queue(int64_t dueMs, int32_t pauseMs, std::string bytes) {
   echoChunkOpen_ = false;
+  if (!bytes.empty()) lineOpen_ = bytes.back() != '\r' && bytes.back() != '\n';
   output_.push_back(TChunk{dueMs, pauseMs, std::move(bytes)});
 }
 
@@ -427,7 +429,8 @@ bool TSimProtocolEngine::TakeChunk(TChunk& chunk) {
 
 void TSimProtocolEngine::Tick(int64_t nowMs) {
   if (!reportsRunning_ || silent_ || hangUp_ || nowMs < nextReportMs_) return;
-  std::string text;
+  // A report must start a line of its own: after the prompt it would not be read as one.
+  std::string text = lineOpen_ ? "\r\n" : "";
   for (const std::string& line : reporter_.Reports(nowMs - startMs_)) text += line + "\r\n";
   Queue(nowMs, 0, text);
   nextReportMs_ += 1000;

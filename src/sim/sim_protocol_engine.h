@@ -112,6 +112,7 @@ class TSimProtocolEngine {
   bool commandMode_ = false;
   bool silent_ = false;
   bool echoChunkOpen_ = false;  // the last queued chunk is echo and may grow
+  bool lineOpen_ = false;       // the output so far ends inside a line
   bool hangUp_ = false;
   bool reportsRunning_ = false;
   int64_t nextReportMs_ = 0;

@@ -213,6 +213,12 @@ TEST_F(SimProtocolEngineTest, StatusReportsStartEverySecondAndStop) {
   for (int64_t now : {0, 400, 1000, 2000}) {
     Engine().Tick(now);
     std::string reports = Drain();
+    // After the prompt a report starts a new line, or the status window would not see it.
+    if (now == 0) {
+      EXPECT_EQ(reports.substr(0, 12), "\r\n+RESP:DPRM") << reports;
+    } else if (now == 1000) {
+      EXPECT_EQ(reports.substr(0, 11), "+RESP:DPRM,") << reports;
+    }
     if (now == 400) {
       EXPECT_EQ(reports, "") << "one set a second";
       continue;
