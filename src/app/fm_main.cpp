@@ -44,7 +44,7 @@ namespace {
 
 constexpr int kPanelWidths[TfmMain::kStatusPanelCount] = {400, 50, 200, 60, 60, 50};
 constexpr int kMinInputWidth = 20;
-constexpr int kInitialClientHeight = 660;
+constexpr int kInitialClientHeight = 720;
 
 QAction* AddItem(QMenu* menu, const char* name, const QString& caption) {
   QAction* action = menu->addAction(caption);
@@ -186,14 +186,17 @@ void TfmMain::CreateClientArea() {
 void TfmMain::CreateStatusBar() {
   StatusBar1 = new QStatusBar(this);
   StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+  // Flat sunken panels of fixed width, without the bar's own separators between them.
+  StatusBar1->setStyleSheet(
+      QStringLiteral("QStatusBar::item { border: none; }"
+                     "QStatusBar > QLabel { border: 1px solid palette(mid); border-radius: 2px;"
+                     " padding: 0px 4px; margin: 2px 1px; }"
+                     "QStatusBar > QLabel#StatusPanel2 { padding: 0px; }"));
   setStatusBar(StatusBar1);
   for (int i = 0; i < kStatusPanelCount; ++i) {
     auto* panel = new QLabel(StatusBar1);
     panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
     panel->setFixedWidth(kPanelWidths[i]);
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Sunken);
-    panel->setContentsMargins(3, 0, 3, 0);
     if (i == 3 || i == 4) panel->setAlignment(Qt::AlignCenter);
     StatusBar1->addWidget(panel, 0);
     StatusPanels[i] = panel;
@@ -270,11 +273,9 @@ void TfmMain::BuildEditor() {
 }
 
 void TfmMain::PlaceProgressBar() {
-  // Fills panel 2 but for a one-pixel border, like a bar laid over a status panel.
-  const QRect area = StatusPanels[2]->contentsRect();
-  ProgressBar->setGeometry(1, 1, kPanelWidths[2] - 2, std::max(area.height(), 14));
+  // Fills panel 2 inside its one-pixel border, like a bar laid over a status panel.
   auto* layout = new QVBoxLayout(StatusPanels[2]);
-  layout->setContentsMargins(1, 1, 1, 1);
+  layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(ProgressBar);
 }
 
@@ -392,10 +393,21 @@ void TfmMain::About1Click() {
 // The hint of the control under the mouse goes to panel 0; the other panels stay in view.
 bool TfmMain::event(QEvent* event) {
   if (event->type() == QEvent::StatusTip) {
-    StatusPanels[0]->setText(static_cast<QStatusTipEvent*>(event)->tip());
+    ShowHint(static_cast<QStatusTipEvent*>(event)->tip());
     return true;
   }
   return QMainWindow::event(event);
+}
+
+// A panel holds one line: the hint's lines are joined and what does not fit is elided.
+void TfmMain::ShowHint(const QString& hint) {
+  QStringList lines = hint.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  for (QString& line : lines) line = line.trimmed();
+  const QString text = lines.join(QStringLiteral(" — "));
+  QLabel* panel = StatusPanels[0];
+  const int room = panel->contentsRect().width() - 8;
+  panel->setText(panel->fontMetrics().elidedText(text, Qt::ElideRight, std::max(room, 20)));
+  panel->setToolTip(text == panel->text() ? QString() : text);
 }
 
 void TfmMain::JvAppEvents1Idle() {

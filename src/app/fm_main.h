@@ -130,6 +130,7 @@ class TfmMain : public QMainWindow {
   void ApplyRunOverrides();
   void RegisterResponseProcessors();
   void ApplyPageStates();
+  void ShowHint(const QString& hint);
   void SyncPortNotifier();
   void PortReadyRead();
 

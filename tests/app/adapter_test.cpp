@@ -78,10 +78,12 @@ class TAdapterTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&about));
 
     about.SetTrueCustomer(true);
+    SaveShot(&about, QStringLiteral("about-true-customer"));
     QVERIFY(panel1->isVisible() && panel1->isEnabled());
     QVERIFY(!panel2->isVisible());
 
     about.SetTrueCustomer(false);
+    SaveShot(&about, QStringLiteral("about"));
     QVERIFY(panel2->isVisible());
     QVERIFY(!panel1->isEnabled());
     QCOMPARE(panel2->geometry(), panel1->geometry());  // the second covers the first

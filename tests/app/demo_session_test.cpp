@@ -68,6 +68,7 @@ class TDemoSessionTest : public QObject {
     QVERIFY(LogHas(fm, QStringLiteral(">AT+SGPR=?")));
     QVERIFY(LogHas(fm, QStringLiteral("<+RESP:SGPR,")));
     QCOMPARE(ToQString(fm.Editor().InputText(0, 0, 0, 1)), QStringLiteral("internet"));
+    SaveShot(&fm, QStringLiteral("main-in-session"));
 
     fm.Leavecommandmode1Click();
     QVERIFY(!fm.InCommandMode());
@@ -95,6 +96,7 @@ class TDemoSessionTest : public QObject {
       auto* window = qobject_cast<TfmDeviceReconnect*>(QApplication::activeModalWidget());
       if (!window) return;
       caption = window->windowTitle();
+      SaveShot(window, QStringLiteral("reconnect"));
       window->findChild<QPushButton*>(QStringLiteral("btnCancel"))->click();
     });
     QTimer::singleShot(10000, &fm, [] {

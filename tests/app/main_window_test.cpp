@@ -30,6 +30,11 @@ std::string WriteTestFile(const QString& folder, const QString& name, const std:
   return path.toStdString();
 }
 
+void SaveShot(QWidget* window, const QString& name) {
+  const QString dir = qEnvironmentVariable("QUILLON_TEST_SCREENSHOTS");
+  if (!dir.isEmpty()) window->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
 namespace {
 
 const QString kDefaultCaption = QStringLiteral("Программное обеспечение для настройки Veltra");
@@ -153,9 +158,14 @@ class TMainWindowTest : public QObject {
 
     // Hints go to panel 0 and leave the link panels alone.
     fm->SessionUi().LinkStateChanged("COM1", "115200", true, true);
-    QStatusTipEvent tip(QStringLiteral("Порт сервера, 1..65535"));
+    QStatusTipEvent tip(QStringLiteral("Порт сервера\nот 1 до 65535"));
     QApplication::sendEvent(fm.get(), &tip);
-    QCOMPARE(fm->StatusPanels[0]->text(), QStringLiteral("Порт сервера, 1..65535"));
+    QCOMPARE(fm->StatusPanels[0]->text(), QStringLiteral("Порт сервера — от 1 до 65535"));
+    const int barHeight = fm->StatusBar1->height();
+    QStatusTipEvent longTip(QString(300, QLatin1Char('x')));
+    QApplication::sendEvent(fm.get(), &longTip);
+    QVERIFY(fm->StatusPanels[0]->text().endsWith(QChar(0x2026)));
+    QCOMPARE(fm->StatusBar1->height(), barHeight);
     QCOMPARE(fm->StatusPanels[3]->text(), QStringLiteral("LINK"));
     QCOMPARE(fm->StatusPanels[4]->text(), QStringLiteral("CMD"));
     QVERIFY(fm->StatusPanels[3]->isVisible());

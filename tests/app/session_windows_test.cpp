@@ -96,6 +96,7 @@ class TSessionWindowTest : public QObject {
     Watchdog(window);
     const bool ok = window.Run([&] {
       shownAt = window.frameGeometry();
+      if (window.Tries() == 1) SaveShot(&window, QStringLiteral("entry"));
       QTest::qWait(10);
       return window.Tries() == 3;
     });
