@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "app/about_box.h"
 #include "app/demo_terminal.h"
@@ -27,6 +28,24 @@
 
 namespace {
 
+const char* const kUsage =
+    "Usage: quillon [--demo] [--port PATH] [--quit-when-idle] [--screenshot FILE]\n"
+    "\n"
+    "  --demo             run against the simulated terminal (quillon-sim)\n"
+    "  --port PATH        use this serial port for this run only\n"
+    "  --quit-when-idle   end as soon as the main window is up and idle\n"
+    "  --screenshot FILE  save a picture of the main window, then end\n"
+    "  -h, --help         show this text\n";
+
+// Answered before the window system is started, so that it works without a display too.
+bool WantsHelp(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h" || arg == "-?") return true;
+  }
+  return false;
+}
+
 struct TRunSwitches {
   bool Demo = false;
   bool QuitWhenIdle = false;
@@ -36,29 +55,20 @@ struct TRunSwitches {
 
 bool ParseSwitches(const QApplication& app, TRunSwitches& switches) {
   QCommandLineParser parser;
-  parser.setApplicationDescription(
-      QCoreApplication::translate("main", "Настройка навигационных терминалов Veltra"));
-  parser.addHelpOption();
-  const QCommandLineOption demo(
-      QStringLiteral("demo"),
-      QCoreApplication::translate("main", "Работать с имитатором терминала (quillon-sim)."));
-  const QCommandLineOption port(
-      QStringLiteral("port"),
-      QCoreApplication::translate("main", "Порт терминала на время этого запуска."),
-      QStringLiteral("PATH"));
-  const QCommandLineOption quitWhenIdle(
-      QStringLiteral("quit-when-idle"),
-      QCoreApplication::translate("main", "Завершиться, как только окно готово."));
-  const QCommandLineOption screenshot(
-      QStringLiteral("screenshot"),
-      QCoreApplication::translate("main", "Сохранить снимок главного окна и завершиться."),
-      QStringLiteral("FILE"));
+  const QCommandLineOption demo(QStringLiteral("demo"));
+  const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("PATH"));
+  const QCommandLineOption quitWhenIdle(QStringLiteral("quit-when-idle"));
+  const QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(),
+                                      QStringLiteral("FILE"));
   parser.addOptions({demo, port, quitWhenIdle, screenshot});
-  if (!parser.parse(app.arguments())) {
-    std::fprintf(stderr, "quillon: %s\n", qPrintable(parser.errorText()));
+  if (!parser.parse(app.arguments()) || !parser.positionalArguments().isEmpty()) {
+    const QString error =
+        parser.errorText().isEmpty()
+            ? QStringLiteral("unexpected argument: ") + parser.positionalArguments().constFirst()
+            : parser.errorText();
+    std::fprintf(stderr, "quillon: %s\n%s", qPrintable(error), kUsage);
     return false;
   }
-  if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
   switches.Demo = parser.isSet(demo);
   switches.QuitWhenIdle = parser.isSet(quitWhenIdle);
   switches.Port = parser.value(port);
@@ -81,6 +91,10 @@ void ScheduleIdleExit(quillon::TfmMain& mainWindow, const TRunSwitches& switches
 
 int main(int argc, char** argv) {
   quillon::InitProgramPaths(argc > 0 ? argv[0] : nullptr);
+  if (WantsHelp(argc, argv)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
 
   // The language is fixed before any window exists, so every window comes up in it.
   const int32_t language = quillon::ReadLanguageSetting();
