@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -47,41 +48,36 @@ QString SafeName(const std::string& name) {
   return out;
 }
 
-void SetAddress(QObject* control, int command, int instance, int param) {
-  control->setProperty(TQtParameterEditor::kTagProperty,
-                       EncodeControlTag(command, instance, param));
-  control->setProperty(TQtParameterEditor::kCommandProperty, command);
-  control->setProperty(TQtParameterEditor::kInstanceProperty, instance);
-  control->setProperty(TQtParameterEditor::kParamProperty, param);
-}
+using TAddressTable = QHash<const QObject*, TQtParameterEditor::TControlAddress>;
 
-bool HasAddress(const QObject* control, int command, int instance, int param) {
-  const QVariant c = control->property(TQtParameterEditor::kCommandProperty);
-  return c.isValid() && c.toInt() == command &&
-         control->property(TQtParameterEditor::kInstanceProperty).toInt() == instance &&
-         control->property(TQtParameterEditor::kParamProperty).toInt() == param;
+bool HasAddress(const TAddressTable& table, const QObject* control, int command, int instance,
+                int param) {
+  const auto found = table.constFind(control);
+  return found != table.cend() && found->Command == command && found->Instance == instance &&
+         found->Param == param;
 }
 
 // The first direct child of that exact class at that address.
 template <typename T>
-QWidget* FindChildAt(const QWidget* container, int command, int instance, int param) {
+QWidget* FindChildAt(const TAddressTable& table, const QWidget* container, int command,
+                     int instance, int param) {
   for (QObject* child : container->children())
-    if (IsExactly<T>(child) && HasAddress(child, command, instance, param))
+    if (IsExactly<T>(child) && HasAddress(table, child, command, instance, param))
       return static_cast<QWidget*>(child);
   return nullptr;
 }
 
-QWidget* FindInputChild(const QWidget* container, TParamType type, int command, int instance,
-                        int param) {
+QWidget* FindInputChild(const TAddressTable& table, const QWidget* container, TParamType type,
+                        int command, int instance, int param) {
   switch (type) {
     case ptInteger:
-      return FindChildAt<TIntegerEdit>(container, command, instance, param);
+      return FindChildAt<TIntegerEdit>(table, container, command, instance, param);
     case ptString:
-      return FindChildAt<TTextEdit>(container, command, instance, param);
+      return FindChildAt<TTextEdit>(table, container, command, instance, param);
     case ptHex:
-      return FindChildAt<THexEdit>(container, command, instance, param);
+      return FindChildAt<THexEdit>(table, container, command, instance, param);
     case ptOption:
-      return FindChildAt<QComboBox>(container, command, instance, param);
+      return FindChildAt<QComboBox>(table, container, command, instance, param);
   }
   return nullptr;
 }
@@ -118,7 +114,14 @@ TQtParameterEditor::TQtParameterEditor(QTabWidget* pageControl, const CommandPro
       maskRegex_(maskRegex),
       anchors_(new TAnchorKeeper(this)) {}
 
-TQtParameterEditor::~TQtParameterEditor() = default;
+TQtParameterEditor::~TQtParameterEditor() {
+  if (pageControl_) RemoveAllTabs();
+}
+
+void TQtParameterEditor::SetAddress(QObject* control, int command, int instance, int param) {
+  control->setProperty(kTagProperty, EncodeControlTag(command, instance, param));
+  addresses_.insert(control, {command, instance, param});
+}
 
 QSize TQtParameterEditor::MeasureUnits(QWidget* context) {
   QCheckBox probe(context);
@@ -126,47 +129,78 @@ QSize TQtParameterEditor::MeasureUnits(QWidget* context) {
 }
 
 void TQtParameterEditor::BuildEditor(int unitWidth, int unitHeight) {
+  if (!pageControl_) return;
   W = std::max(unitWidth, 1);
   H = std::max(unitHeight, 1);
   IW = std::max(profile_.InputWidth, 20);
 
-  const bool updates = pageControl_->updatesEnabled();
-  pageControl_->setUpdatesEnabled(false);
   RemoveAllTabs();
-
-  TMetrics metrics(pageControl_->font());
-  {
-    // Probes in a hidden container, so that they take the tab control's font and style.
-    QWidget probe(pageControl_);
-    probe.hide();
-    metrics.LineHeight = metrics.Font.height();
-    metrics.EditHeight = QLineEdit(&probe).sizeHint().height();
-    metrics.SpinHeight = TIntegerEdit(&probe).sizeHint().height();
-    metrics.ComboHeight = QComboBox(&probe).sizeHint().height();
-    metrics.ButtonHeight = QPushButton(QStringLiteral("Получить"), &probe).sizeHint().height();
+  metrics_ = MeasureControls();
+  wrappedHeights_.clear();
+  const int pages = static_cast<int>(profile_.Pages.size());
+  built_.assign(static_cast<size_t>(pages), false);
+  tearingDown_ = false;
+  for (int p = 0; p < pages; ++p) {
+    auto* tab = new QWidget;
+    tab->setObjectName(QStringLiteral("page_%1").arg(p));
+    tab->installEventFilter(this);
+    // Tabs go only when the editor or the window goes; no page is built after that.
+    connect(tab, &QObject::destroyed, this, [this] { tearingDown_ = true; });
+    pageControl_->addTab(tab, ToQString(profile_.Pages[static_cast<size_t>(p)].Name));
   }
-  metrics_ = &metrics;
-  wrappedHeights_.clear();
-  for (int p = 0; p < static_cast<int>(profile_.Pages.size()); ++p) BuildPage(p);
-  metrics_ = nullptr;
-  wrappedHeights_.clear();
-
-  if (pageControl_->count() > 0) pageControl_->setCurrentIndex(0);
-  pageControl_->setUpdatesEnabled(updates);
+  if (pages > 0) {
+    pageControl_->setCurrentIndex(0);
+    EnsurePageBuilt(0);
+  }
 }
 
+void TQtParameterEditor::BuildAllPages() {
+  for (int p = 0; p < static_cast<int>(built_.size()); ++p) EnsurePageBuilt(p);
+}
+
+std::unique_ptr<TQtParameterEditor::TMetrics> TQtParameterEditor::MeasureControls() const {
+  auto metrics = std::make_unique<TMetrics>(pageControl_->font());
+  // Probes in a hidden container, so that they take the tab control's font and style.
+  QWidget probe(pageControl_);
+  probe.hide();
+  metrics->LineHeight = metrics->Font.height();
+  metrics->EditHeight = QLineEdit(&probe).sizeHint().height();
+  metrics->SpinHeight = TIntegerEdit(&probe).sizeHint().height();
+  metrics->ComboHeight = QComboBox(&probe).sizeHint().height();
+  metrics->ButtonHeight = QPushButton(QStringLiteral("Получить"), &probe).sizeHint().height();
+  return metrics;
+}
+
+bool TQtParameterEditor::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Show && pageControl_) {
+    const int page = pageControl_->indexOf(static_cast<QWidget*>(watched));
+    if (page >= 0) EnsurePageBuilt(page);
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+// From the last tab on: taking the current one away would make the tab control show the next
+// one, touching every control of every remaining page each time.
 void TQtParameterEditor::RemoveAllTabs() {
-  while (pageControl_->count() > 0) {
-    QWidget* tab = pageControl_->widget(0);
-    pageControl_->removeTab(0);
+  tearingDown_ = true;
+  for (int index = pageControl_->count() - 1; index >= 0; --index) {
+    QWidget* tab = pageControl_->widget(index);
+    pageControl_->removeTab(index);
     delete tab;
   }
+  addresses_.clear();
+  built_.clear();
 }
 
-void TQtParameterEditor::BuildPage(int page) {
-  const QString name = QStringLiteral("page_%1").arg(page);
-  auto* tab = new QWidget;
-  tab->setObjectName(name);
+void TQtParameterEditor::EnsurePageBuilt(int page) {
+  if (tearingDown_ || !pageControl_ || page < 0 || static_cast<size_t>(page) >= built_.size() ||
+      built_[static_cast<size_t>(page)])
+    return;
+  QWidget* tab = pageControl_->widget(page);
+  if (!tab) return;
+  built_[static_cast<size_t>(page)] = true;
+
+  const QString name = tab->objectName();
   auto* layout = new QVBoxLayout(tab);
   layout->setContentsMargins(0, 0, 0, 0);
   auto* scroll = new QScrollArea(tab);
@@ -200,7 +234,11 @@ void TQtParameterEditor::BuildPage(int page) {
   box->resize(designWidth, y + buttonHeight + H / 2);
   scroll->setWidget(box);
   anchors_->FollowWidth(box, scroll->viewport(), designWidth);
-  pageControl_->addTab(tab, ToQString(profile_.Pages[static_cast<size_t>(page)].Name));
+  // A page built while its tab is on screen shows at once, laid out.
+  if (tab->isVisible()) {
+    scroll->show();
+    layout->activate();
+  }
 }
 
 int TQtParameterEditor::BuildCommandGroup(QWidget* box, int page, int command, int y) {
@@ -425,16 +463,16 @@ ParamAddress TQtParameterEditor::GetControlAddress(const QWidget* control) const
   ParamAddress address;
   address.Page = -1;
   if (!control) return address;
-  const QVariant command = control->property(kCommandProperty);
-  if (command.isValid()) {
-    address.Command = command.toInt();
-    address.Instance = control->property(kInstanceProperty).toInt();
-    address.Param = control->property(kParamProperty).toInt();
+  const auto unpacked = addresses_.constFind(control);
+  if (unpacked != addresses_.cend()) {
+    address.Command = unpacked->Command;
+    address.Instance = unpacked->Instance;
+    address.Param = unpacked->Param;
   } else {
     DecodeControlTag(control->property(kTagProperty).toUInt(), address.Command, address.Instance,
                      address.Param);
   }
-  for (const QWidget* w = control; w; w = w->parentWidget()) {
+  for (const QWidget* w = pageControl_ ? control : nullptr; w; w = w->parentWidget()) {
     const int index = pageControl_->indexOf(const_cast<QWidget*>(w));
     if (index >= 0) {
       address.Page = index;
@@ -446,7 +484,9 @@ ParamAddress TQtParameterEditor::GetControlAddress(const QWidget* control) const
 
 QWidget* TQtParameterEditor::FindParameterControl(int page, int command, int instance, int param,
                                                   TControlKind kind) const {
-  if (page < 0 || page >= pageControl_->count()) return nullptr;
+  if (!pageControl_ || page < 0 || page >= pageControl_->count()) return nullptr;
+  // A page is built when it is first shown or asked for; building it changes no answer.
+  const_cast<TQtParameterEditor*>(this)->EnsurePageBuilt(page);
   if (static_cast<size_t>(page) >= profile_.Pages.size()) return nullptr;
   const QWidget* tab = pageControl_->widget(page);
   const QScrollArea* scroll = nullptr;
@@ -457,7 +497,7 @@ QWidget* TQtParameterEditor::FindParameterControl(int page, int command, int ins
   }
   if (!scroll || !scroll->widget()) return nullptr;
 
-  QWidget* group = FindChildAt<QGroupBox>(scroll->widget(), command, 0, 0);
+  QWidget* group = FindChildAt<QGroupBox>(addresses_, scroll->widget(), command, 0, 0);
   if (!group) return nullptr;
   if (kind == ckGroup) return group;
 
@@ -465,13 +505,15 @@ QWidget* TQtParameterEditor::FindParameterControl(int page, int command, int ins
   if (!cmd) return nullptr;
   QWidget* container = group;
   if (cmd->Indexed) {
-    container = FindChildAt<QGroupBox>(group, command, instance, 0);
+    container = FindChildAt<QGroupBox>(addresses_, group, command, instance, 0);
     if (!container) return nullptr;
   }
   if (param < 0 || static_cast<size_t>(param) >= cmd->Parameters.size()) return nullptr;
-  if (kind == ckCheckBox) return FindChildAt<TWrapCheckBox>(container, command, instance, param);
-  return FindInputChild(container, cmd->Parameters[static_cast<size_t>(param)].ParamType, command,
-                        instance, param);
+  if (kind == ckCheckBox)
+    return FindChildAt<TWrapCheckBox>(addresses_, container, command, instance, param);
+  return FindInputChild(addresses_, container,
+                        cmd->Parameters[static_cast<size_t>(param)].ParamType, command, instance,
+                        param);
 }
 
 const TCmdParameter* TQtParameterEditor::ParameterAt(const ParamAddress& address) const {

@@ -4,9 +4,12 @@
 
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "editor/parameter_editor.h"
 #include "profile/command_profile.h"
@@ -45,14 +48,19 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   // BuildEditor makes.
   TQtParameterEditor(QTabWidget* pageControl, const CommandProfile& profile, TLogModel& log,
                      TMaskMatcher& maskRegex, QObject* parent = nullptr);
+  // Takes the tabs it built with it.
   ~TQtParameterEditor() override;
 
   // Width and height of a caption-less check box in the tab control's font: the layout units.
   static QSize MeasureUnits(QWidget* context);
 
   // Replaces every tab with the profile's pages, laid out in units of unitWidth, unitHeight and
-  // the profile's InputWidth (at least 20).
+  // the profile's InputWidth (at least 20). The first page's controls are made at once, those
+  // of every other page when its tab is first shown or when FindParameterControl (or anything
+  // built on it) first asks for that page; the answers are the same either way.
   void BuildEditor(int unitWidth, int unitHeight);
+  // Makes the controls of every page now (for callers that walk the widget tree themselves).
+  void BuildAllPages();
 
   void SetCallbacks(TEditorCallbacks callbacks) { callbacks_ = std::move(callbacks); }
   TEditorCallbacks& Callbacks() { return callbacks_; }
@@ -95,16 +103,23 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   std::vector<std::vector<std::string>> TableRows(int page, int command, int instance,
                                                   int param) const override;
 
-  // Names of the dynamic properties every tagged control carries.
+  // Every tagged control carries its packed tag in this dynamic property; the editor keeps the
+  // unpacked address beside it, since the packed fields overflow past 255.
   static constexpr const char* kTagProperty = "ControlTag";
-  static constexpr const char* kCommandProperty = "ControlCommand";
-  static constexpr const char* kInstanceProperty = "ControlInstance";
-  static constexpr const char* kParamProperty = "ControlParam";
+  struct TControlAddress {
+    int Command = 0;
+    int Instance = 0;
+    int Param = 0;
+  };
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   struct TMetrics;
 
-  void BuildPage(int page);
+  void EnsurePageBuilt(int page);
+  std::unique_ptr<TMetrics> MeasureControls() const;
   int BuildCommandGroup(QWidget* box, int page, int command, int y);
   int BuildParameterRow(QWidget* container, const QString& name, const TCmdParameter& param,
                         int command, int instance, int index, int yc);
@@ -115,6 +130,7 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   QWidget* CreateButton(QWidget* container, const QString& caption, const QString& name,
                         const TEditorCallbacks::Click TEditorCallbacks::*handler);
   void RemoveAllTabs();
+  void SetAddress(QObject* control, int command, int instance, int param);
   int WrappedHeight(const QString& text, int width);
   int TextWidth(const QString& text) const;
 
@@ -122,14 +138,17 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   QTableWidget* FindTable(int page, int command) const;
   void ReportMaskError(const std::string& mask);
 
-  QTabWidget* pageControl_;
+  QPointer<QTabWidget> pageControl_;
   const CommandProfile& profile_;
   TLogModel& log_;
   TMaskMatcher& maskRegex_;
   TEditorCallbacks callbacks_;
   TAnchorKeeper* anchors_;
-  TMetrics* metrics_ = nullptr;  // only while building
+  std::unique_ptr<TMetrics> metrics_;
+  std::vector<bool> built_;  // per page: its controls exist
+  bool tearingDown_ = false;
   QHash<QString, int> wrappedHeights_;
+  QHash<const QObject*, TControlAddress> addresses_;
   int W = 1, H = 1, IW = 20;
 };
 

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -129,6 +130,7 @@ class TestQtParameterEditor : public QObject {
   void marksAnUnsupportedCommand();
   void enumeratorWalksContainersBeforeContents();
   void widthsFollowTheWindow();
+  void buildsOtherPagesWhenShownOrAskedFor();
 };
 
 void TestQtParameterEditor::buildsTheSampleProfile() {
@@ -476,6 +478,7 @@ void TestQtParameterEditor::buttonsReportTheirAddress() {
   callbacks.CmdPollAllClick = record("pollPage");
   callbacks.CmdApplyAllIndexedClick = record("applyAll");
   w.editor->SetCallbacks(callbacks);
+  w.editor->BuildAllPages();  // the buttons are looked up by name below
   w.tabs->setCurrentIndex(2);
   w.Show();
   const struct {
@@ -825,6 +828,43 @@ void TestQtParameterEditor::widthsFollowTheWindow() {
   QCOMPARE(instance->width() - suffix->geometry().right(), suffixMargin);
   QCOMPARE(group->x(), W / 5);
   QCOMPARE(input->x(), 15 * W);
+}
+
+void TestQtParameterEditor::buildsOtherPagesWhenShownOrAskedFor() {
+  auto w = std::make_unique<EditorWindow>(testing::MakeAddressProfile());
+  auto hasControls = [&w](int page) {
+    return w->tabs->widget(page)->findChild<QScrollArea*>() != nullptr;
+  };
+  QCOMPARE(w->tabs->count(), 3);
+  QVERIFY(hasControls(0));
+  QVERIFY(!hasControls(1));
+  QVERIFY(!hasControls(2));
+
+  // Asked for through the editor: built on the spot.
+  QVERIFY(w->editor->FindParameterControl(2, 1, 299, 0, ckInput));
+  QVERIFY(hasControls(2));
+
+  // Shown: built and laid out before it is painted.
+  w->Show();
+  w->tabs->setCurrentIndex(1);
+  QVERIFY(hasControls(1));
+  Settle();
+  auto* scroll = w->tabs->widget(1)->findChild<QScrollArea*>();
+  QVERIFY(scroll->isVisible());
+  QCOMPARE(scroll->geometry(), w->tabs->widget(1)->rect());
+  QVERIFY(w->Find<QPushButton>("page_1_apply")->isVisible());
+  QCOMPARE(w->Find<QPushButton>("page_1_apply")->y(), H / 5);
+
+  // A window taking its tabs away from the first one builds nothing more on the way.
+  auto fresh = std::make_unique<EditorWindow>(testing::MakeAddressProfile());
+  fresh->Show();
+  QWidget* second = fresh->tabs->widget(1);
+  QSignalSpy gone(second, &QObject::destroyed);
+  delete fresh->tabs->widget(0);
+  QCOMPARE(fresh->tabs->widget(0), second);
+  QVERIFY(!second->findChild<QScrollArea*>());
+  while (fresh->tabs->count() > 0) delete fresh->tabs->widget(0);
+  QCOMPARE(gone.count(), 1);
 }
 
 QTEST_MAIN(TestQtParameterEditor)

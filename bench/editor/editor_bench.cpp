@@ -1,0 +1,266 @@
+// Measures what a large command profile costs at start-up.
+//
+//   quillon_editor_bench [--runs N] [--quillon PATH] [--no-launch] [--write-profile FILE]
+//
+// (a) BuildEditor in this process on a profile of 40 pages x 20 commands x 6 parameters, the
+//     first showing of the window that holds it, and building the controls of the other pages;
+// (b) the quillon program from launch until its main window is up and idle (--quit-when-idle),
+//     with that profile beside a copy of the executable, against the same with an empty profile.
+// Every figure is the median of the runs. Without a display the offscreen platform is used.
+// --write-profile only writes the generated profile (for profiling the program by hand).
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "editor/mask_matcher.h"
+#include "editor/qt_parameter_editor.h"
+#include "link/log_model.h"
+#include "profile/command_profile.h"
+#include "settings/settings.h"
+
+namespace {
+
+constexpr int kPages = 40;
+constexpr int kCommands = 20;
+constexpr int kParameters = 6;
+
+QString Parameter(int index) {
+  switch (index % kParameters) {
+    case 0:
+      return QStringLiteral(
+          "<parameter type=\"integer\" description=\"Период передачи данных "
+          "при движении\" minvalue=\"5\" maxvalue=\"3600\" defaultvalue=\"60\" "
+          "suffix=\"сек\" optional=\"0\"/>");
+    case 1:
+      return QStringLiteral(
+          "<parameter type=\"string\" description=\"Адрес сервера\" "
+          "maxlen=\"64\" defaultvalue=\"example.org\" "
+          "onchar_mask=\"^[A-Za-z0-9.-]*$\" onleave_mask=\"^[A-Za-z0-9.-]+$\"/>");
+    case 2:
+      return QStringLiteral(
+          "<parameter type=\"option\" description=\"Режим работы\" "
+          "defaultvalue=\"1\" optional=\"0\"><option value=\"0\" "
+          "text=\"Выключен\"/><option value=\"1\" text=\"Постоянно\"/><option "
+          "value=\"2\" text=\"По событию\"/><option value=\"3\" "
+          "text=\"По расписанию\"/></parameter>");
+    case 3:
+      return QStringLiteral(
+          "<parameter type=\"hex\" description=\"Маска событий\" maxlen=\"8\" "
+          "defaultvalue=\"0000FFFF\"/>");
+    case 4:
+      return QStringLiteral(
+          "<parameter type=\"option\" description=\"Протокол\" "
+          "defaultvalue=\"tcp\"><option value=\"tcp\" text=\"TCP\"/><option "
+          "value=\"udp\" text=\"UDP\"/></parameter>");
+    default:
+      return QStringLiteral(
+          "<parameter type=\"integer\" description=\"Порог срабатывания "
+          "датчика, который занимает в подписи несколько строк при обычной "
+          "ширине окна\" minvalue=\"0\" maxvalue=\"65535\"/>");
+  }
+}
+
+// Every fifth command is indexed with three instances.
+QByteArray GenerateProfile() {
+  QString xml = QStringLiteral(
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<application>"
+      "<title>Bench</title><inputwidth>24</inputwidth>\n");
+  for (int p = 0; p < kPages; ++p) {
+    xml += QStringLiteral("<page id=\"%1\" name=\"Страница %1\">\n").arg(p + 1);
+    for (int c = 0; c < kCommands; ++c) {
+      xml += QStringLiteral(
+                 "<command command=\"+C%1X%2\" description=\"Команда %2 страницы %1\" "
+                 "polldata=\"1\" exportdata=\"1\"%3>")
+                 .arg(p)
+                 .arg(c)
+                 .arg(c % 5 == 0 ? QStringLiteral(" maxindex=\"3\"") : QString());
+      for (int i = 0; i < kParameters; ++i) xml += Parameter(i + c);
+      xml += QStringLiteral("</command>\n");
+    }
+    xml += QStringLiteral("</page>\n");
+  }
+  xml += QStringLiteral("</application>\n");
+  return xml.toUtf8();
+}
+
+QByteArray EmptyProfile() {
+  return QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<application/>\n");
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+struct TBuildFigures {
+  double BuildMs = 0;     // BuildEditor: every tab, the first page's controls
+  double ShowMs = 0;      // the window's first showing
+  double AllPagesMs = 0;  // the controls of every other page
+  int Widgets = 0;
+};
+
+// One main-window-like frame: the tab control in a window sized as the program sizes it.
+TBuildFigures BuildOnce(const quillon::CommandProfile& profile) {
+  quillon::TSettings settings;
+  quillon::TLogModel log(settings);
+  quillon::TMaskMatcher matcher;
+  QMainWindow window;
+  auto* tabs = new QTabWidget(&window);
+  window.setCentralWidget(tabs);
+  const QSize unit = quillon::TQtParameterEditor::MeasureUnits(tabs);
+  window.resize((profile.InputWidth + 22) * unit.width(), 600);
+  quillon::TQtParameterEditor editor(tabs, profile, log, matcher);
+
+  TBuildFigures figures;
+  QElapsedTimer timer;
+  timer.start();
+  editor.BuildEditor(unit.width(), unit.height());
+  figures.BuildMs = timer.nsecsElapsed() / 1e6;
+
+  timer.restart();
+  window.show();
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  figures.ShowMs = timer.nsecsElapsed() / 1e6;
+
+  timer.restart();
+  editor.BuildAllPages();
+  figures.AllPagesMs = timer.nsecsElapsed() / 1e6;
+  figures.Widgets = static_cast<int>(tabs->findChildren<QWidget*>().size());
+  return figures;
+}
+
+void BenchBuild(int runs) {
+  quillon::CommandProfile profile;
+  profile.LoadCommandProfileFromBuffer(GenerateProfile().toStdString());
+  std::vector<double> build, show, allPages;
+  int widgets = 0;
+  for (int r = 0; r < runs; ++r) {
+    const TBuildFigures f = BuildOnce(profile);
+    build.push_back(f.BuildMs);
+    show.push_back(f.ShowMs);
+    allPages.push_back(f.AllPagesMs);
+    widgets = f.Widgets;
+  }
+  std::printf("(a) BuildEditor, %d pages x %d commands x %d parameters, %d widgets in all\n",
+              kPages, kCommands, kParameters, widgets);
+  std::printf("    build:        median %8.1f ms (min %.1f, max %.1f, %d runs)\n", Median(build),
+              *std::min_element(build.begin(), build.end()),
+              *std::max_element(build.begin(), build.end()), runs);
+  std::printf("    first show:   median %8.1f ms\n", Median(show));
+  std::printf(
+      "    other pages:  median %8.1f ms for %d pages (%.1f ms a page, paid when a page is "
+      "first shown or asked for)\n",
+      Median(allPages), kPages - 1, Median(allPages) / (kPages - 1));
+}
+
+// A folder holding a copy of the program and the given profile beside it.
+bool PrepareFolder(const QString& folder, const QString& quillon, const QByteArray& profile,
+                   QString& program) {
+  if (!QDir().mkpath(folder)) return false;
+  program = folder + QStringLiteral("/quillon");
+  if (!QFile::copy(quillon, program)) return false;
+  QFile::setPermissions(program, QFile::permissions(quillon));
+  QFile file(folder + QStringLiteral("/cmdprofile.xml"));
+  return file.open(QIODevice::WriteOnly) && file.write(profile) == profile.size();
+}
+
+// Wall time from launch to exit, or a negative number when the run failed.
+double LaunchOnce(const QString& program) {
+  QProcess process;
+  process.setProgram(program);
+  process.setArguments({QStringLiteral("--quit-when-idle")});
+  process.setWorkingDirectory(QFileInfo(program).absolutePath());
+  process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  QElapsedTimer timer;
+  timer.start();
+  process.start();
+  if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+      process.exitCode() != 0)
+    return -1;
+  return timer.nsecsElapsed() / 1e6;
+}
+
+bool BenchLaunch(int runs, const QString& quillon) {
+  if (!QFileInfo(quillon).isExecutable()) {
+    std::printf("(b) skipped: %s is not there (build the quillon target)\n", qPrintable(quillon));
+    return true;
+  }
+  QTemporaryDir dir;
+  QString large, empty;
+  if (!dir.isValid() ||
+      !PrepareFolder(dir.filePath(QStringLiteral("large")), quillon, GenerateProfile(), large) ||
+      !PrepareFolder(dir.filePath(QStringLiteral("empty")), quillon, EmptyProfile(), empty)) {
+    std::printf("(b) failed: cannot prepare the program folders\n");
+    return false;
+  }
+  // One unmeasured launch each warms the file cache.
+  LaunchOnce(empty);
+  LaunchOnce(large);
+  std::vector<double> withLarge, withEmpty;
+  for (int r = 0; r < runs; ++r) {
+    const double e = LaunchOnce(empty);
+    const double l = LaunchOnce(large);
+    if (e < 0 || l < 0) {
+      std::printf("(b) failed: quillon --quit-when-idle did not end cleanly\n");
+      return false;
+    }
+    withEmpty.push_back(e);
+    withLarge.push_back(l);
+  }
+  const double added = Median(withLarge) - Median(withEmpty);
+  std::printf("(b) quillon launch until idle (%d runs each)\n", runs);
+  std::printf("    empty profile: median %8.1f ms\n", Median(withEmpty));
+  std::printf("    large profile: median %8.1f ms\n", Median(withLarge));
+  std::printf("    added by the large profile: %.1f ms (target below 1000 ms: %s)\n", added,
+              added < 1000 ? "met" : "MISSED");
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+
+  int runs = 5;
+  bool launch = true;
+  QString quillon = QCoreApplication::applicationDirPath() + QStringLiteral("/quillon");
+  const QStringList args = QCoreApplication::arguments();
+  for (int i = 1; i < args.size(); ++i) {
+    if (args[i] == QStringLiteral("--runs") && i + 1 < args.size()) {
+      runs = std::max(1, args[++i].toInt());
+    } else if (args[i] == QStringLiteral("--quillon") && i + 1 < args.size()) {
+      quillon = args[++i];
+    } else if (args[i] == QStringLiteral("--no-launch")) {
+      launch = false;
+    } else if (args[i] == QStringLiteral("--write-profile") && i + 1 < args.size()) {
+      QFile file(args[++i]);
+      const QByteArray profile = GenerateProfile();
+      return file.open(QIODevice::WriteOnly) && file.write(profile) == profile.size() ? 0 : 1;
+    } else {
+      std::fprintf(stderr,
+                   "usage: %s [--runs N] [--quillon PATH] [--no-launch] [--write-profile FILE]\n",
+                   argv[0]);
+      return 2;
+    }
+  }
+
+  BenchBuild(runs);
+  if (launch && !BenchLaunch(runs, quillon)) return 1;
+  return 0;
+}
