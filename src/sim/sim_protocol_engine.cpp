@@ -190,9 +190,10 @@ std::string TSimProtocolEngine::ValuesLine(const TTarget& target) const {
     return line + (reportsRunning_ ? ",3" : ",0");
   }
   if (!target.Command || target.Command->Parameters.empty()) return line + ",OK";
-  for (const std::string& value : state_.Values(target.Page, target.Index)) {
-    line += "," + TSimDeviceState::CsvItem(value);
-  }
+  const std::vector<std::string>& values = state_.Values(target.Page, target.Index);
+  for (const std::string& value : values) line += "," + TSimDeviceState::CsvItem(value);
+  // A trailing comma reads as no item at all, so an empty last value goes out quoted.
+  if (!values.empty() && values.back().empty()) line += "\"\"";
   return line;
 }
 

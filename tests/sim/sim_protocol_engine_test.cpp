@@ -138,6 +138,17 @@ TEST_F(SimProtocolEngineTest, ValuesWithCommasComeBackQuoted) {
   EXPECT_EQ(SplitCsv("+RESP:STR,\"a,b\",c"), (std::vector<std::string>{"+RESP:STR", "a,b", "c"}));
 }
 
+TEST_F(SimProtocolEngineTest, EmptyLastValueStillCountsAsAnItem) {
+  profile_.LoadCommandProfileFromBuffer(
+      R"(<application><page id="1" name="p"><command command="+STR" polldata="1">
+         <parameter type="string" defaultvalue="a"/><parameter type="string"/>
+         <parameter type="string"/></command></page></application>)");
+  std::string answer = Ask("AT+STR=?");
+  EXPECT_EQ(answer, "\r\n+RESP:STR,a,,\"\"\r\n>");
+  std::string line = answer.substr(2, answer.find('\r', 2) - 2);
+  EXPECT_EQ(SplitCsv(line), (std::vector<std::string>{"+RESP:STR", "a", "", ""}));
+}
+
 TEST_F(SimProtocolEngineTest, UnknownAndUnsupportedCommands) {
   options_.Unsupported = {"IDX", "+ADM"};
   EXPECT_EQ(Ask("AT+NOPE=?"), "\r\nNOT SUPPORTED\r\n>");
