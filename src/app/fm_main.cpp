@@ -96,7 +96,11 @@ TfmMain::~TfmMain() {
   // The pane and the editor's controls would otherwise outlive the model and the editor they
   // call into, since child widgets go after the members.
   LogLines->Attach(nullptr);
-  while (PageControl1->count() > 0) delete PageControl1->widget(0);
+  // From the last tab on, out of sight: taking the current one away would make the tab control
+  // bring up (and build) the next one, and walk all of its controls, once per tab.
+  PageControl1->hide();
+  for (int index = PageControl1->count() - 1; index >= 0; --index)
+    delete PageControl1->widget(index);
   delete portNotifier_;
   portNotifier_ = nullptr;
 }

@@ -1,14 +1,15 @@
 // The program entry: language first, then the six windows, then the message loop.
 //
-//   quillon [--demo] [--port PATH] [--quit-when-idle] [--screenshot FILE]
+//   quillon [--demo] [--port PATH] [--quit-when-idle] [--screenshot FILE] [--page N]
 //
 // --demo runs against the simulated terminal (quillon-sim) for this run only; --port uses another
 // port for this run only; --quit-when-idle ends the program as soon as the main window is up and
 // the loop has nothing left to do (smoke tests, start-up benchmarks); --screenshot saves an image
-// of the main window at that moment and then ends.
+// of the main window at that moment and then ends; --page shows page N (counted from 1) first.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QPixmap>
+#include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -29,12 +30,13 @@
 namespace {
 
 const char* const kUsage =
-    "Usage: quillon [--demo] [--port PATH] [--quit-when-idle] [--screenshot FILE]\n"
+    "Usage: quillon [--demo] [--port PATH] [--quit-when-idle] [--screenshot FILE] [--page N]\n"
     "\n"
     "  --demo             run against the simulated terminal (quillon-sim)\n"
     "  --port PATH        use this serial port for this run only\n"
     "  --quit-when-idle   end as soon as the main window is up and idle\n"
     "  --screenshot FILE  save a picture of the main window, then end\n"
+    "  --page N           show page N (1 = the first) at start\n"
     "  -h, --help         show this text\n";
 
 // Answered before the window system is started, so that it works without a display too.
@@ -51,6 +53,7 @@ struct TRunSwitches {
   bool QuitWhenIdle = false;
   QString Port;
   QString Screenshot;
+  int Page = 0;  // 0-based
 };
 
 bool ParseSwitches(const QApplication& app, TRunSwitches& switches) {
@@ -60,7 +63,8 @@ bool ParseSwitches(const QApplication& app, TRunSwitches& switches) {
   const QCommandLineOption quitWhenIdle(QStringLiteral("quit-when-idle"));
   const QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(),
                                       QStringLiteral("FILE"));
-  parser.addOptions({demo, port, quitWhenIdle, screenshot});
+  const QCommandLineOption page(QStringLiteral("page"), QString(), QStringLiteral("N"));
+  parser.addOptions({demo, port, quitWhenIdle, screenshot, page});
   if (!parser.parse(app.arguments()) || !parser.positionalArguments().isEmpty()) {
     const QString error =
         parser.errorText().isEmpty()
@@ -73,6 +77,14 @@ bool ParseSwitches(const QApplication& app, TRunSwitches& switches) {
   switches.QuitWhenIdle = parser.isSet(quitWhenIdle);
   switches.Port = parser.value(port);
   switches.Screenshot = parser.value(screenshot);
+  if (parser.isSet(page)) {
+    bool ok = false;
+    switches.Page = parser.value(page).toInt(&ok) - 1;
+    if (!ok || switches.Page < 0) {
+      std::fprintf(stderr, "quillon: --page wants a page number from 1\n%s", kUsage);
+      return false;
+    }
+  }
   return true;
 }
 
@@ -131,6 +143,9 @@ int main(int argc, char** argv) {
   quillon::TfmDeviceReconnect fmDeviceReconnect(&fmMain);
   fmMain.SetWindows(&aboutBox, &fmSettings, &fmWaitingData, &fmDeviceInfo, &fmDeviceReconnect);
 
+  // A number past the last page keeps the first one.
+  if (switches.Page < fmMain.PageControl1->count())
+    fmMain.PageControl1->setCurrentIndex(switches.Page);
   fmMain.show();
   ScheduleIdleExit(fmMain, switches);
   const int result = app.exec();

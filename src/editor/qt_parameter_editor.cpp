@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -82,14 +84,23 @@ QWidget* FindInputChild(const TAddressTable& table, const QWidget* container, TP
   return nullptr;
 }
 
-// Windows draws an unsupported command in its inactive-caption colour, a light mix of the
-// selection colour and the window colour.
-QColor InactiveCaptionColor(const QPalette& palette) {
-  const QColor highlight = palette.color(QPalette::Inactive, QPalette::Highlight);
+QColor Mix(const QColor& a, int aParts, const QColor& b, int bParts) {
+  const int parts = aParts + bParts;
+  return QColor((a.red() * aParts + b.red() * bParts) / parts,
+                (a.green() * aParts + b.green() * bParts) / parts,
+                (a.blue() * aParts + b.blue() * bParts) / parts);
+}
+
+// An unsupported command shows on the desktop's inactive-caption colour, a light tint of the
+// selection colour over the window colour; its greyed texts are darkened to stay readable on it.
+QPalette UnsupportedPalette(QPalette palette) {
   const QColor window = palette.color(QPalette::Active, QPalette::Window);
-  return QColor((highlight.red() * 2 + window.red() * 3) / 5,
-                (highlight.green() * 2 + window.green() * 3) / 5,
-                (highlight.blue() * 2 + window.blue() * 3) / 5);
+  const QColor tint = Mix(palette.color(QPalette::Inactive, QPalette::Highlight), 1, window, 3);
+  const QColor text = Mix(palette.color(QPalette::Active, QPalette::WindowText), 1, tint, 1);
+  palette.setColor(QPalette::Window, tint);
+  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    palette.setColor(QPalette::Disabled, role, text);
+  return palette;
 }
 
 }  // namespace
@@ -103,6 +114,11 @@ struct TQtParameterEditor::TMetrics {
   int SpinHeight = 0;
   int ComboHeight = 0;
   int ButtonHeight = 0;
+  // Top of the contents area of a captioned group box: the style draws the caption above the
+  // frame, so that area may begin lower than H.
+  int GroupContentsTop = 0;
+  // What a check box leaves its caption of its own width: the box and the gap go first.
+  int CheckBoxTextIndent = 0;
 };
 
 TQtParameterEditor::TQtParameterEditor(QTabWidget* pageControl, const CommandProfile& profile,
@@ -168,6 +184,14 @@ std::unique_ptr<TQtParameterEditor::TMetrics> TQtParameterEditor::MeasureControl
   metrics->SpinHeight = TIntegerEdit(&probe).sizeHint().height();
   metrics->ComboHeight = QComboBox(&probe).sizeHint().height();
   metrics->ButtonHeight = QPushButton(QStringLiteral("Получить"), &probe).sizeHint().height();
+  metrics->GroupContentsTop = QGroupBox(QStringLiteral("#1"), &probe).contentsRect().top();
+  TWrapCheckBox check(QStringLiteral("x"), &probe);
+  check.resize(check.sizeHint());
+  QStyleOptionButton option;
+  option.initFrom(&check);
+  option.text = check.text();
+  metrics->CheckBoxTextIndent =
+      check.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &check).left();
   return metrics;
 }
 
@@ -223,12 +247,12 @@ void TQtParameterEditor::EnsurePageBuilt(int page) {
   QWidget* applyPage =
       CreateButton(box, QStringLiteral("Применить страницу"), name + QStringLiteral("_apply"),
                    &TEditorCallbacks::CmdApplyAllClick);
-  applyPage->setGeometry(W / 2, y, 7 * W, buttonHeight);
+  PlaceButton(applyPage, W / 2, y, 7 * W);
   SetAddress(applyPage, 0, 0, 0);
   QWidget* pollPage =
       CreateButton(box, QStringLiteral("Получить страницу"), name + QStringLiteral("_poll"),
                    &TEditorCallbacks::CmdPollAllClick);
-  pollPage->setGeometry(8 * W, y, 7 * W, buttonHeight);
+  PlaceButton(pollPage, FollowingLeft(applyPage, 8 * W), y, 7 * W);
   SetAddress(pollPage, 0, 0, 0);
 
   box->resize(designWidth, y + buttonHeight + H / 2);
@@ -245,8 +269,6 @@ int TQtParameterEditor::BuildCommandGroup(QWidget* box, int page, int command, i
   const TDevCommand& cmd =
       profile_.Pages[static_cast<size_t>(page)].Commands[static_cast<size_t>(command)];
   const QString name = QStringLiteral("cmd_") + SafeName(cmd.Name);
-  const int buttonHeight = metrics_->ButtonHeight;
-
   auto* group = new QGroupBox(ToQString(cmd.Description), box);
   group->setObjectName(name);
   group->setGeometry(W / 5, y, W * (IW + 21), H);
@@ -256,7 +278,7 @@ int TQtParameterEditor::BuildCommandGroup(QWidget* box, int page, int command, i
   const QString keyword = ToQString(cmd.Name);
   auto* label = new QLabel(keyword, group);
   label->setObjectName(name + QStringLiteral("_name"));
-  label->setGeometry(W / 2, H, TextWidth(keyword), metrics_->LineHeight);
+  label->setGeometry(W / 2, GroupTop(), TextWidth(keyword), metrics_->LineHeight);
   SetAddress(label, command, 0, 0);
 
   int yc = label->y() + label->height() + H / 5;
@@ -266,7 +288,7 @@ int TQtParameterEditor::BuildCommandGroup(QWidget* box, int page, int command, i
     QWidget* container = group;
     QString base = name;
     if (cmd.Indexed) {
-      yc = H;
+      yc = GroupTop();
       base = QStringLiteral("%1_%2").arg(name).arg(k);
       auto* instance = new QGroupBox(QStringLiteral("#%1").arg(k + 1), group);
       instance->setObjectName(base);
@@ -284,9 +306,9 @@ int TQtParameterEditor::BuildCommandGroup(QWidget* box, int page, int command, i
       QWidget* apply =
           CreateButton(container, QStringLiteral("Применить"), base + QStringLiteral("_apply"),
                        &TEditorCallbacks::CmdApplyClick);
-      apply->setGeometry(W / 2, yc, 4 * W, buttonHeight);
+      PlaceButton(apply, W / 2, yc, 4 * W);
       SetAddress(apply, command, k, 0);
-      height = yc + buttonHeight + H / 2;
+      height = yc + apply->height() + H / 2;
     }
     container->resize(container->width(), height);
     // The next instance group follows closer than the buttons below the last one.
@@ -295,6 +317,7 @@ int TQtParameterEditor::BuildCommandGroup(QWidget* box, int page, int command, i
 
   const int buttonTop = cmd.Indexed ? ys : yc;
   QWidget* last = nullptr;
+  QWidget* apply = nullptr;
   if (cmd.SetData) {
     last = cmd.Indexed
                ? CreateButton(group, QStringLiteral("Применить все"),
@@ -302,13 +325,14 @@ int TQtParameterEditor::BuildCommandGroup(QWidget* box, int page, int command, i
                               &TEditorCallbacks::CmdApplyAllIndexedClick)
                : CreateButton(group, QStringLiteral("Применить"), name + QStringLiteral("_apply"),
                               &TEditorCallbacks::CmdApplyClick);
-    last->setGeometry(W / 2, buttonTop, 6 * W, buttonHeight);
+    PlaceButton(last, W / 2, buttonTop, 6 * W);
     SetAddress(last, command, 0, 0);
+    apply = last;
   }
   if (cmd.PollData) {
     last = CreateButton(group, QStringLiteral("Получить"), name + QStringLiteral("_poll"),
                         &TEditorCallbacks::CmdPollClick);
-    last->setGeometry(7 * W, buttonTop, 6 * W, buttonHeight);
+    PlaceButton(last, apply ? FollowingLeft(apply, 7 * W) : 7 * W, buttonTop, 6 * W);
     SetAddress(last, command, 0, 0);
   }
   group->resize(group->width(), last ? last->y() + last->height() + H / 2 : buttonTop);
@@ -321,6 +345,9 @@ int TQtParameterEditor::BuildParameterRow(QWidget* container, const QString& nam
   const QString base = QStringLiteral("%1_%2_%3").arg(name).arg(instance).arg(index);
   const QString description = ToQString(param.Description);
   const int top = yc;
+  const int inputHeight = InputHeight(param.ParamType);
+  // The first line of the caption stands level with the text inside the input.
+  const int captionTop = std::max(0, (inputHeight - metrics_->LineHeight) / 2);
 
   QLabel* label = nullptr;
   int leftHeight = 0;
@@ -328,7 +355,10 @@ int TQtParameterEditor::BuildParameterRow(QWidget* container, const QString& nam
     auto* box = new TWrapCheckBox(description, container);
     box->setObjectName(base + QStringLiteral("_check"));
     box->setChecked(true);
-    leftHeight = std::max(H, WrappedHeight(description, 13 * W));
+    box->SetCaptionTop(captionTop);
+    // Wrapped where the box itself wraps it when that is narrower, so no line is cut off.
+    const int wrapWidth = std::min(13 * W, 14 * W - metrics_->CheckBoxTextIndent);
+    leftHeight = std::max(H, captionTop + WrappedHeight(description, wrapWidth));
     box->setGeometry(W / 2, top, 14 * W, leftHeight);
     SetAddress(box, command, instance, index);
     connect(box, &QCheckBox::toggled, this, [this, box] { CheckBoxClick(box); });
@@ -336,7 +366,8 @@ int TQtParameterEditor::BuildParameterRow(QWidget* container, const QString& nam
     label = new QLabel(description, container);
     label->setObjectName(base + QStringLiteral("_label"));
     label->setWordWrap(true);
-    leftHeight = WrappedHeight(description, 13 * W);
+    label->setContentsMargins(0, captionTop, 0, 0);
+    leftHeight = captionTop + WrappedHeight(description, 13 * W);
     label->setGeometry(W / 2 + W, top, 13 * W, leftHeight);
     SetAddress(label, command, instance, index);
   }
@@ -348,15 +379,16 @@ int TQtParameterEditor::BuildParameterRow(QWidget* container, const QString& nam
   input->setToolTip(hint);
   input->setStatusTip(hint);
   if (label) label->setBuddy(input);
-  input->setGeometry(15 * W, top, W * IW, InputHeight(param.ParamType));
+  input->setGeometry(15 * W, top, W * IW, inputHeight);
   anchors_->AnchorRight(input, true);
 
   if (!param.Suffix.empty()) {
     const QString suffix = ToQString(param.Suffix);
     auto* suffixLabel = new QLabel(suffix, container);
     suffixLabel->setObjectName(base + QStringLiteral("_suffix"));
+    suffixLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     suffixLabel->setGeometry(input->x() + input->width() + W / 2, top, TextWidth(suffix),
-                             metrics_->LineHeight);
+                             inputHeight);
     SetAddress(suffixLabel, 0, 0, 0);
     anchors_->AnchorRight(suffixLabel, false);
   }
@@ -445,13 +477,30 @@ QWidget* TQtParameterEditor::CreateButton(
   return button;
 }
 
+// A caption is never cut: a button is at least as wide as its caption needs.
+void TQtParameterEditor::PlaceButton(QWidget* button, int left, int top, int width) const {
+  button->setGeometry(left, top, std::max(width, button->sizeHint().width()),
+                      metrics_->ButtonHeight);
+}
+
+// A button of the same row keeps the gap that the layout puts after the first one, even where
+// the first one had to grow for its caption.
+int TQtParameterEditor::FollowingLeft(const QWidget* previous, int left) const {
+  return std::max(left, previous->x() + previous->width() + W / 2);
+}
+
+int TQtParameterEditor::GroupTop() const {
+  return std::max(H, metrics_->GroupContentsTop);
+}
+
 int TQtParameterEditor::WrappedHeight(const QString& text, int width) {
-  auto cached = wrappedHeights_.constFind(text);
+  const QString key = QString::number(width) + QLatin1Char(':') + text;
+  auto cached = wrappedHeights_.constFind(key);
   if (cached != wrappedHeights_.cend()) return *cached;
   const QRect bounds = metrics_->Font.boundingRect(QRect(0, 0, width, 1 << 20),
                                                    Qt::AlignLeft | Qt::TextWordWrap, text);
   const int height = std::max(bounds.height(), metrics_->LineHeight);
-  wrappedHeights_.insert(text, height);
+  wrappedHeights_.insert(key, height);
   return height;
 }
 
@@ -591,9 +640,7 @@ void TQtParameterEditor::HexEditExit(THexEdit* sender) {
 void TQtParameterEditor::MarkCommandUnsupported(QWidget* group) {
   if (!group) return;
   group->setEnabled(false);
-  QPalette palette = group->palette();
-  palette.setColor(QPalette::Window, InactiveCaptionColor(palette));
-  group->setPalette(palette);
+  group->setPalette(UnsupportedPalette(group->palette()));
   group->setAutoFillBackground(true);
   QFont font = group->font();
   font.setItalic(true);

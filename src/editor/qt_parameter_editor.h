@@ -129,6 +129,10 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   QWidget* CreateInput(QWidget* container, const TCmdParameter& param);
   QWidget* CreateButton(QWidget* container, const QString& caption, const QString& name,
                         const TEditorCallbacks::Click TEditorCallbacks::*handler);
+  void PlaceButton(QWidget* button, int left, int top, int width) const;
+  int FollowingLeft(const QWidget* previous, int left) const;
+  // Where the contents of a group box begin: H, or lower when the caption needs more room.
+  int GroupTop() const;
   void RemoveAllTabs();
   void SetAddress(QObject* control, int command, int instance, int param);
   int WrappedHeight(const QString& text, int width);

@@ -2,10 +2,16 @@
 
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <algorithm>
 
 namespace quillon {
 
 TWrapCheckBox::TWrapCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent) {}
+
+void TWrapCheckBox::SetCaptionTop(int top) {
+  captionTop_ = std::max(0, top);
+  update();
+}
 
 bool TWrapCheckBox::hitButton(const QPoint& pos) const {
   return rect().contains(pos);
@@ -22,11 +28,11 @@ void TWrapCheckBox::paintEvent(QPaintEvent*) {
   QStyleOptionButton indicator = option;
   indicator.rect = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
   const int lineHeight = fontMetrics().height();
-  indicator.rect.moveTop(std::max(0, (lineHeight - indicator.rect.height()) / 2));
+  indicator.rect.moveTop(captionTop_ + std::max(0, (lineHeight - indicator.rect.height()) / 2));
   painter.drawPrimitive(QStyle::PE_IndicatorCheckBox, indicator);
 
   QRect textRect = style()->subElementRect(QStyle::SE_CheckBoxContents, &option, this);
-  textRect.setTop(0);
+  textRect.setTop(captionTop_);
   textRect.setBottom(height() - 1);
   const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic;
   painter.drawItemText(textRect, flags, palette(), isEnabled(), caption, QPalette::WindowText);

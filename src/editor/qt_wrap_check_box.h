@@ -12,9 +12,16 @@ class TWrapCheckBox : public QCheckBox {
  public:
   explicit TWrapCheckBox(const QString& text, QWidget* parent = nullptr);
 
+  // Room above the first line of the caption (the box stands beside that line).
+  void SetCaptionTop(int top);
+  int CaptionTop() const { return captionTop_; }
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   bool hitButton(const QPoint& pos) const override;
+
+ private:
+  int captionTop_ = 0;
 };
 
 }  // namespace quillon

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -42,16 +44,20 @@ constexpr int IW = 20;
 
 // A main window holding the tab control, the editor built into it, and what it writes to.
 struct EditorWindow {
-  explicit EditorWindow(CommandProfile source) : profile(std::move(source)) {
+  // Invalid units: measured as the main window does.
+  explicit EditorWindow(CommandProfile source, QSize units = QSize(W, H))
+      : profile(std::move(source)) {
     tabs = new QTabWidget(&window);
     tabs->setObjectName("PageControl1");
     window.setCentralWidget(tabs);
-    window.resize(W * (IW + 22), 600);
+    if (!units.isValid()) units = TQtParameterEditor::MeasureUnits(tabs);
+    window.resize(units.width() * (IW + 22), 600);
     editor = std::make_unique<TQtParameterEditor>(tabs, profile, log, matcher);
-    editor->BuildEditor(W, H);
+    editor->BuildEditor(units.width(), units.height());
   }
 
-  static std::unique_ptr<EditorWindow> FromXml(const QString& pages, int inputWidth = IW) {
+  static std::unique_ptr<EditorWindow> FromXml(const QString& pages, int inputWidth = IW,
+                                               QSize units = QSize(W, H)) {
     CommandProfile profile;
     profile.LoadCommandProfileFromBuffer(
         QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><application><inputwidth>%1"
@@ -59,7 +65,7 @@ struct EditorWindow {
             .arg(inputWidth)
             .arg(pages)
             .toStdString());
-    return std::make_unique<EditorWindow>(std::move(profile));
+    return std::make_unique<EditorWindow>(std::move(profile), units);
   }
 
   void Show() {
@@ -87,6 +93,25 @@ struct EditorWindow {
   QTabWidget* tabs = nullptr;
   std::unique_ptr<TQtParameterEditor> editor;
 };
+
+// Where the contents of a group box begin: at H, or where the style's caption area ends when
+// that is lower.
+int GroupTop(QWidget* context, int unitHeight = H) {
+  QGroupBox captioned(QStringLiteral("#1"), context);
+  return std::max(unitHeight, captioned.contentsRect().top());
+}
+
+// A button's left edge and width: as laid out, wider where the caption needs it.
+QRect ButtonRect(const QPushButton* button, int left, int top, int width) {
+  return QRect(left, top, std::max(width, button->sizeHint().width()), button->height());
+}
+
+// The vertical middle of the first caption line of a row's label or check box.
+int FirstLineMiddle(const QWidget* caption) {
+  const auto* box = qobject_cast<const TWrapCheckBox*>(caption);
+  const int top = box ? box->CaptionTop() : caption->contentsMargins().top();
+  return caption->y() + top + caption->fontMetrics().height() / 2;
+}
 
 void Settle() {
   for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
@@ -131,6 +156,8 @@ class TestQtParameterEditor : public QObject {
   void enumeratorWalksContainersBeforeContents();
   void widthsFollowTheWindow();
   void buildsOtherPagesWhenShownOrAskedFor();
+  void contentsKeepTheirUnitsWhenTheCaptionIsSmaller();
+  void sampleProfileLooksTidy();
 };
 
 void TestQtParameterEditor::buildsTheSampleProfile() {
@@ -181,11 +208,16 @@ void TestQtParameterEditor::pageWithoutCommandsShowsOnlyThePageButtons() {
   QVERIFY(apply && poll);
   QCOMPARE(apply->text(), QStringLiteral("Применить страницу"));
   QCOMPARE(poll->text(), QStringLiteral("Получить страницу"));
-  QCOMPARE(apply->geometry().topLeft(), QPoint(W / 2, H / 5));
-  QCOMPARE(poll->geometry().topLeft(), QPoint(8 * W, H / 5));
-  QCOMPARE(apply->width(), 7 * W);
-  QCOMPARE(poll->width(), 7 * W);
+  QCOMPARE(apply->geometry(), ButtonRect(apply, W / 2, H / 5, 7 * W));
+  QCOMPARE(poll->geometry(),
+           ButtonRect(poll, std::max(8 * W, apply->geometry().right() + 1 + W / 2), H / 5, 7 * W));
   QCOMPARE(w->tabs->findChildren<QGroupBox*>().size(), 0);
+
+  // Wide units: the buttons keep their widths and places.
+  auto wide =
+      EditorWindow::FromXml(QStringLiteral("<page id=\"1\" name=\"Пусто\"/>"), IW, QSize(40, H));
+  QCOMPARE(wide->Find("page_0_apply")->geometry(), QRect(20, H / 5, 280, apply->height()));
+  QCOMPARE(wide->Find("page_0_poll")->geometry(), QRect(320, H / 5, 280, poll->height()));
 }
 
 void TestQtParameterEditor::laysOutCommandGroupsRowsAndButtons() {
@@ -205,7 +237,9 @@ void TestQtParameterEditor::laysOutCommandGroupsRowsAndButtons() {
 
   auto* keyword = w->Find<QLabel>("cmd_ABCD_name");
   QCOMPARE(keyword->text(), QStringLiteral("+ABCD"));
-  QCOMPARE(keyword->geometry().topLeft(), QPoint(W / 2, H));
+  // Below the caption: the keyword starts where the group's contents begin.
+  QCOMPARE(keyword->geometry().topLeft(), QPoint(W / 2, GroupTop(w->tabs)));
+  QVERIFY(keyword->y() >= group->contentsRect().top());
 
   // Row 0: check box and text field.
   int yc = keyword->geometry().bottom() + 1 + H / 5;
@@ -217,6 +251,8 @@ void TestQtParameterEditor::laysOutCommandGroupsRowsAndButtons() {
   QCOMPARE(check->geometry(), QRect(W / 2, yc, 14 * W, std::max(H, check->height())));
   QCOMPARE(name->geometry().topLeft(), QPoint(15 * W, yc));
   QCOMPARE(name->width(), W * IW);
+  // The caption's first line stands level with the field's text.
+  QVERIFY(qAbs(FirstLineMiddle(check) - (name->y() + name->height() / 2)) <= 1);
   yc += std::max(name->height(), check->height()) + H / 2;
 
   // Row 1: label linked to the numeric field, suffix beside it.
@@ -232,6 +268,8 @@ void TestQtParameterEditor::laysOutCommandGroupsRowsAndButtons() {
   QCOMPARE(suffix->text(), QStringLiteral("сек"));
   QCOMPARE(suffix->geometry().topLeft(), QPoint(15 * W + W * IW + W / 2, yc));
   QCOMPARE(suffix->property("ControlTag").toUInt(), 0u);
+  QVERIFY(qAbs(FirstLineMiddle(label) - (period->y() + period->height() / 2)) <= 1);
+  QCOMPARE(suffix->geometry().center().y(), period->geometry().center().y());
   yc += std::max(period->height(), label->height()) + H / 2;
 
   auto* apply = w->Find<QPushButton>("cmd_ABCD_apply");
@@ -239,8 +277,9 @@ void TestQtParameterEditor::laysOutCommandGroupsRowsAndButtons() {
   QVERIFY(apply && poll);
   QCOMPARE(apply->text(), QStringLiteral("Применить"));
   QCOMPARE(poll->text(), QStringLiteral("Получить"));
-  QCOMPARE(apply->geometry(), QRect(W / 2, yc, 6 * W, apply->height()));
-  QCOMPARE(poll->geometry(), QRect(7 * W, yc, 6 * W, poll->height()));
+  QCOMPARE(apply->geometry(), ButtonRect(apply, W / 2, yc, 6 * W));
+  QCOMPARE(poll->geometry(),
+           ButtonRect(poll, std::max(7 * W, apply->geometry().right() + 1 + W / 2), yc, 6 * W));
   QCOMPARE(group->height(), poll->geometry().bottom() + 1 + H / 2);
 
   // The second command: only "Получить", below the first group.
@@ -293,10 +332,13 @@ void TestQtParameterEditor::indexedCommandGetsInstanceGroups() {
   for (int k = 0; k < 3; ++k) {
     auto* field = w->Find<TTextEdit>(QStringLiteral("cmd_SSRV_%1_0").arg(k));
     QCOMPARE(field->parentWidget(), instances[k]);
-    QCOMPARE(field->y(), H);  // rows restart at H inside each instance group
+    // Rows restart at the top of each instance group's contents.
+    QCOMPARE(field->y(), GroupTop(w->tabs));
+    QVERIFY(field->y() >= instances[k]->contentsRect().top());
     auto* apply = w->Find<QPushButton>(QStringLiteral("cmd_SSRV_%1_apply").arg(k));
     QCOMPARE(apply->text(), QStringLiteral("Применить"));
-    QCOMPARE(apply->width(), 4 * W);
+    QCOMPARE(apply->geometry(),
+             ButtonRect(apply, W / 2, field->geometry().bottom() + 1 + H / 2, 4 * W));
     QCOMPARE(instances[k]->height(), apply->geometry().bottom() + 1 + H / 2);
     const ParamAddress a = w->editor->GetControlAddress(apply);
     QCOMPARE(a.Instance, k);
@@ -305,8 +347,9 @@ void TestQtParameterEditor::indexedCommandGetsInstanceGroups() {
   auto* applyAll = w->Find<QPushButton>("cmd_SSRV_applyAll");
   auto* poll = w->Find<QPushButton>("cmd_SSRV_poll");
   QCOMPARE(applyAll->text(), QStringLiteral("Применить все"));
-  QCOMPARE(applyAll->geometry().topLeft(), QPoint(W / 2, ys));
-  QCOMPARE(poll->geometry().topLeft(), QPoint(7 * W, ys));
+  QCOMPARE(applyAll->geometry(), ButtonRect(applyAll, W / 2, ys, 6 * W));
+  QCOMPARE(poll->geometry(),
+           ButtonRect(poll, std::max(7 * W, applyAll->geometry().right() + 1 + W / 2), ys, 6 * W));
   QVERIFY(group->children().indexOf(instances[2]) < group->children().indexOf(applyAll));
 }
 
@@ -759,6 +802,13 @@ void TestQtParameterEditor::marksAnUnsupportedCommand() {
   QVERIFY(group->font().italic());
   QVERIFY(group->font().strikeOut());
   QVERIFY(group->autoFillBackground());
+  // A tinted background, and greyed texts that stay readable on it.
+  const QPalette palette = group->palette();
+  const QColor background = palette.color(QPalette::Window);
+  QVERIFY(background != w.tabs->palette().color(QPalette::Window));
+  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    QVERIFY(qAbs(qGray(palette.color(QPalette::Disabled, role).rgb()) - qGray(background.rgb())) >=
+            64);
   for (QWidget* child : group->findChildren<QWidget*>())
     QVERIFY2(!child->isEnabledTo(group), qPrintable(child->objectName()));
   QVERIFY(!w.editor->InputEnabled(0, 1, 2, 1));
@@ -865,6 +915,86 @@ void TestQtParameterEditor::buildsOtherPagesWhenShownOrAskedFor() {
   QVERIFY(!second->findChild<QScrollArea*>());
   while (fresh->tabs->count() > 0) delete fresh->tabs->widget(0);
   QCOMPARE(gone.count(), 1);
+}
+
+void TestQtParameterEditor::contentsKeepTheirUnitsWhenTheCaptionIsSmaller() {
+  constexpr int kTallH = 60;
+  auto w = EditorWindow::FromXml(
+      QStringLiteral("<page id=\"1\" name=\"P\"><command command=\"+SSRV\" description=\"С\" "
+                     "maxindex=\"2\"><parameter type=\"string\" description=\"Адрес\"/>"
+                     "</command></page>"),
+      IW, QSize(W, kTallH));
+  QVERIFY(w->Find<QGroupBox>("cmd_SSRV")->contentsRect().top() < kTallH);
+  QCOMPARE(w->Find("cmd_SSRV_name")->y(), kTallH);
+  QCOMPARE(w->Find("cmd_SSRV_0_0")->y(), kTallH);
+  QCOMPARE(w->Find("cmd_SSRV_1_0")->y(), kTallH);
+}
+
+// The sample profile with the units measured as the main window does: nothing overlaps the
+// group captions, no caption is cut, buttons of a row stay apart, rows line up. With
+// QUILLON_TEST_SCREENSHOTS set, a picture of every whole page goes there.
+void TestQtParameterEditor::sampleProfileLooksTidy() {
+  CommandProfile profile;
+  profile.LoadCommandProfile("cmdprofile.xml");
+  if (profile.Pages.empty()) QSKIP("no sample profile in the working directory");
+  EditorWindow w(std::move(profile), QSize());
+  w.Show();
+  w.editor->BuildAllPages();
+  const QString shots = qEnvironmentVariable("QUILLON_TEST_SCREENSHOTS");
+  for (int page = 0; page < w.tabs->count(); ++page) {
+    w.tabs->setCurrentIndex(page);
+    Settle();
+    QWidget* tab = w.tabs->widget(page);
+    for (QGroupBox* group : tab->findChildren<QGroupBox*>()) {
+      const int contentsTop = group->contentsRect().top();
+      QList<QPushButton*> buttons;
+      for (QObject* child : group->children()) {
+        auto* control = qobject_cast<QWidget*>(child);
+        if (!control) continue;
+        QVERIFY2(control->y() >= contentsTop, qPrintable(control->objectName()));
+        QVERIFY2(control->geometry().bottom() < group->height(), qPrintable(control->objectName()));
+        if (auto* button = qobject_cast<QPushButton*>(control)) buttons << button;
+      }
+      for (int i = 0; i < buttons.size(); ++i)
+        for (int j = i + 1; j < buttons.size(); ++j)
+          QVERIFY2(!buttons[i]->geometry().intersects(buttons[j]->geometry()),
+                   qPrintable(buttons[i]->objectName()));
+    }
+    for (QPushButton* button : tab->findChildren<QPushButton*>())
+      QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(button->objectName()));
+    for (TWrapCheckBox* box : tab->findChildren<TWrapCheckBox*>()) {
+      QStyleOptionButton option;
+      option.initFrom(box);
+      const QRect text = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
+      const QRect needed = box->fontMetrics().boundingRect(
+          QRect(0, 0, box->width() - text.left(), 1 << 20), Qt::TextWordWrap, box->text());
+      QVERIFY2(box->height() >= box->CaptionTop() + needed.height(), qPrintable(box->text()));
+    }
+    for (QLabel* label : tab->findChildren<QLabel*>()) {
+      if (label->wordWrap())
+        QVERIFY2(label->height() >= label->heightForWidth(label->width()),
+                 qPrintable(label->text()));
+      else
+        QVERIFY2(label->width() >= label->fontMetrics().horizontalAdvance(label->text()),
+                 qPrintable(label->text()));
+    }
+    for (QTableWidget* table : tab->findChildren<QTableWidget*>()) {
+      QVERIFY(table->horizontalHeader()->isVisible());
+      QVERIFY(table->horizontalHeader()->height() > 0);
+    }
+    if (!shots.isEmpty()) {
+      QWidget* contents = tab->findChild<QScrollArea*>()->widget();
+      QVERIFY(contents->grab().save(shots + QStringLiteral("/editor-page-%1.png").arg(page + 1)));
+    }
+  }
+  // Greyed out, a command keeps its contents clear of its caption.
+  w.tabs->setCurrentIndex(0);
+  w.editor->MarkCommandUnsupported(0, 0);
+  Settle();
+  QWidget* group = w.editor->FindParameterControl(0, 0, 0, 0, ckGroup);
+  for (QWidget* control : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    QVERIFY2(control->y() >= group->contentsRect().top(), qPrintable(control->objectName()));
+  if (!shots.isEmpty()) QVERIFY(group->grab().save(shots + QStringLiteral("/unsupported.png")));
 }
 
 QTEST_MAIN(TestQtParameterEditor)
