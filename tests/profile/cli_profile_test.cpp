@@ -1,6 +1,7 @@
 // quillon-cli profile and xml-scan, run as the built program from the folder of the executables.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -26,13 +27,13 @@ class CliProfile : public ::testing::Test {
     for (const auto& f : files_) std::remove(f.c_str());
   }
   std::string Write(const std::string& name, const std::string& data) {
-    std::string path = ::testing::TempDir() + "h1_cli_" + name;
+    std::string path = Scratch(name);
     std::ofstream(path, std::ios::binary) << data;
     files_.push_back(path);
     return path;
   }
   RunResult Run(const std::string& args) {
-    std::string errFile = ::testing::TempDir() + "h1_cli_stderr.txt";
+    std::string errFile = Scratch("stderr.txt");
     files_.push_back(errFile);
     RunResult r;
     std::FILE* p = popen(("./quillon-cli " + args + " 2>" + errFile).c_str(), "r");
@@ -47,6 +48,10 @@ class CliProfile : public ::testing::Test {
     ss << err.rdbuf();
     r.err = ss.str();
     return r;
+  }
+  // Tests of this suite run as parallel processes: each keeps to files of its own.
+  static std::string Scratch(const std::string& name) {
+    return ::testing::TempDir() + "quillon_cli_profile_" + std::to_string(getpid()) + "_" + name;
   }
   std::vector<std::string> files_;
 };

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -248,7 +249,9 @@ class XmlParserFiles : public ::testing::Test {
     for (const auto& f : files_) std::remove(f.c_str());
   }
   std::string Write(const std::string& name, const std::string& data) {
-    std::string path = ::testing::TempDir() + "h1_xml_" + name;
+    // Tests run as parallel processes: the process id keeps their files apart.
+    std::string path =
+        ::testing::TempDir() + "quillon_xml_" + std::to_string(getpid()) + "_" + name;
     std::ofstream(path, std::ios::binary) << data;
     files_.push_back(path);
     return path;
