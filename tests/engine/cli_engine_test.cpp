@@ -48,13 +48,17 @@ class CliEngineTest : public ::testing::Test {
   }
 
   // Runs quillon-cli from the folder of the executables with the terminal's port and passwords.
-  TRunResult Cli(std::vector<std::string> args) {
+  TRunResult Cli(std::vector<std::string> args) { return CliOn(sim_->DevicePath(), args); }
+
+  // The same against another terminal. A run that does not end within a minute is killed
+  // (exit code 124), so that a hanging program fails the test instead of stalling it.
+  TRunResult CliOn(const std::string& port, std::vector<std::string> args) {
     char dir[] = "/tmp/quillon-cli-test-XXXXXX";
     EXPECT_NE(mkdtemp(dir), nullptr);
     const std::string out = std::string(dir) + "/out", err = std::string(dir) + "/err";
     // The test's own arguments come last, so that they override the defaults.
-    std::string command = "./quillon-cli " + Quote(args[0]) + " --port " +
-                          Quote(sim_->DevicePath()) + " --password 1234 --master-password 5678";
+    std::string command = "timeout -k 5 60 ./quillon-cli " + Quote(args[0]) + " --port " +
+                          Quote(port) + " --password 1234 --master-password 5678";
     for (size_t i = 1; i < args.size(); ++i) command += " " + Quote(args[i]);
     command += " >" + out + " 2>" + err;
     TRunResult result;
@@ -121,6 +125,73 @@ TEST_F(CliEngineTest, RefusalAndNotSupportedExitNonZero) {
   TRunResult unsupported = Cli({"poll", "--command", "+SPIN"});
   EXPECT_EQ(unsupported.Code, 7);
   EXPECT_NE(unsupported.Err.find("+SPIN: NOT SUPPORTED"), std::string::npos) << unsupported.Err;
+}
+
+// The terminal echoes every request with its password; with --verbose the whole protocol log
+// goes to stderr, and neither password may show in it, whichever password a command takes.
+TEST_F(CliEngineTest, VerboseLogNeverShowsAPassword) {
+  struct TCase {
+    std::vector<std::string> Args;
+    std::string Sent;  // a request line the log must show
+  };
+  const std::vector<TCase> cases = {
+      {{"poll", "--page", "2", "--verbose"}, ">AT+STRK=?"},
+      // admin: the master password
+      {{"apply", "--command", "+SSRV", "--instance", "3", "--set", "1=20200", "--verbose"},
+       ">AT+SSRV=*,3,"},
+      // user: the user password
+      {{"apply", "--command", "+SGRD", "--set", "1=45", "--verbose"}, ">AT+SGRD=*,"},
+      // a value read first, then written back
+      {{"apply", "--command", "+STIM", "--poll-first", "--set", "0=2", "--verbose"},
+       ">AT+STIM=*,2,"},
+  };
+  for (const TCase& c : cases) {
+    TRunResult r = Cli(c.Args);
+    EXPECT_EQ(r.Code, 0) << c.Args[0] << " " << c.Args[2] << ": " << r.Err;
+    EXPECT_NE(r.Err.find(c.Sent), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find("<+RESP:"), std::string::npos) << r.Err;
+    for (const char* password : {"1234", "5678"}) {
+      EXPECT_EQ(r.Err.find(password), std::string::npos) << c.Args[2] << ": " << r.Err;
+      EXPECT_EQ(r.Out.find(password), std::string::npos) << c.Args[2] << ": " << r.Out;
+    }
+  }
+}
+
+// The adapter is pulled out in the middle of a run: the program says so, exits with a failure
+// and does not wait for a device that will not come back.
+TEST_F(CliEngineTest, HangUpMidRun) {
+  struct TCase {
+    const char* HangUpAfter;  // bytes the terminal takes before it vanishes
+    std::vector<std::string> Args;
+    int Code;
+    std::vector<std::string> Messages;  // UTF-8
+  };
+  const std::string failed = reinterpret_cast<const char*>(u8"Ошибка чтения, исключение=");
+  // Entry takes 9 bytes ("\r4817365\r"), each poll of the first page 10.
+  const std::vector<TCase> cases = {
+      {"25",
+       {"poll", "--page", "1"},
+       5,
+       {failed, reinterpret_cast<const char*>(u8"Процесс прерван на команде +SSRV"),
+        "stopped by a failed request"}},
+      {"12",
+       {"apply", "--command", "+SGPR", "--set", "1=apn.example"},
+       5,
+       {failed, "the request failed"}},
+      // Gone during entry: the port it went with cannot be opened again.
+      {"4", {"poll", "--command", "+SGPR"}, 3, {"cannot open port"}},
+  };
+  for (const TCase& c : cases) {
+    TSimulatorProcess sim;
+    std::string error;
+    ASSERT_TRUE(sim.Start({"--hangup-after", c.HangUpAfter}, 5000, error)) << error;
+    TRunResult r = CliOn(sim.DevicePath(), c.Args);
+    EXPECT_EQ(r.Code, c.Code) << c.HangUpAfter << ": " << r.Err;
+    for (const std::string& message : c.Messages)
+      EXPECT_NE(r.Err.find(message), std::string::npos) << c.HangUpAfter << ": " << r.Err;
+    // No values of a run that broke off are passed off as the terminal's.
+    EXPECT_EQ(r.Out.find("+SSRV"), std::string::npos) << r.Out;
+  }
 }
 
 TEST_F(CliEngineTest, PortThatCannotBeOpened) {
