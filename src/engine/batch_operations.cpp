@@ -1,6 +1,7 @@
 #include "engine/batch_operations.h"
 
 #include <string>
+#include <vector>
 
 #include "engine/command_engine.h"
 #include "link/log_model.h"
@@ -40,6 +41,14 @@ bool TBatchOperations::HasValueToSend(int page, int command, int instance, const
   return false;
 }
 
+// What the editor shows for each instance, taken before the first request: every answer
+// refills all instances, and an instance not yet sent would otherwise lose what was typed.
+std::vector<std::string> TBatchOperations::InstanceValues(int page, int command, int count) {
+  std::vector<std::string> values;
+  for (int k = 0; k < count; ++k) values.push_back(engine_.BuildParamList(page, command, k));
+  return values;
+}
+
 void TBatchOperations::StartProgress(int maximum) {
   IProgressBar& progress = engine_.Session().Progress();
   progress.SetMin(0);
@@ -74,13 +83,14 @@ bool TBatchOperations::CmdApplyAll(ParamAddress address) {
       AdvanceProgress(weight);
       continue;
     }
+    const std::vector<std::string> values = InstanceValues(address.Page, c, weight);
     for (int k = 0; k < weight; ++k) {
       address.Instance = k;
       if (cmd.GroupSetData == gsAuto && !HasValueToSend(address.Page, c, k, cmd)) {
         AdvanceProgress(1);
         continue;
       }
-      if (!engine_.ApplyCommand(address)) {
+      if (!engine_.ApplyCommand(address, values[k])) {
         engine_.Session().Log().WriteLog(
             std::string(kStoppedAtCommand) + " " + cmd.Name + "/" + std::to_string(k), 4);
         return false;
@@ -123,10 +133,12 @@ bool TBatchOperations::CmdApplyAllIndexed(ParamAddress address) {
   if (cmd == nullptr || !cmd->SetData || !cmd->Indexed) return false;
   StartProgress(cmd->MaxIndex);
   IProgressBar& progress = engine_.Session().Progress();
+  const std::vector<std::string> values =
+      InstanceValues(address.Page, address.Command, cmd->MaxIndex);
   for (int k = 0; k < cmd->MaxIndex; ++k) {
     progress.SetPosition(k);
     address.Instance = k;
-    if (!engine_.ApplyCommand(address)) {
+    if (!engine_.ApplyCommand(address, values[k])) {
       engine_.Session().Log().WriteLog(std::string(kStoppedAtIndex) + " " + std::to_string(k), 4);
       return false;
     }

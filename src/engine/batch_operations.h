@@ -2,6 +2,9 @@
 // instance of one indexed command, with the progress bar, stopping at the first failure.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "editor/parameter_editor.h"
 
 namespace quillon {
@@ -26,6 +29,7 @@ class TBatchOperations {
   bool SessionReady();
   bool CommandEnabled(int page, int command);
   bool HasValueToSend(int page, int command, int instance, const TDevCommand& cmd);
+  std::vector<std::string> InstanceValues(int page, int command, int count);
   void StartProgress(int maximum);
   void AdvanceProgress(int steps);
   void FinishProgress();

@@ -58,6 +58,15 @@ bool TCommandEngine::PollCommand(ParamAddress address) {
 }
 
 bool TCommandEngine::ApplyCommand(ParamAddress address) {
+  return Apply(address, nullptr);
+}
+
+bool TCommandEngine::ApplyCommand(ParamAddress address, const std::string& values) {
+  return Apply(address, &values);
+}
+
+// values null: read from the editor once the session is there.
+bool TCommandEngine::Apply(const ParamAddress& address, const std::string* givenValues) {
   if (!session_.InCommandMode && !session_.EnsureSession()) return false;
   const TDevCommand* cmd = profile_.Command(address.Page, address.Command);
   if (cmd == nullptr || !cmd->SetData) return false;
@@ -67,7 +76,8 @@ bool TCommandEngine::ApplyCommand(ParamAddress address) {
     return false;
   }
   // Built once: every retry sends the same values, even if the editor changes meanwhile.
-  const std::string values = BuildParamList(address.Page, address.Command, address.Instance);
+  const std::string values =
+      givenValues ? *givenValues : BuildParamList(address.Page, address.Command, address.Instance);
   const std::string request = "AT" + cmd->Name + "=" + password + "," + values;
   const std::string logText = "AT" + cmd->Name + "=*," + values;
   return RunWithRetries(address, request, logText, CommandTimeout(*cmd));

@@ -34,6 +34,10 @@ class TCommandEngine {
   // expected answer came.
   bool PollCommand(ParamAddress address);
   bool ApplyCommand(ParamAddress address);
+  // The same with the values part taken earlier (BuildParamList): the answer to an apply of one
+  // instance refills every instance in the editor, so a run over several instances takes all
+  // their values before the first request goes out.
+  bool ApplyCommand(ParamAddress address, const std::string& values);
 
   // The values part of an apply request: every value followed by a comma.
   std::string BuildParamList(int page, int command, int instance) const;
@@ -52,6 +56,7 @@ class TCommandEngine {
   TResponseProcessors& Processors() { return processors_; }
 
  private:
+  bool Apply(const ParamAddress& address, const std::string* values);
   bool RunWithRetries(const ParamAddress& address, const std::string& request,
                       const std::string& logText, int32_t timeout);
 
