@@ -241,11 +241,13 @@ class TEngineCli {
     }
   }
 
-  // --verbose shows the whole protocol log; otherwise only the notices (kind 4, "]"), which
-  // say why something went wrong. The terminal echoes a request with its password, and the log
-  // keeps what was received: the password is masked here before anything is printed.
+  // --verbose shows the whole protocol log; otherwise only the lines that say why something
+  // went wrong: the notices (kind 4, "]") and the transfer failures (kinds 2 and 3, "E<" and
+  // "E>"). The terminal echoes a request with its password, and the log keeps what was
+  // received: the password is masked here before anything is printed.
   void PrintLogLine(std::string text) {
-    if (!verbose_ && text.compare(0, 1, "]") != 0) return;
+    const size_t prefix = FailurePrefixLength(text);
+    if (!verbose_ && prefix == 0) return;
     for (const std::string* pw :
          {&Settings.Password, &Settings.MasterPassword, &Settings.EffectivePassword}) {
       if (pw->empty()) continue;
@@ -256,7 +258,14 @@ class TEngineCli {
     if (verbose_)
       std::fprintf(stderr, "%s\n", Utf8(text).c_str());
     else
-      std::fprintf(stderr, "quillon-cli: %s\n", Utf8(text.substr(1)).c_str());
+      std::fprintf(stderr, "quillon-cli: %s\n", Utf8(text.substr(prefix)).c_str());
+  }
+
+  // Length of the prefix of a line that tells of a failure or a notice, else 0.
+  static size_t FailurePrefixLength(const std::string& line) {
+    if (line.compare(0, 1, "]") == 0) return 1;
+    if (line.compare(0, 2, "E<") == 0 || line.compare(0, 2, "E>") == 0) return 2;
+    return 0;
   }
 
   bool verbose_ = false;
