@@ -2,6 +2,8 @@
 // stops.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/engine_profiles.h"
 #include "engine/engine_rig.h"
 
@@ -140,6 +142,33 @@ TEST_F(BatchTest, ApplyAllInstancesIgnoresGroupStateAndBoxes) {
   // Not indexed: nothing to do.
   EXPECT_FALSE(rig.batch->CmdApplyAllIndexed(rig.At("+GYES")));
   EXPECT_EQ(rig.line->Requests().size(), 2u);
+}
+
+// The terminal answers an apply of one instance with the values of all of them, which refill
+// the editor: what was typed into the instances not yet sent must still be what they send.
+TEST_F(BatchTest, RunsSendWhatWasTypedIntoEveryInstance) {
+  rig.line->SetResponder([](const std::string& request, TSimulatedLine& l) {
+    if (request.compare(0, 3, "AT+") != 0) return;
+    const std::string name = request.substr(3, 4);
+    l.After(5, "\r\n+RESP:" + name + ",old,old,old,old\r\n>");
+  });
+  const ParamAddress a = rig.At("+BBBB");
+  auto typeInto = [&](const std::string& text) {
+    for (int k = 0; k < 3; ++k)
+      rig.editor->SetInputText(a.Page, a.Command, k, 0, text + std::to_string(k + 1));
+  };
+  auto sent = [&](const std::string& request) {
+    const std::vector<std::string> all = rig.Sent();
+    return std::find(all.begin(), all.end(), request) != all.end();
+  };
+  typeInto("new");
+  EXPECT_TRUE(rig.batch->CmdApplyAllIndexed(a));
+  for (const char* request : {"AT+BBBB=*,2,new2,", "AT+BBBB=*,3,new3,", "AT+BBBB=*,4,y,"})
+    EXPECT_TRUE(sent(request)) << request;
+  typeInto("again");
+  EXPECT_TRUE(rig.batch->CmdApplyAll(Page(a.Page)));
+  for (const char* request : {"AT+BBBB=*,2,again2,", "AT+BBBB=*,3,again3,", "AT+BBBB=*,4,old,"})
+    EXPECT_TRUE(sent(request)) << request;
 }
 
 // A port that cannot be opened ends a page run at its first command, with one reconnect window.
