@@ -7,6 +7,8 @@
 namespace quillon::cli {
 
 std::string JsonString(const std::string& cp1251Text);
-inline const char* JsonBool(bool value) { return value ? "true" : "false"; }
+inline const char* JsonBool(bool value) {
+  return value ? "true" : "false";
+}
 
 }  // namespace quillon::cli

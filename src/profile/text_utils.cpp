@@ -6,7 +6,9 @@ namespace quillon {
 
 namespace {
 
-bool IsCtl(char c) { return static_cast<unsigned char>(c) <= 32; }
+bool IsCtl(char c) {
+  return static_cast<unsigned char>(c) <= 32;
+}
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -89,7 +91,9 @@ std::string TrimRightCtl(const std::string& text) {
   return text.substr(0, e);
 }
 
-std::string TrimCtl(const std::string& text) { return TrimLeftCtl(TrimRightCtl(text)); }
+std::string TrimCtl(const std::string& text) {
+  return TrimLeftCtl(TrimRightCtl(text));
+}
 
 void SplitCsv(const std::string& text, std::vector<std::string>& list) {
   list.clear();
@@ -132,7 +136,8 @@ bool ExtractLine(std::string& buffer, std::string& line) {
     line.clear();
     return false;
   }
-  size_t termLen = (buffer[pos] == '\r' && pos + 1 < buffer.size() && buffer[pos + 1] == '\n') ? 2 : 1;
+  size_t termLen =
+      (buffer[pos] == '\r' && pos + 1 < buffer.size() && buffer[pos + 1] == '\n') ? 2 : 1;
   line = buffer.substr(0, pos);
   buffer.erase(0, pos + termLen);
   return true;

@@ -26,7 +26,9 @@ void InitProgramPaths(const char* argv0) {
   StoredPath() = argv0 ? argv0 : "";
 }
 
-std::string ExecutablePath() { return StoredPath(); }
+std::string ExecutablePath() {
+  return StoredPath();
+}
 
 std::string ExecutableDir() {
   const std::string& path = StoredPath();
