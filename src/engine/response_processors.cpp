@@ -135,6 +135,18 @@ void TResponseProcessors::CheckPrompt(const std::string& last) {
 
 void TResponseProcessors::ProcessDefault(int page, int command, int /*instance*/, int /*param*/,
                                          const std::string& answer) {
+  ProcessAnswer(page, command, answer, true);
+}
+
+void TResponseProcessors::ProcessNonPoll(int page, int command, int /*instance*/, int /*param*/,
+                                         const std::string& answer) {
+  ProcessAnswer(page, command, answer, false);
+}
+
+// The default and the nonpoll processors read an answer alike; only the default one takes the
+// values into the editor.
+void TResponseProcessors::ProcessAnswer(int page, int command, const std::string& answer,
+                                        bool readValues) {
   answerRecognized_ = false;
   const TDevCommand* cmd = profile_.Command(page, command);
   if (cmd == nullptr) return;
@@ -146,25 +158,8 @@ void TResponseProcessors::ProcessDefault(int page, int command, int /*instance*/
     if (!StartsWith(line, prefix)) continue;
     answerRecognized_ = true;
     const std::vector<std::string> items = SplitCsv(line);
-    if (HandleRefusal(items)) continue;
+    if (HandleRefusal(items) || !readValues) continue;
     ReadValues(page, command, *cmd, items);
-  }
-  CheckPrompt(last);
-}
-
-void TResponseProcessors::ProcessNonPoll(int page, int command, int /*instance*/, int /*param*/,
-                                         const std::string& answer) {
-  answerRecognized_ = false;
-  const TDevCommand* cmd = profile_.Command(page, command);
-  if (cmd == nullptr) return;
-  const std::string prefix = ExpectedPrefix(*cmd);
-  std::string last;
-  for (const std::string& line : AnswerLines(answer)) {
-    if (!line.empty()) last = line;
-    if (HandleNotSupported(page, command, line)) continue;
-    if (!StartsWith(line, prefix)) continue;
-    HandleRefusal(SplitCsv(line));
-    answerRecognized_ = true;
   }
   CheckPrompt(last);
 }

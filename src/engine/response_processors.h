@@ -35,6 +35,7 @@ class TResponseProcessors {
   // "NOT SUPPORTED" and the refusal lines common to the default and nonpoll processors; true
   // when the line was one of them.
   bool HandleNotSupported(int page, int command, const std::string& line);
+  void ProcessAnswer(int page, int command, const std::string& answer, bool readValues);
   bool HandleRefusal(const std::vector<std::string>& items);
   void ReadValues(int page, int command, const TDevCommand& cmd,
                   const std::vector<std::string>& items);
