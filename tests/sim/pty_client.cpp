@@ -52,6 +52,24 @@ bool TPtyClient::Write(const std::string& bytes) {
   return true;
 }
 
+// Waits up to waitMs for bytes and appends what one read brings. Returns 0 when nothing came in
+// time, 1 otherwise (bytes read, an interrupted call or a hang-up, which sets hungUp_).
+int TPtyClient::ReadOnce(std::string& text, int waitMs) {
+  pollfd wait{fd_, POLLIN, 0};
+  int ready = poll(&wait, 1, waitMs);
+  if (ready == 0) return 0;
+  if (ready < 0) return 1;
+  char buffer[512];
+  ssize_t count = read(fd_, buffer, sizeof buffer);
+  if (count > 0) {
+    text.append(buffer, static_cast<size_t>(count));
+  } else if (!(count < 0 && errno == EINTR)) {
+    lastError_ = count < 0 ? errno : 0;
+    hungUp_ = true;
+  }
+  return 1;
+}
+
 std::string TPtyClient::ReadUntil(const std::string& ending, int timeoutMs) {
   std::string text;
   int64_t deadline = MonotonicMs() + timeoutMs;
@@ -59,19 +77,7 @@ std::string TPtyClient::ReadUntil(const std::string& ending, int timeoutMs) {
     if (!ending.empty() && text.find(ending) != std::string::npos) break;
     int64_t left = deadline - MonotonicMs();
     if (left <= 0) break;
-    pollfd wait{fd_, POLLIN, 0};
-    int ready = poll(&wait, 1, static_cast<int>(left));
-    if (ready <= 0) continue;
-    char buffer[512];
-    ssize_t count = read(fd_, buffer, sizeof buffer);
-    if (count > 0) {
-      text.append(buffer, static_cast<size_t>(count));
-    } else if (count < 0 && errno == EINTR) {
-      continue;
-    } else {
-      lastError_ = count < 0 ? errno : 0;
-      hungUp_ = true;
-    }
+    ReadOnce(text, static_cast<int>(left));
   }
   return text;
 }
@@ -82,20 +88,7 @@ std::string TPtyClient::ReadQuiet(int quietMs, int timeoutMs) {
   while (!hungUp_) {
     int64_t left = deadline - MonotonicMs();
     if (left <= 0) break;
-    pollfd wait{fd_, POLLIN, 0};
-    int ready = poll(&wait, 1, static_cast<int>(left < quietMs ? left : quietMs));
-    if (ready == 0) break;
-    if (ready < 0) continue;
-    char buffer[512];
-    ssize_t count = read(fd_, buffer, sizeof buffer);
-    if (count > 0) {
-      text.append(buffer, static_cast<size_t>(count));
-    } else if (count < 0 && errno == EINTR) {
-      continue;
-    } else {
-      lastError_ = count < 0 ? errno : 0;
-      hungUp_ = true;
-    }
+    if (ReadOnce(text, static_cast<int>(left < quietMs ? left : quietMs)) == 0) break;
   }
   return text;
 }

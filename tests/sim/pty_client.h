@@ -32,6 +32,7 @@ class TPtyClient {
   bool HungUp() const { return hungUp_; }
 
  private:
+  int ReadOnce(std::string& text, int waitMs);
   int fd_ = -1;
   int lastError_ = 0;
   bool hungUp_ = false;
