@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "editor/mask_matcher.h"
-#include "editor/qt_parameter_editor.h"
+#include "editor/qt/qt_parameter_editor.h"
 #include "link/log_model.h"
 #include "profile/command_profile.h"
 #include "settings/settings.h"

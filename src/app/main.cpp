@@ -15,16 +15,16 @@
 #include <memory>
 #include <string>
 
-#include "app/about_box.h"
+#include "app/fm_about_box.h"
 #include "app/demo_terminal.h"
 #include "app/fm_device_info_placeholder.h"
 #include "app/fm_main.h"
 #include "app/fm_settings_placeholder.h"
-#include "link/fm_device_reconnect.h"
-#include "link/fm_waiting_data.h"
+#include "link/qt/fm_device_reconnect.h"
+#include "link/qt/fm_waiting_data.h"
 #include "settings/languages.h"
 #include "settings/program_paths.h"
-#include "ui/app_icon.h"
+#include "ui/qt_app_icon.h"
 #include "ui/qt_language.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QMessageBox>
 
-#include "link/fm_device_reconnect.h"
-#include "link/fm_waiting_data.h"
+#include "link/qt/fm_device_reconnect.h"
+#include "link/qt/fm_waiting_data.h"
 #include "ui/qt_text.h"
 
 namespace quillon {

@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <QTranslator>
 
-#include "app/about_box.h"
+#include "app/fm_about_box.h"
 #include "app/fm_main.h"
 #include "app/gui_tests.h"
 #include "ui/qt_language.h"

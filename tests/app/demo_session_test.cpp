@@ -10,13 +10,13 @@
 
 #include "app/fm_main.h"
 #include "app/gui_tests.h"
-#include "editor/qt_parameter_editor.h"
+#include "editor/qt/qt_parameter_editor.h"
 #include "engine/command_engine.h"
-#include "link/fm_device_reconnect.h"
+#include "link/qt/fm_device_reconnect.h"
 #include "link/log_model.h"
 #include "link/terminal_session.h"
 #include "sim/simulator_process.h"
-#include "ui/log_view.h"
+#include "ui/qt_log_view.h"
 #include "ui/qt_text.h"
 
 namespace quillon::test {

@@ -23,14 +23,14 @@
 #include <memory>
 
 #include "app/fm_main.h"
-#include "editor/qt_integer_edit.h"
-#include "editor/qt_parameter_editor.h"
-#include "link/fm_device_reconnect.h"
-#include "link/fm_waiting_data.h"
+#include "editor/qt/qt_integer_edit.h"
+#include "editor/qt/qt_parameter_editor.h"
+#include "link/qt/fm_device_reconnect.h"
+#include "link/qt/fm_waiting_data.h"
 #include "link/log_model.h"
 #include "settings/program_paths.h"
 #include "sim/simulator_process.h"
-#include "ui/log_view.h"
+#include "ui/qt_log_view.h"
 #include "ui/qt_text.h"
 
 namespace quillon::test {

@@ -7,7 +7,7 @@
 #include "app/gui_tests.h"
 #include "link/log_model.h"
 #include "settings/settings.h"
-#include "ui/log_view.h"
+#include "ui/qt_log_view.h"
 #include "ui/qt_text.h"
 
 namespace quillon::test {

@@ -18,7 +18,7 @@
 #include "app/fm_main.h"
 #include "app/gui_tests.h"
 #include "link/terminal_session.h"
-#include "ui/log_view.h"
+#include "ui/qt_log_view.h"
 #include "ui/qt_session_ui.h"
 
 namespace quillon::test {

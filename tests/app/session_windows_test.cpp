@@ -6,8 +6,8 @@
 #include <QWidget>
 
 #include "app/gui_tests.h"
-#include "link/fm_device_reconnect.h"
-#include "link/fm_waiting_data.h"
+#include "link/qt/fm_device_reconnect.h"
+#include "link/qt/fm_waiting_data.h"
 
 namespace quillon::test {
 

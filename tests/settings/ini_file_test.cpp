@@ -12,7 +12,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "settings/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace quillon {
 namespace {

@@ -9,7 +9,7 @@
 #include "profile/command_profile.h"
 #include "settings/ini_file.h"
 #include "settings/program_paths.h"
-#include "settings/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace quillon {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cli_commands.h"
+#include "cli/cli_commands.h"
 #include "settings/program_paths.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <set>
 #include <string>
 
-#include "app/cli_commands.h"
-#include "app/json_text.h"
+#include "cli/cli_commands.h"
+#include "cli/json_text.h"
 #include "profile/command_profile.h"
 #include "profile/cp1251.h"
 #include "profile/xml_parser_utf8.h"

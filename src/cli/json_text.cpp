@@ -1,4 +1,4 @@
-#include "app/json_text.h"
+#include "cli/json_text.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "ui/app_icon.h"
+#include "ui/qt_app_icon.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,9 +1,9 @@
-#include "editor/qt_text_edit.h"
+#include "editor/qt/qt_text_edit.h"
 
 #include <QFocusEvent>
 #include <algorithm>
 
-#include "editor/qt_focus.h"
+#include "editor/qt/qt_focus.h"
 
 namespace quillon {
 

@@ -1,11 +1,11 @@
-#include "editor/qt_hex_edit.h"
+#include "editor/qt/qt_hex_edit.h"
 
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QToolTip>
 
-#include "editor/qt_focus.h"
+#include "editor/qt/qt_focus.h"
 
 namespace quillon {
 

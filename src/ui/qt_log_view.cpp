@@ -1,4 +1,4 @@
-#include "ui/log_view.h"
+#include "ui/qt_log_view.h"
 
 #include <QFontDatabase>
 #include <QScrollBar>

@@ -1,4 +1,4 @@
-#include "editor/qt_anchor_keeper.h"
+#include "editor/qt/qt_anchor_keeper.h"
 
 #include <QEvent>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "editor/qt_integer_edit.h"
+#include "editor/qt/qt_integer_edit.h"
 
 #include <QApplication>
 #include <QKeyEvent>

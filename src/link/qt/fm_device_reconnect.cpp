@@ -1,4 +1,4 @@
-#include "link/fm_device_reconnect.h"
+#include "link/qt/fm_device_reconnect.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cli_commands.h"
+#include "cli/cli_commands.h"
 #include "link/console_link.h"
 #include "profile/command_profile.h"
 #include "profile/cp1251.h"

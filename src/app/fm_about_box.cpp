@@ -1,4 +1,4 @@
-#include "app/about_box.h"
+#include "app/fm_about_box.h"
 
 #include <QDialogButtonBox>
 #include <QFrame>
@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/app_icon.h"
+#include "ui/qt_app_icon.h"
 
 #ifndef QUILLON_VERSION
 #define QUILLON_VERSION "0.0.0"

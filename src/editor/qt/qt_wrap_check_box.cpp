@@ -1,4 +1,4 @@
-#include "editor/qt_wrap_check_box.h"
+#include "editor/qt/qt_wrap_check_box.h"
 
 #include <QStyleOptionButton>
 #include <QStylePainter>

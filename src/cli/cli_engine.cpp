@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/cli_commands.h"
-#include "app/json_text.h"
+#include "cli/cli_commands.h"
+#include "cli/json_text.h"
 #include "editor/editor_rules.h"
 #include "editor/headless_editor.h"
 #include "editor/mask_matcher.h"

@@ -1,4 +1,4 @@
-#include "editor/deep_component_enumerator.h"
+#include "editor/qt/deep_component_enumerator.h"
 
 #include <QObject>
 

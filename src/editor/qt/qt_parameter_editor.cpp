@@ -1,4 +1,4 @@
-#include "editor/qt_parameter_editor.h"
+#include "editor/qt/qt_parameter_editor.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,15 +18,15 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "editor/deep_component_enumerator.h"
+#include "editor/qt/deep_component_enumerator.h"
 #include "editor/editor_rules.h"
 #include "editor/mask_matcher.h"
-#include "editor/qt_anchor_keeper.h"
-#include "editor/qt_focus.h"
-#include "editor/qt_hex_edit.h"
-#include "editor/qt_integer_edit.h"
-#include "editor/qt_text_edit.h"
-#include "editor/qt_wrap_check_box.h"
+#include "editor/qt/qt_anchor_keeper.h"
+#include "editor/qt/qt_focus.h"
+#include "editor/qt/qt_hex_edit.h"
+#include "editor/qt/qt_integer_edit.h"
+#include "editor/qt/qt_text_edit.h"
+#include "editor/qt/qt_wrap_check_box.h"
 #include "link/log_model.h"
 #include "ui/qt_text.h"
 

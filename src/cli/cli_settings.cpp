@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/cli_commands.h"
-#include "app/json_text.h"
+#include "cli/cli_commands.h"
+#include "cli/json_text.h"
 #include "profile/command_profile.h"
 #include "profile/cp1251.h"
 #include "settings/ini_file.h"

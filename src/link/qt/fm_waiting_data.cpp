@@ -1,4 +1,4 @@
-#include "link/fm_waiting_data.h"
+#include "link/qt/fm_waiting_data.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

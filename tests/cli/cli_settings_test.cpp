@@ -8,7 +8,7 @@
 
 #include "profile/command_profile.h"
 #include "profile/cp1251.h"
-#include "settings/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace quillon {
 namespace {
