@@ -73,6 +73,9 @@ std::vector<Field> SettingsFields(const TSettings& s, bool trueCustomer) {
       BoolField("Debug", s.Debug),
       IntField("Language", s.Language),
       BoolField("PortPoll", s.PortPoll),
+      StringField("MapHost", s.MapHost),
+      BoolField("FastAnswer", s.FastAnswer),
+      BoolField("SessionLog", s.SessionLog),
       BoolField("TrueCustomer", trueCustomer),
   };
 }

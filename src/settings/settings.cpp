@@ -81,6 +81,10 @@ void LoadSettings(TIniFile& ini, const CommandProfile& profile, TSettings& setti
   settings.ConnectMethod = std::clamp(ini.ReadInteger(kDevice, "ConnectMethod", 0), 0, 1);
   settings.Language = ini.ReadInteger(kInterface, "Language", 0);
   settings.PortPoll = ini.ReadBool(kDevice, "PortPoll", false);
+
+  settings.MapHost = ini.ReadString(kInterface, "MapHost", "");
+  settings.FastAnswer = ini.ReadBool(kConnection, "FastAnswer", false);
+  settings.SessionLog = ini.ReadBool(kInterface, "SessionLog", false);
 }
 
 void SaveSettings(TIniFile& ini, const TSettings& settings) {
@@ -107,6 +111,10 @@ void SaveSettings(TIniFile& ini, const TSettings& settings) {
   ini.WriteInteger(kDevice, "RetryCount", settings.RetryCount);
   ini.WriteInteger(kDevice, "ConnectMethod", settings.ConnectMethod);
   ini.WriteBool(kDevice, "PortPoll", settings.PortPoll);
+
+  ini.WriteString(kInterface, "MapHost", settings.MapHost);
+  ini.WriteBool(kConnection, "FastAnswer", settings.FastAnswer);
+  ini.WriteBool(kInterface, "SessionLog", settings.SessionLog);
 
   ini.UpdateFile();
 }

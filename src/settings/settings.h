@@ -34,6 +34,10 @@ struct TSettings {
   bool Debug = false;
   int32_t Language = 0;
   bool PortPoll = false;
+  // Keys added after the first release; each has its control in the settings dialog.
+  std::string MapHost;      // Interface/MapHost: the web map host; empty turns the map link off
+  bool FastAnswer = false;  // Connection/FastAnswer
+  bool SessionLog = false;  // Interface/SessionLog
 };
 
 // The settings file's full path: the executable's folder plus "Quillon.ini".

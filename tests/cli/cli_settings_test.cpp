@@ -46,6 +46,7 @@ class CliSettings : public ::testing::Test {
                                              "Speed=0x1C200\r\n"
                                              "Timeout=$FA\r\n"
                                              "Parity=\"Even\"\r\n"
+                                             "FastAnswer=1\r\n"
                                              "[Device]\r\n"
                                              "Password=1111\r\n"
                                              "RetryCount=0\r\n"
@@ -54,7 +55,8 @@ class CliSettings : public ::testing::Test {
                                              "[Interface]\r\n"
                                              "EnabledPages=\"a,b\",Сервис\r\n"
                                              "TrueCustomer=1\r\n"
-                                             "Language=1033\r\n";
+                                             "Language=1033\r\n"
+                                             "MapHost=maps.example.org\r\n";
   }
   test::TempDir dir_;
   std::string ini_;
@@ -88,6 +90,9 @@ TEST_F(CliSettings, PlainLinesAsTheProgramReadsThem) {
                 "Debug = false\n"
                 "Language = 1033\n"
                 "PortPoll = true\n"
+                "MapHost = maps.example.org\n"
+                "FastAnswer = true\n"
+                "SessionLog = false\n"
                 "TrueCustomer = true\n");
   EXPECT_EQ(run.out.find("1111"), std::string::npos);
 }
@@ -102,6 +107,9 @@ TEST_F(CliSettings, JsonKeepsListItemsApart) {
   EXPECT_NE(run.out.find("\"Password\": \"*\""), std::string::npos);
   EXPECT_NE(run.out.find("\"MasterPassword\": \"\""), std::string::npos);
   EXPECT_NE(run.out.find("\"Speed\": 115200"), std::string::npos);
+  EXPECT_NE(run.out.find("\"MapHost\": \"maps.example.org\""), std::string::npos);
+  EXPECT_NE(run.out.find("\"FastAnswer\": true"), std::string::npos);
+  EXPECT_NE(run.out.find("\"SessionLog\": false"), std::string::npos);
   EXPECT_NE(run.out.find("\"TrueCustomer\": true\n}\n"), std::string::npos);
   EXPECT_EQ(run.out.find("1111"), std::string::npos);
 }

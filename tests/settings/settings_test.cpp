@@ -69,6 +69,9 @@ TEST(LoadSettings, DefaultsWithoutFile) {
   EXPECT_FALSE(s.Debug);
   EXPECT_FALSE(s.PortPoll);
   EXPECT_FALSE(trueCustomer);
+  EXPECT_EQ(s.MapHost, "");
+  EXPECT_FALSE(s.FastAnswer);
+  EXPECT_FALSE(s.SessionLog);
 
   EXPECT_TRUE(LoadText("").settings.EnabledPages.empty()) << "empty profile, no pages";
 }
@@ -144,6 +147,17 @@ TEST(LoadSettings, PasswordsAndFlags) {
   EXPECT_FALSE(bad.settings.PortPoll);
 }
 
+TEST(LoadSettings, LaterKeys) {
+  Loaded on = LoadText(
+      "[Interface]\nMapHost = maps.example.org \nSessionLog=$1\n[Connection]\nFastAnswer=1\n");
+  EXPECT_EQ(on.settings.MapHost, "maps.example.org");
+  EXPECT_TRUE(on.settings.FastAnswer);
+  EXPECT_TRUE(on.settings.SessionLog);
+  Loaded bad = LoadText("[Interface]\nSessionLog=yes\n[Connection]\nFastAnswer=on\n");
+  EXPECT_FALSE(bad.settings.FastAnswer);
+  EXPECT_FALSE(bad.settings.SessionLog);
+}
+
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream ss;
@@ -170,6 +184,7 @@ TEST(SaveSettings, WritesEveryKeyOfANewFile) {
             "Timeout=250\n"
             "TimeoutInterval=250\n"
             "TimeoutEcho=250\n"
+            "FastAnswer=0\n"
             "\n"
             "[Device]\n"
             "Password=1234\n"
@@ -185,7 +200,9 @@ TEST(SaveSettings, WritesEveryKeyOfANewFile) {
             "ReadErrorColorText=255\n"
             "WriteErrorColorText=255\n"
             "GeneralErrorColorText=8421504\n"
-            "Language=0\n");
+            "Language=0\n"
+            "MapHost=\n"
+            "SessionLog=0\n");
 }
 
 TEST(SaveSettings, RoundTripKeepsForeignContent) {
@@ -216,6 +233,8 @@ TEST(SaveSettings, RoundTripKeepsForeignContent) {
     s.COM = "COM9";
     s.Debug = false;  // never written: the file keeps its own value
     s.MasterPassword = "777";
+    s.MapHost = "maps.example.org";
+    s.FastAnswer = true;
     SaveSettings(ini, s);
   }
   std::string saved = ReadFile(path);
@@ -235,6 +254,9 @@ TEST(SaveSettings, RoundTripKeepsForeignContent) {
   EXPECT_EQ(reread.settings.EffectivePassword, "777");
   EXPECT_EQ(reread.settings.EnabledPages, (Ids{"1", "2"})) << "a later page stays disabled";
   EXPECT_EQ(reread.settings.RetryCount, 1);
+  EXPECT_EQ(reread.settings.MapHost, "maps.example.org");
+  EXPECT_TRUE(reread.settings.FastAnswer);
+  EXPECT_FALSE(reread.settings.SessionLog);
   EXPECT_TRUE(reread.settings.Debug);
   EXPECT_TRUE(reread.trueCustomer);
   using KV = std::pair<std::string, std::string>;
