@@ -1,0 +1,128 @@
+// The writer: the document's lines exactly as the format fixes them.
+#include <cstdio>
+
+#include "configfiles/config_file.h"
+#include "editor/editor_rules.h"
+#include "profile/cp1251.h"
+
+namespace quillon {
+
+namespace {
+
+// Windows-1251 text to UTF-8 with the five escapes: & " < > and character references for
+// every code below 32. The apostrophe and everything from 127 up stay as they are.
+void AppendEscaped(std::string& out, const std::string& text) {
+  for (const char ch : text) {
+    const auto byte = static_cast<unsigned char>(ch);
+    switch (ch) {
+      case '&':
+        out += "&amp;";
+        continue;
+      case '"':
+        out += "&quot;";
+        continue;
+      case '<':
+        out += "&lt;";
+        continue;
+      case '>':
+        out += "&gt;";
+        continue;
+      default:
+        break;
+    }
+    if (byte < 32) {
+      out += "&#";
+      out += std::to_string(byte);
+      out += ';';
+    } else if (byte < 128) {
+      out += ch;
+    } else {
+      AppendUtf8(out, Cp1251ToCodePoint(byte));
+    }
+  }
+}
+
+std::string Formatted(const char* pattern, const std::string& name, int number = 0) {
+  std::string text = pattern;
+  const size_t s = text.find("%s");
+  if (s != std::string::npos) text.replace(s, 2, name);
+  const size_t d = text.find("%d");
+  if (d != std::string::npos) text.replace(d, 2, std::to_string(number));
+  return text;
+}
+
+// The value a parameter's input control holds, as the file stores it.
+std::string ParameterValue(const IParameterEditor& editor, const TCmdParameter& param, int page,
+                           int command, int instance, int index) {
+  if (param.ParamType != ptOption) return editor.InputText(page, command, instance, index);
+  const int option = editor.OptionIndex(page, command, instance, index);
+  // No selection: the default stands in, so that loading the file selects what the profile
+  // would.
+  if (option < 0 || static_cast<size_t>(option) >= param.Options.size()) return param.DefaultValue;
+  return param.Options[static_cast<size_t>(option)].Value;
+}
+
+void WriteCommand(std::string& out, const IParameterEditor& editor, const TDevCommand& cmd,
+                  int page, int command, TConfigMessages& messages,
+                  const TConfigSaveOptions& options) {
+  out += "    <command name=\"";
+  AppendEscaped(out, cmd.Name);
+  out += "\">\r\n";
+  const int instances = InstanceCount(cmd);
+  const int count = static_cast<int>(cmd.Parameters.size());
+  for (int i = 0; i < instances; ++i) {
+    out += "      <index index=\"";
+    out += std::to_string(i);
+    out += "\">\r\n";
+    for (int n = 0; n < count; ++n) {
+      const TCmdParameter& param = cmd.Parameters[static_cast<size_t>(n)];
+      if (options.OmitNotOverwritable && !param.Overwrite) continue;
+      out += "        <parameter index=\"";
+      out += std::to_string(n);
+      out += '"';
+      if (param.Optional)
+        out += editor.Checked(page, command, i, n) ? " enabled=\"1\"" : " enabled=\"0\"";
+      out += '>';
+      if (editor.HasControl(page, command, i, n, ckInput))
+        AppendEscaped(out, ParameterValue(editor, param, page, command, i, n));
+      else
+        messages.Add(Formatted("Команда %s, параметр %d не найден", cmd.Name, n));
+      out += "</parameter>\r\n";
+    }
+    out += "      </index>\r\n";
+  }
+  out += "    </command>\r\n";
+}
+
+}  // namespace
+
+std::string WriteConfigurationXml(const CommandProfile& profile, const IParameterEditor& editor,
+                                  TConfigMessages& messages, const TConfigSaveOptions& options) {
+  std::string out;
+  out.reserve(4096);
+  out +=
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n"
+      "<Quillon>\r\n"
+      "  <ExportCommandParamenters>\r\n";
+  for (size_t p = 0; p < profile.Pages.size(); ++p) {
+    const std::vector<TDevCommand>& commands = profile.Pages[p].Commands;
+    for (size_t c = 0; c < commands.size(); ++c) {
+      const TDevCommand& cmd = commands[c];
+      if (!cmd.ExportData) continue;
+      const int page = static_cast<int>(p), command = static_cast<int>(c);
+      if (!editor.HasControl(page, command, 0, 0, ckGroup)) {
+        messages.Add(Formatted("Команда %s не найдена, пропущена", cmd.Name));
+        continue;
+      }
+      if (!editor.GroupEnabled(page, command)) continue;
+      if (options.CommandFilter && !options.CommandFilter(page, command)) continue;
+      WriteCommand(out, editor, cmd, page, command, messages, options);
+    }
+  }
+  out +=
+      "  </ExportCommandParamenters>\r\n"
+      "</Quillon>\r\n";
+  return out;
+}
+
+}  // namespace quillon
