@@ -1,39 +1,16 @@
 // quillon-cli poll and apply against the simulated terminal on a pseudo-terminal: exit codes,
 // what reaches stdout and stderr, and that no password is printed.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "sim/simulator_process.h"
+#include "support/run_program.h"
+#include "support/utf8_literal.h"
 
 namespace quillon::test {
 namespace {
-
-struct TRunResult {
-  int Code = -1;
-  std::string Out;
-  std::string Err;
-};
-
-std::string Quote(const std::string& arg) {
-  std::string q = "'";
-  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 class CliEngineTest : public ::testing::Test {
  protected:
@@ -48,28 +25,14 @@ class CliEngineTest : public ::testing::Test {
   }
 
   // Runs quillon-cli from the folder of the executables with the terminal's port and passwords.
-  TRunResult Cli(std::vector<std::string> args) { return CliOn(sim_->DevicePath(), args); }
+  TProgramRun Cli(std::vector<std::string> args) { return CliOn(sim_->DevicePath(), args); }
 
-  // The same against another terminal. A run that does not end within a minute is killed
-  // (exit code 124), so that a hanging program fails the test instead of stalling it.
-  TRunResult CliOn(const std::string& port, std::vector<std::string> args) {
-    char dir[] = "/tmp/quillon-cli-test-XXXXXX";
-    EXPECT_NE(mkdtemp(dir), nullptr);
-    const std::string out = std::string(dir) + "/out", err = std::string(dir) + "/err";
-    // The test's own arguments come last, so that they override the defaults.
-    std::string command = "timeout -k 5 60 ./quillon-cli " + Quote(args[0]) + " --port " +
-                          Quote(port) + " --password 1234 --master-password 5678";
-    for (size_t i = 1; i < args.size(); ++i) command += " " + Quote(args[i]);
-    command += " >" + out + " 2>" + err;
-    TRunResult result;
-    const int status = std::system(command.c_str());
-    result.Code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.Out = ReadFile(out);
-    result.Err = ReadFile(err);
-    std::remove(out.c_str());
-    std::remove(err.c_str());
-    rmdir(dir);
-    return result;
+  // The same against another terminal. The test's own arguments come last, so that they
+  // override the defaults.
+  TProgramRun CliOn(const std::string& port, std::vector<std::string> args) {
+    args.insert(args.begin() + 1,
+                {"--port", port, "--password", "1234", "--master-password", "5678"});
+    return RunProgram("./quillon-cli", args);
   }
 
   static TSimulatorProcess* sim_;
@@ -78,15 +41,15 @@ class CliEngineTest : public ::testing::Test {
 TSimulatorProcess* CliEngineTest::sim_ = nullptr;
 
 TEST_F(CliEngineTest, ApplyThenPollRoundTrip) {
-  TRunResult apply = Cli({"apply", "--command", "+SSRV", "--instance", "2", "--set", "0=10.1.2.3",
-                          "--set", "1=9000", "--set", "2=UDP", "--verbose"});
+  TProgramRun apply = Cli({"apply", "--command", "+SSRV", "--instance", "2", "--set", "0=10.1.2.3",
+                           "--set", "1=9000", "--set", "2=UDP", "--verbose"});
   ASSERT_EQ(apply.Code, 0) << apply.Err;
   EXPECT_NE(apply.Out.find("AT+SSRV=*,2,10.1.2.3,9000,1,60,"), std::string::npos) << apply.Out;
   // The terminal echoes the request with its password; the printed log must not show it.
   EXPECT_NE(apply.Err.find(">AT+SSRV=*,2,"), std::string::npos) << apply.Err;
   EXPECT_EQ(apply.Err.find("5678"), std::string::npos) << apply.Err;
 
-  TRunResult poll = Cli({"poll", "--command", "+SSRV", "--json"});
+  TProgramRun poll = Cli({"poll", "--command", "+SSRV", "--json"});
   ASSERT_EQ(poll.Code, 0) << poll.Err;
   EXPECT_NE(poll.Out.find("{\"instance\": 2, \"parameters\": [{\"index\": 0, \"description\": "),
             std::string::npos);
@@ -107,22 +70,22 @@ TEST_F(CliEngineTest, BadInputIsRefusedBeforeAnythingIsSent) {
       {"poll", "--page", "99"},
   };
   for (const auto& args : cases) {
-    TRunResult r = Cli(args);
+    TProgramRun r = Cli(args);
     EXPECT_EQ(r.Code, 2) << args[2] << " " << r.Err;
     EXPECT_TRUE(r.Out.empty()) << r.Out;
   }
 }
 
 TEST_F(CliEngineTest, RefusalAndNotSupportedExitNonZero) {
-  TRunResult wrong = Cli({"apply", "--command", "+SSRV", "--instance", "1", "--set", "1=80",
-                          "--master-password", "9999"});
+  TProgramRun wrong = Cli({"apply", "--command", "+SSRV", "--instance", "1", "--set", "1=80",
+                           "--master-password", "9999"});
   EXPECT_EQ(wrong.Code, 6);
   // quillon-cli prints UTF-8.
-  const std::string refused = reinterpret_cast<const char*>(u8"+SSRV: Неверно задан пароль");
+  const std::string refused = U8(u8"+SSRV: Неверно задан пароль");
   EXPECT_NE(wrong.Err.find(refused), std::string::npos) << wrong.Err;
   EXPECT_EQ(wrong.Err.find("9999"), std::string::npos);
 
-  TRunResult unsupported = Cli({"poll", "--command", "+SPIN"});
+  TProgramRun unsupported = Cli({"poll", "--command", "+SPIN"});
   EXPECT_EQ(unsupported.Code, 7);
   EXPECT_NE(unsupported.Err.find("+SPIN: NOT SUPPORTED"), std::string::npos) << unsupported.Err;
 }
@@ -146,7 +109,7 @@ TEST_F(CliEngineTest, VerboseLogNeverShowsAPassword) {
        ">AT+STIM=*,2,"},
   };
   for (const TCase& c : cases) {
-    TRunResult r = Cli(c.Args);
+    TProgramRun r = Cli(c.Args);
     EXPECT_EQ(r.Code, 0) << c.Args[0] << " " << c.Args[2] << ": " << r.Err;
     EXPECT_NE(r.Err.find(c.Sent), std::string::npos) << r.Err;
     EXPECT_NE(r.Err.find("<+RESP:"), std::string::npos) << r.Err;
@@ -166,14 +129,13 @@ TEST_F(CliEngineTest, HangUpMidRun) {
     int Code;
     std::vector<std::string> Messages;  // UTF-8
   };
-  const std::string failed = reinterpret_cast<const char*>(u8"Ошибка чтения, исключение=");
+  const std::string failed = U8(u8"Ошибка чтения, исключение=");
   // Entry takes 9 bytes ("\r4817365\r"), each poll of the first page 10.
   const std::vector<TCase> cases = {
       {"25",
        {"poll", "--page", "1"},
        5,
-       {failed, reinterpret_cast<const char*>(u8"Процесс прерван на команде +SSRV"),
-        "stopped by a failed request"}},
+       {failed, U8(u8"Процесс прерван на команде +SSRV"), "stopped by a failed request"}},
       {"12",
        {"apply", "--command", "+SGPR", "--set", "1=apn.example"},
        5,
@@ -185,7 +147,7 @@ TEST_F(CliEngineTest, HangUpMidRun) {
     TSimulatorProcess sim;
     std::string error;
     ASSERT_TRUE(sim.Start({"--hangup-after", c.HangUpAfter}, 5000, error)) << error;
-    TRunResult r = CliOn(sim.DevicePath(), c.Args);
+    TProgramRun r = CliOn(sim.DevicePath(), c.Args);
     EXPECT_EQ(r.Code, c.Code) << c.HangUpAfter << ": " << r.Err;
     for (const std::string& message : c.Messages)
       EXPECT_NE(r.Err.find(message), std::string::npos) << c.HangUpAfter << ": " << r.Err;
@@ -195,11 +157,9 @@ TEST_F(CliEngineTest, HangUpMidRun) {
 }
 
 TEST_F(CliEngineTest, PortThatCannotBeOpened) {
-  char command[] =
-      "./quillon-cli poll --command +SSRV --port /nonexistent/tty --connect-tries 1 "
-      ">/dev/null 2>&1";
-  const int status = std::system(command);
-  EXPECT_EQ(WEXITSTATUS(status), 3);
+  const TProgramRun r = RunProgram("./quillon-cli", {"poll", "--command", "+SSRV", "--port",
+                                                     "/nonexistent/tty", "--connect-tries", "1"});
+  EXPECT_EQ(r.Code, 3) << r.Err;
 }
 
 }  // namespace

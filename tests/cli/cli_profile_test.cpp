@@ -1,59 +1,25 @@
 // quillon-cli profile and xml-scan, run as the built program from the folder of the executables.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <vector>
 
-namespace quillon {
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+#include "support/utf8_literal.h"
+
+namespace quillon::test {
 namespace {
-
-std::string U8(const char8_t* text) {
-  return reinterpret_cast<const char*>(text);
-}
-
-struct RunResult {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
 
 class CliProfile : public ::testing::Test {
  protected:
-  void TearDown() override {
-    for (const auto& f : files_) std::remove(f.c_str());
-  }
   std::string Write(const std::string& name, const std::string& data) {
-    std::string path = Scratch(name);
-    std::ofstream(path, std::ios::binary) << data;
-    files_.push_back(path);
-    return path;
+    return dir_.Write(name, data);
   }
-  RunResult Run(const std::string& args) {
-    std::string errFile = Scratch("stderr.txt");
-    files_.push_back(errFile);
-    RunResult r;
-    std::FILE* p = popen(("./quillon-cli " + args + " 2>" + errFile).c_str(), "r");
-    if (!p) return r;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
-    int status = pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errFile, std::ios::binary);
-    std::stringstream ss;
-    ss << err.rdbuf();
-    r.err = ss.str();
-    return r;
+  TProgramRun Run(const std::vector<std::string>& args) {
+    return RunProgram("./quillon-cli", args);
   }
-  // Tests of this suite run as parallel processes: each keeps to files of its own.
-  static std::string Scratch(const std::string& name) {
-    return ::testing::TempDir() + "quillon_cli_profile_" + std::to_string(getpid()) + "_" + name;
-  }
-  std::vector<std::string> files_;
+  TempDir dir_;
 };
 
 const char8_t kProfile[] =
@@ -72,8 +38,8 @@ const char8_t kProfile[] =
 
 TEST_F(CliProfile, JsonHoldsTheModelAsLoaded) {
   std::string file = Write("profile.xml", U8(kProfile));
-  RunResult r = Run("profile --json " + file);
-  ASSERT_EQ(r.code, 0) << r.err;
+  TProgramRun r = Run({"profile", "--json", file});
+  ASSERT_EQ(r.Code, 0) << r.Err;
   std::string expected = U8(
       u8"{\"Title\":\"Тест \\\"1\\\"\",\"InputWidth\":12,\"Pages\":[{\"Id\":\"7\",\"Name\":\"Стр\","
       u8"\"Commands\":[{\"Name\":\"+ABCD\",\"Description\":\"Д\",\"PollData\":true,"
@@ -94,32 +60,38 @@ TEST_F(CliProfile, JsonHoldsTheModelAsLoaded) {
       u8"\"PollProcessor\":\"exitcmd\",\"PasswordMode\":\"pmUser\",\"Attributes\":["
       u8"{\"Name\":\"command\",\"Value\":\"+TEXT\"},{\"Name\":\"groupsetdata\",\"Value\":\"0\"},"
       u8"{\"Name\":\"passwordmode\",\"Value\":\"user\"}],\"Parameters\":[]}]}]}\n");
-  EXPECT_EQ(r.out, expected);
+  EXPECT_EQ(r.Out, expected);
 }
 
 TEST_F(CliProfile, PlainTextForPeople) {
   std::string file = Write("profile.xml", U8(kProfile));
-  RunResult r = Run("profile " + file);
-  ASSERT_EQ(r.code, 0) << r.err;
+  TProgramRun r = Run({"profile", file});
+  ASSERT_EQ(r.Code, 0) << r.Err;
   for (const char8_t* piece : {u8"Тест \"1\"", u8"Стр", u8"+ABCD", u8"один", u8"timeout=\"100\"",
                                u8"+TEXT", u8"2 instances"})
-    EXPECT_NE(r.out.find(U8(piece)), std::string::npos) << U8(piece) << "\n" << r.out;
+    EXPECT_NE(r.Out.find(U8(piece)), std::string::npos) << U8(piece) << "\n" << r.Out;
 }
 
 TEST_F(CliProfile, DefaultsToTheProfileBesideTheProgram) {
-  RunResult r = Run("profile --json");
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out.rfind("{\"Title\":\"", 0), 0u);
-  EXPECT_NE(r.out.find("\"Name\":\"+SRBT\""), std::string::npos);
+  TProgramRun r = Run({"profile", "--json"});
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  EXPECT_EQ(r.Out.rfind("{\"Title\":\"", 0), 0u);
+  EXPECT_NE(r.Out.find("\"Name\":\"+SRBT\""), std::string::npos);
 }
 
 TEST_F(CliProfile, UnreadableFilesFailLoudly) {
-  for (const std::string args : {"profile no-such-profile.xml", "profile --json /",
-                                 "xml-scan no-such-file.xml", "xml-scan", "profile --bogus"}) {
-    RunResult r = Run(args);
-    EXPECT_NE(r.code, 0) << args;
-    EXPECT_TRUE(r.out.empty()) << args;
-    EXPECT_FALSE(r.err.empty()) << args;
+  const std::vector<std::vector<std::string>> cases = {
+      {"profile", "no-such-profile.xml"},
+      {"profile", "--json", "/"},
+      {"xml-scan", "no-such-file.xml"},
+      {"xml-scan"},
+      {"profile", "--bogus"},
+  };
+  for (const auto& args : cases) {
+    TProgramRun r = Run(args);
+    EXPECT_NE(r.Code, 0) << args.back();
+    EXPECT_TRUE(r.Out.empty()) << args.back();
+    EXPECT_FALSE(r.Err.empty()) << args.back();
   }
 }
 
@@ -128,10 +100,10 @@ TEST_F(CliProfile, XmlScanListsEveryPart) {
                                           u8"<!DOCTYPE r [<!ENTITY e \"Ж\">]>\n"
                                           u8"<r b=\"2\" a=\"&e;\t\"><!--c-->текст &e;"
                                           u8"<![CDATA[x<y]]></r>"));
-  RunResult r = Run("xml-scan " + file);
-  ASSERT_EQ(r.code, 0) << r.err;
+  TProgramRun r = Run({"xml-scan", file});
+  ASSERT_EQ(r.Code, 0) << r.Err;
   EXPECT_EQ(
-      r.out,
+      r.Out,
       U8(u8"{\"kind\":1,\"name\":\"\",\"content\":\"\",\"attributes\":[[\"version\",\"1.0\"]]}\n"
          u8"{\"kind\":4,\"name\":\"\",\"content\":\"\",\"attributes\":[[\"version\",\"1.0\"]]}\n"
          u8"{\"kind\":5,\"name\":\"r\",\"content\":\"\",\"attributes\":[[\"a\",\"Ж "
@@ -146,4 +118,4 @@ TEST_F(CliProfile, XmlScanListsEveryPart) {
 }
 
 }  // namespace
-}  // namespace quillon
+}  // namespace quillon::test

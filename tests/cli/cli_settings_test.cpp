@@ -1,39 +1,21 @@
 // quillon-cli settings, run as the operator runs it, from the folder of the executables.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <fstream>
-#include <sstream>
+#include <string>
+#include <vector>
 
 #include "profile/command_profile.h"
 #include "profile/cp1251.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
-namespace quillon {
+namespace quillon::test {
 namespace {
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-CliRun RunCli(const std::string& args, const test::TempDir& dir) {
-  std::string errPath = dir.path() + "/stderr.txt";
-  CliRun run;
-  FILE* pipe = popen(("./quillon-cli settings " + args + " 2>" + errPath).c_str(), "r");
-  if (!pipe) return run;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
-  int raw = pclose(pipe);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  std::ifstream in(errPath);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  run.err = ss.str();
-  return run;
+TProgramRun RunCli(std::vector<std::string> args) {
+  args.insert(args.begin(), "settings");
+  return RunProgram("./quillon-cli", args);
 }
 
 class CliSettings : public ::testing::Test {
@@ -58,14 +40,14 @@ class CliSettings : public ::testing::Test {
                                              "Language=1033\r\n"
                                              "MapHost=maps.example.org\r\n";
   }
-  test::TempDir dir_;
+  TempDir dir_;
   std::string ini_;
 };
 
 TEST_F(CliSettings, PlainLinesAsTheProgramReadsThem) {
-  CliRun run = RunCli("--ini " + ini_, dir_);
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out,
+  TProgramRun run = RunCli({"--ini", ini_});
+  EXPECT_EQ(run.Code, 0) << run.Err;
+  EXPECT_EQ(run.Out,
             "COM = /dev/ttyUSB0\n"
             "Speed = 115200\n"
             "DataBits = 8\n"
@@ -94,24 +76,24 @@ TEST_F(CliSettings, PlainLinesAsTheProgramReadsThem) {
                 "FastAnswer = true\n"
                 "SessionLog = false\n"
                 "TrueCustomer = true\n");
-  EXPECT_EQ(run.out.find("1111"), std::string::npos);
+  EXPECT_EQ(run.Out.find("1111"), std::string::npos);
 }
 
 TEST_F(CliSettings, JsonKeepsListItemsApart) {
-  CliRun run = RunCli("--json --ini " + ini_, dir_);
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out.front(), '{');
-  EXPECT_NE(run.out.find("\"EnabledPages\": [\"a,b\", \"" + Cp1251ToUtf8("Сервис") + "\"]"),
+  TProgramRun run = RunCli({"--json", "--ini", ini_});
+  EXPECT_EQ(run.Code, 0) << run.Err;
+  EXPECT_EQ(run.Out.front(), '{');
+  EXPECT_NE(run.Out.find("\"EnabledPages\": [\"a,b\", \"" + Cp1251ToUtf8("Сервис") + "\"]"),
             std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find("\"Password\": \"*\""), std::string::npos);
-  EXPECT_NE(run.out.find("\"MasterPassword\": \"\""), std::string::npos);
-  EXPECT_NE(run.out.find("\"Speed\": 115200"), std::string::npos);
-  EXPECT_NE(run.out.find("\"MapHost\": \"maps.example.org\""), std::string::npos);
-  EXPECT_NE(run.out.find("\"FastAnswer\": true"), std::string::npos);
-  EXPECT_NE(run.out.find("\"SessionLog\": false"), std::string::npos);
-  EXPECT_NE(run.out.find("\"TrueCustomer\": true\n}\n"), std::string::npos);
-  EXPECT_EQ(run.out.find("1111"), std::string::npos);
+      << run.Out;
+  EXPECT_NE(run.Out.find("\"Password\": \"*\""), std::string::npos);
+  EXPECT_NE(run.Out.find("\"MasterPassword\": \"\""), std::string::npos);
+  EXPECT_NE(run.Out.find("\"Speed\": 115200"), std::string::npos);
+  EXPECT_NE(run.Out.find("\"MapHost\": \"maps.example.org\""), std::string::npos);
+  EXPECT_NE(run.Out.find("\"FastAnswer\": true"), std::string::npos);
+  EXPECT_NE(run.Out.find("\"SessionLog\": false"), std::string::npos);
+  EXPECT_NE(run.Out.find("\"TrueCustomer\": true\n}\n"), std::string::npos);
+  EXPECT_EQ(run.Out.find("1111"), std::string::npos);
 }
 
 TEST_F(CliSettings, StarListsThePagesOfTheProfileBesideIt) {
@@ -121,26 +103,26 @@ TEST_F(CliSettings, StarListsThePagesOfTheProfileBesideIt) {
   std::string ids;
   for (size_t i = 0; i < profile.Pages.size(); ++i)
     ids += (i ? "," : "") + Cp1251ToUtf8(profile.Pages[i].Id);
-  CliRun run = RunCli("--ini " + ini_, dir_);
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("\nEnabledPages = " + ids + "\n"), std::string::npos) << run.out;
+  TProgramRun run = RunCli({"--ini", ini_});
+  EXPECT_EQ(run.Code, 0) << run.Err;
+  EXPECT_NE(run.Out.find("\nEnabledPages = " + ids + "\n"), std::string::npos) << run.Out;
 }
 
 TEST_F(CliSettings, MissingOrUnreadableExplicitFileFails) {
   std::string missing = dir_.path() + "/missing.ini";
-  CliRun run = RunCli("--ini " + missing, dir_);
-  EXPECT_NE(run.status, 0);
-  EXPECT_TRUE(run.out.empty());
-  EXPECT_NE(run.err.find(missing), std::string::npos) << run.err;
+  TProgramRun run = RunCli({"--ini", missing});
+  EXPECT_NE(run.Code, 0);
+  EXPECT_TRUE(run.Out.empty());
+  EXPECT_NE(run.Err.find(missing), std::string::npos) << run.Err;
 
-  CliRun folder = RunCli("--ini " + dir_.path(), dir_);
-  EXPECT_NE(folder.status, 0);
-  EXPECT_NE(folder.err.find(dir_.path()), std::string::npos) << folder.err;
+  TProgramRun folder = RunCli({"--ini", dir_.path()});
+  EXPECT_NE(folder.Code, 0);
+  EXPECT_NE(folder.Err.find(dir_.path()), std::string::npos) << folder.Err;
 
-  CliRun bad = RunCli("--bogus", dir_);
-  EXPECT_NE(bad.status, 0);
-  EXPECT_NE(bad.err.find("usage"), std::string::npos) << bad.err;
+  TProgramRun bad = RunCli({"--bogus"});
+  EXPECT_NE(bad.Code, 0);
+  EXPECT_NE(bad.Err.find("usage"), std::string::npos) << bad.Err;
 }
 
 }  // namespace
-}  // namespace quillon
+}  // namespace quillon::test

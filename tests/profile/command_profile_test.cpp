@@ -4,14 +4,13 @@
 #include <vector>
 
 #include "profile/command_profile.h"
+#include "support/utf8_literal.h"
 
 namespace quillon {
 namespace {
 
 // UTF-8 bytes of a u8 literal as a plain string (narrow literals here are Windows-1251).
-std::string U8(const char8_t* text) {
-  return reinterpret_cast<const char*>(text);
-}
+using test::U8;
 
 // A profile of one page holding `body`.
 CommandProfile LoadPage(const std::string& body) {

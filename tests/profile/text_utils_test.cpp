@@ -6,6 +6,7 @@
 
 #include "profile/cp1251.h"
 #include "profile/text_utils.h"
+#include "support/utf8_literal.h"
 
 namespace quillon {
 namespace {
@@ -13,9 +14,7 @@ namespace {
 using Items = std::vector<std::string>;
 
 // UTF-8 bytes of a u8 literal as a plain string (narrow literals here are Windows-1251).
-std::string U8(const char8_t* text) {
-  return reinterpret_cast<const char*>(text);
-}
+using test::U8;
 
 struct CsvCase {
   const char* text;

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -7,14 +6,14 @@
 #include <vector>
 
 #include "profile/xml_parser_utf8.h"
+#include "support/temp_dir.h"
+#include "support/utf8_literal.h"
 
 namespace quillon {
 namespace {
 
 // UTF-8 bytes of a u8 literal as a plain string (narrow literals here are Windows-1251).
-std::string U8(const char8_t* text) {
-  return reinterpret_cast<const char*>(text);
-}
+using test::U8;
 
 // One part in a compact form: kind, name, content where the kind sets one, attributes.
 std::string Describe(const TXmlParserUTF8& xml) {
@@ -245,18 +244,10 @@ TEST(XmlParser, ReferenceCyclesEndTheDocument) {
 
 class XmlParserFiles : public ::testing::Test {
  protected:
-  void TearDown() override {
-    for (const auto& f : files_) std::remove(f.c_str());
-  }
   std::string Write(const std::string& name, const std::string& data) {
-    // Tests run as parallel processes: the process id keeps their files apart.
-    std::string path =
-        ::testing::TempDir() + "quillon_xml_" + std::to_string(getpid()) + "_" + name;
-    std::ofstream(path, std::ios::binary) << data;
-    files_.push_back(path);
-    return path;
+    return dir_.Write(name, data);
   }
-  std::vector<std::string> files_;
+  test::TempDir dir_;
 };
 
 TEST_F(XmlParserFiles, ExternalEntitiesAndSubsetsAreNeverRead) {

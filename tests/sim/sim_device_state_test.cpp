@@ -8,6 +8,7 @@
 
 #include "sim/sim_fixture_profile.h"
 #include "sim/sim_value_checker.h"
+#include "support/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -55,7 +56,6 @@ TEST(SimValueCheckerTest, InvalidMaskChecksNothing) {
 class SimDeviceStateTest : public ::testing::Test {
  protected:
   SimDeviceStateTest() { profile_.LoadCommandProfileFromBuffer(SimFixtureProfileXml()); }
-  ~SimDeviceStateTest() override { unlink(path_.c_str()); }
 
   std::vector<std::string>& Values(TSimDeviceState& state, const std::string& name) {
     int page = -1, command = -1;
@@ -65,7 +65,8 @@ class SimDeviceStateTest : public ::testing::Test {
 
   CommandProfile profile_;
   TSimValueChecker checker_;
-  std::string path_ = "/tmp/quillon_sim_state_" + std::to_string(getpid()) + ".txt";
+  test::TempDir dir_;
+  std::string path_ = dir_.File("state.txt");
 };
 
 TEST_F(SimDeviceStateTest, SavedValuesComeBackExactly) {

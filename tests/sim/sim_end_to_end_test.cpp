@@ -12,6 +12,7 @@
 #include "sim/pty_client.h"
 #include "sim/sim_fixture_profile.h"
 #include "sim/simulator_process.h"
+#include "support/temp_dir.h"
 
 namespace quillon {
 namespace {
@@ -45,10 +46,9 @@ class SimEndToEndTest : public ::testing::Test {
     return answer.size() > echo.size() ? answer.substr(echo.size()) : "";
   }
 
-  std::string TempPath(const std::string& name) const {
-    return "/tmp/quillon_sim_" + name + "_" + std::to_string(getpid());
-  }
+  std::string TempPath(const std::string& name) const { return dir_.File(name); }
 
+  test::TempDir dir_;
   TSimulatorProcess sim_;
   TPtyClient client_;
 };

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,14 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::string& path() const { return path_; }
+  // Full path of a name inside the folder.
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  // Writes the bytes to a file of the folder; its full path.
+  std::string Write(const std::string& name, const std::string& bytes) const {
+    const std::string file = File(name);
+    std::ofstream(file, std::ios::binary) << bytes;
+    return file;
+  }
 
   // Names in the folder, sorted: shows leftovers such as temporary files.
   std::vector<std::string> Entries() const {
@@ -39,5 +49,13 @@ class TempDir {
  private:
   std::string path_;
 };
+
+// The whole file, empty when it cannot be read.
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
 
 }  // namespace quillon::test
