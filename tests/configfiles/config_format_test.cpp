@@ -104,6 +104,49 @@ TEST(ConfigFormat, EscapesValuesAndReadsThemBack) {
   }
 }
 
+// An editor that lost one input control and one group box.
+class TPartialEditor : public THeadlessEditor {
+ public:
+  using THeadlessEditor::THeadlessEditor;
+  bool HasControl(int page, int command, int instance, int param,
+                  TControlKind kind) const override {
+    if (kind == ckInput && page == 0 && command == 0 && param == 1) return false;
+    if (kind == ckGroup && page == 1) return false;
+    return THeadlessEditor::HasControl(page, command, instance, param, kind);
+  }
+};
+
+TEST(ConfigFormat, NamesMissingControlsAndWritesWhatItCan) {
+  const CommandProfile profile = MixedProfile();
+  TPartialEditor editor(profile);
+  editor.SetOptionIndex(0, 0, 0, 3, -1);
+  TConfigMessages messages;
+  const std::string xml = WriteConfigurationXml(profile, editor, messages);
+  EXPECT_EQ(messages.Lines(), (std::vector<std::string>{"Команда +PLN, параметр 1 не найден",
+                                                        "Команда +TWO не найдена, пропущена"}));
+  EXPECT_NE(xml.find("<parameter index=\"1\"></parameter>"), std::string::npos);
+  // No option selected: the default's Value.
+  EXPECT_NE(xml.find("<parameter index=\"3\">1</parameter>"), std::string::npos);
+  EXPECT_EQ(xml.find("+TWO"), std::string::npos);
+}
+
+TEST(ConfigFormat, LeavesOutWhatABackupCannotReadBack) {
+  const CommandProfile profile = ProfileFromXml(R"(<page id="1" name="P">
+    <command command="+A" exportdata="1"><parameter optional="0"/>
+      <parameter optional="0" overwrite="false"/><parameter optional="0"/></command>
+    <command command="+B" exportdata="1"><parameter/></command></page>)");
+  THeadlessEditor editor(profile);
+  TConfigMessages messages;
+  TConfigSaveOptions options;
+  options.OmitNotOverwritable = true;
+  options.CommandFilter = [](int, int command) { return command == 0; };
+  const std::string xml = WriteConfigurationXml(profile, editor, messages, options);
+  EXPECT_NE(xml.find("<parameter index=\"0\"></parameter>\r\n"
+                     "        <parameter index=\"2\"></parameter>"),
+            std::string::npos);
+  EXPECT_EQ(xml.find("+B"), std::string::npos);
+}
+
 TEST(ConfigFormat, EscapesTheCommandName) {
   const CommandProfile profile = ProfileFromXml(
       R"(<page id="1" name="P"><command command="+A&amp;&lt;" exportdata="1"/></page>)");
