@@ -12,6 +12,7 @@ using Args = std::vector<std::string>;
 int Profile(const Args& args);   // quillon-cli profile [--json] [FILE]
 int XmlScan(const Args& args);   // quillon-cli xml-scan FILE
 int Settings(const Args& args);  // quillon-cli settings [--json] [--ini FILE]
+int Ports(const Args& args);     // quillon-cli ports [--json]
 int Connect(const Args& args);   // quillon-cli connect --port PORT ...
 int Send(const Args& args);      // quillon-cli send --port PORT ... TEXT
 int Poll(const Args& args);      // quillon-cli poll --port PORT ...

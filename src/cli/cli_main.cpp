@@ -19,6 +19,7 @@ const SubCommand kCommands[] = {
     {"profile", quillon::cli::Profile, "profile [--json] [FILE]"},
     {"xml-scan", quillon::cli::XmlScan, "xml-scan FILE"},
     {"settings", quillon::cli::Settings, "settings [--json] [--ini FILE]"},
+    {"ports", quillon::cli::Ports, "ports [--json]"},
     {"connect", quillon::cli::Connect, "connect --port PORT [options]"},
     {"send", quillon::cli::Send,
      "send --port PORT [--no-connect] [--no-wait] [--no-cr] [options] TEXT"},
