@@ -1,5 +1,6 @@
-// Sub-commands of quillon-cli. Each takes the arguments after its own name and returns the
-// process exit code.
+// Subcommands of quillon-cli. Each takes the arguments after its own name and returns the
+// process exit code; its usage function gives what `quillon-cli NAME --help` prints (see
+// command_line.h).
 #pragma once
 
 #include <string>
@@ -9,13 +10,20 @@ namespace quillon::cli {
 
 using Args = std::vector<std::string>;
 
-int Profile(const Args& args);   // quillon-cli profile [--json] [FILE]
-int XmlScan(const Args& args);   // quillon-cli xml-scan FILE
+int Profile(const Args& args);  // quillon-cli profile [--json] [FILE]
+std::string ProfileUsage();
+int XmlScan(const Args& args);  // quillon-cli xml-scan FILE
+std::string XmlScanUsage();
 int Settings(const Args& args);  // quillon-cli settings [--json] [--ini FILE]
-int Ports(const Args& args);     // quillon-cli ports [--json]
-int Connect(const Args& args);   // quillon-cli connect --port PORT ...
-int Send(const Args& args);      // quillon-cli send --port PORT ... TEXT
-int Poll(const Args& args);      // quillon-cli poll --port PORT ...
-int Apply(const Args& args);     // quillon-cli apply --port PORT --command NAME ...
+std::string SettingsUsage();
+int Ports(const Args& args);    // quillon-cli ports [--json]
+int Connect(const Args& args);  // quillon-cli connect --port PORT ...
+std::string ConnectUsage();
+int Send(const Args& args);  // quillon-cli send --port PORT ... TEXT
+std::string SendUsage();
+int Poll(const Args& args);  // quillon-cli poll --port PORT ...
+std::string PollUsage();
+int Apply(const Args& args);  // quillon-cli apply --port PORT --command NAME ...
+std::string ApplyUsage();
 
 }  // namespace quillon::cli

@@ -10,7 +10,9 @@
 #include <utility>
 #include <vector>
 
+#include "cli/cli_arguments.h"
 #include "cli/cli_commands.h"
+#include "cli/command_line.h"
 #include "cli/engine_cli.h"
 #include "cli/json_text.h"
 #include "editor/editor_rules.h"
@@ -33,32 +35,6 @@
 namespace quillon::cli {
 
 namespace {
-
-void PrintPollUsage() {
-  std::fprintf(stderr,
-               "usage: quillon-cli poll --port PORT [--page ID | --command NAME] [--json] "
-               "[options]\n"
-               "  --page ID              poll the commands of one page (default: every page)\n"
-               "  --command NAME         poll one command\n"
-               "  --json                 print JSON\n"
-               "options:\n%s%s",
-               TConsoleLinkOptions::Help(), kEngineHelp);
-}
-
-void PrintApplyUsage() {
-  std::fprintf(stderr,
-               "usage: quillon-cli apply --port PORT --command NAME [--instance K] "
-               "[--set INDEX=VALUE ...] [--unset INDEX ...] [--poll-first] [--json] [options]\n"
-               "  --instance K           instance of an indexed command, from 1\n"
-               "  --set INDEX=VALUE      value of parameter INDEX (from 0); an option takes its\n"
-               "                         value or its text; an optional parameter is ticked\n"
-               "  --unset INDEX          untick an optional parameter (sent empty)\n"
-               "  --poll-first           read the command first, so that parameters not set\n"
-               "                         keep the terminal's values instead of the defaults\n"
-               "  --json                 print JSON\n"
-               "options:\n%s%s",
-               TConsoleLinkOptions::Help(), kEngineHelp);
-}
 
 // --------------------------------------------------------------------------------------------
 // Output of the values the editor holds.
@@ -193,152 +169,6 @@ void ForgetValues(IParameterEditor& editor, const TDevCommand& cmd, int page, in
     }
 }
 
-// --------------------------------------------------------------------------------------------
-// Values given on the command line.
-
-// Checks one value as the editor's fields would take it and gives the text to send.
-bool CheckValue(const TCmdParameter& param, const std::string& utf8, std::string& value,
-                std::string& error) {
-  value = Utf8ToCp1251(utf8);
-  if ((!utf8.empty() && value.empty()) || Cp1251ToUtf8(value) != utf8) {
-    error = "the value has characters the terminal cannot take";
-    return false;
-  }
-  // A comma would split the value into two on the wire, a line break would end the request.
-  if (value.find_first_of(",\r\n") != std::string::npos) {
-    error = "a value cannot contain a comma or a line break";
-    return false;
-  }
-  switch (param.ParamType) {
-    case ptInteger: {
-      int64_t n = 0;
-      const bool decimal =
-          !value.empty() && value.find_first_not_of("+-0123456789") == std::string::npos;
-      if (!decimal || !ParseInt64(value, n)) {
-        error = "not a decimal integer";
-        return false;
-      }
-      const int32_t low = IntegerLow(param), high = IntegerHigh(param);
-      if (ClampToLimits(n, low, high) != n) {
-        error = "out of range " + std::to_string(low) + ".." + std::to_string(high);
-        return false;
-      }
-      value = std::to_string(n);
-      return true;
-    }
-    case ptHex: {
-      const std::string masked = MaskHexText(value, param.MaxLen);
-      if (masked != UpperAscii(value) ||
-          masked.find_first_not_of("0123456789ABCDEF") != std::string::npos) {
-        error = "not a hexadecimal number of at most " + std::to_string(param.MaxLen) + " digits";
-        return false;
-      }
-      if (!HexTextInRange(param, masked)) {
-        error = "out of range";
-        return false;
-      }
-      value = masked;
-      return true;
-    }
-    case ptString: {
-      if (param.MaxLen > 0 && static_cast<int>(value.size()) > param.MaxLen) {
-        error = "longer than " + std::to_string(param.MaxLen) + " characters";
-        return false;
-      }
-      TMaskMatcher matcher;
-      for (const std::string* mask : {&param.OnCharMask, &param.OnLeaveMask}) {
-        if (mask->empty()) continue;
-        if (matcher.Match(*mask, value) != mrMatch) {
-          error = "does not match the mask " + Utf8(*mask);
-          return false;
-        }
-      }
-      return true;
-    }
-    case ptOption: {
-      for (const TParamOption& option : param.Options)
-        if (option.Value == value) return true;
-      for (const TParamOption& option : param.Options)
-        if (option.Text == value) {
-          value = option.Value;
-          return true;
-        }
-      error = "not one of the values";
-      for (const TParamOption& option : param.Options)
-        error += " " + Utf8(option.Value) + " (" + Utf8(option.Text) + ")";
-      return false;
-    }
-  }
-  return true;
-}
-
-struct TApplyRequest {
-  std::string CommandName;
-  int Instance = 0;                                       // from 1; 0: not given
-  std::vector<std::pair<std::string, std::string>> Sets;  // index text, UTF-8 value
-  std::vector<std::string> Unsets;
-  bool PollFirst = false;
-};
-
-bool ParseIndex(const std::string& text, int count, int& index) {
-  int32_t n = 0;
-  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
-      !ParseInt32(text, n) || n >= count)
-    return false;
-  index = n;
-  return true;
-}
-
-// A parameter value prepared for the editor.
-struct TPreparedValue {
-  int Index = 0;
-  bool Untick = false;
-  std::string Value;
-};
-
-bool PrepareValues(const TDevCommand& cmd, const TApplyRequest& request,
-                   std::vector<TPreparedValue>& prepared) {
-  const int count = static_cast<int>(cmd.Parameters.size());
-  std::set<int> seen;
-  for (const auto& [indexText, utf8] : request.Sets) {
-    TPreparedValue p;
-    if (!ParseIndex(indexText, count, p.Index)) {
-      Fail("apply", "--set " + indexText + ": " + Utf8(cmd.Name) + " has parameters 0.." +
-                        std::to_string(count - 1));
-      return false;
-    }
-    std::string error;
-    if (!CheckValue(cmd.Parameters[p.Index], utf8, p.Value, error)) {
-      Fail("apply", "--set " + indexText + "=" + utf8 + ": " + error);
-      return false;
-    }
-    if (!seen.insert(p.Index).second) {
-      Fail("apply", "parameter " + indexText + " given twice");
-      return false;
-    }
-    prepared.push_back(p);
-  }
-  for (const std::string& indexText : request.Unsets) {
-    TPreparedValue p;
-    p.Untick = true;
-    if (!ParseIndex(indexText, count, p.Index)) {
-      Fail("apply", "--unset " + indexText + ": " + Utf8(cmd.Name) + " has parameters 0.." +
-                        std::to_string(count - 1));
-      return false;
-    }
-    if (!cmd.Parameters[p.Index].Optional) {
-      Fail("apply", "--unset " + indexText + ": the parameter is not optional");
-      return false;
-    }
-    if (!seen.insert(p.Index).second) {
-      Fail("apply", "parameter " + indexText + " given twice");
-      return false;
-    }
-    prepared.push_back(p);
-  }
-  return true;
-}
-
 void PutValues(IParameterEditor& editor, const TDevCommand& cmd, int page, int command,
                int instance, const std::vector<TPreparedValue>& values) {
   for (const TPreparedValue& v : values) {
@@ -357,65 +187,28 @@ void PutValues(IParameterEditor& editor, const TDevCommand& cmd, int page, int c
   }
 }
 
-bool ParseApplyArgs(const std::vector<std::string>& rest, TApplyRequest& request) {
-  for (size_t i = 0; i < rest.size(); ++i) {
-    const std::string& a = rest[i];
-    if (a == "--poll-first") {
-      request.PollFirst = true;
-      continue;
-    }
-    if (a != "--command" && a != "--instance" && a != "--set" && a != "--unset") {
-      Fail("apply", "unexpected argument '" + a + "'");
-      return false;
-    }
-    if (i + 1 >= rest.size()) {
-      Fail("apply", "missing value after " + a);
-      return false;
-    }
-    const std::string& v = rest[++i];
-    if (a == "--command") {
-      request.CommandName = Utf8ToCp1251(v);
-    } else if (a == "--instance") {
-      int32_t n = 0;
-      if (!ParseInt32(v, n) || n < 1) {
-        Fail("apply", "invalid value for --instance: '" + v + "' (instances count from 1)");
-        return false;
-      }
-      request.Instance = n;
-    } else if (a == "--set") {
-      const size_t eq = v.find('=');
-      if (eq == std::string::npos) {
-        Fail("apply", "--set needs INDEX=VALUE, got '" + v + "'");
-        return false;
-      }
-      request.Sets.emplace_back(v.substr(0, eq), v.substr(eq + 1));
-    } else {
-      request.Unsets.push_back(v);
-    }
-  }
-  if (request.CommandName.empty()) {
-    Fail("apply", "--command NAME is required");
+// The password the command's mode picks must be there. --password is the user password: a
+// command that takes the master password says so, as the operator may have meant it for it.
+bool CheckPassword(const TEngineCli& cli, const TDevCommand& cmd, const TEngineOptions& options) {
+  const std::string password = cli.Engine->CommandPassword(cmd);
+  const bool userGiven = options.Link.Password.has_value() && !options.MasterPassword;
+  const bool takesMaster = !password.empty() && password == cli.Settings.MasterPassword &&
+                           (cmd.PasswordMode == pmAdmin || cmd.PasswordMode == pmAdminUser);
+  if (password.empty() && cmd.PasswordMode == pmAdmin) {
+    Fail("apply", Utf8(cmd.Name) + " needs the master password: give --master-password or set " +
+                      "MasterPassword in the settings file" +
+                      (userGiven ? " (--password is the user password)" : ""));
     return false;
   }
-  return true;
-}
-
-// The instance to write, from 0; false with a message when it does not fit the command.
-bool ResolveInstance(const TDevCommand& cmd, int given, int& instance) {
-  if (!cmd.Indexed) {
-    if (given > 1) {
-      Fail("apply", Utf8(cmd.Name) + " is not indexed; --instance can only be 1");
-      return false;
-    }
-    instance = 0;
-    return true;
-  }
-  if (given < 1 || given > cmd.MaxIndex) {
-    Fail("apply", Utf8(cmd.Name) + " is indexed: --instance 1.." + std::to_string(cmd.MaxIndex) +
-                      " is required");
+  if (password.empty()) {
+    Fail("apply", "no password for " + Utf8(cmd.Name) +
+                      " (give --password or --master-password, or set it in the settings file)");
     return false;
   }
-  instance = given - 1;
+  if (userGiven && takesMaster)
+    Fail("apply", Utf8(cmd.Name) +
+                      " takes the master password, so the one of the settings file is sent, not "
+                      "--password (give --master-password to choose it)");
   return true;
 }
 
@@ -428,31 +221,59 @@ std::string InstanceSuffix(const TDevCommand& cmd, int instance) {
 
 // --------------------------------------------------------------------------------------------
 
+std::string PollUsage() {
+  return std::string(
+             "usage: quillon-cli poll [--port PORT] [--page ID | --command NAME] [--json] "
+             "[options]\n"
+             "\n"
+             "Reads settings from the terminal as the editor's poll buttons do and prints them:\n"
+             "every page, one page, or one command.\n"
+             "\n"
+             "  --page ID              poll the commands of one page (its id in the profile)\n"
+             "  --command NAME         poll one command\n"
+             "  --json                 print JSON\n"
+             "options:\n") +
+         TConsoleLinkOptions::Help() + kEngineHelp +
+         "\n"
+         "JSON fields: {\"commands\": [{page, command, description, indexed, rows (a table\n"
+         "  command's rows), instances: [{instance (from 1), parameters: [{index (from 0),\n"
+         "  description, type (integer | string | hex | option), value (null when not read),\n"
+         "  text (an option's text)}]}]}]}\n";
+}
+
+std::string ApplyUsage() {
+  return std::string(
+             "usage: quillon-cli apply [--port PORT] --command NAME [--instance K] "
+             "[--set INDEX=VALUE ...]\n"
+             "                         [--unset INDEX ...] [--poll-first] [--json] [options]\n"
+             "\n"
+             "Writes one command (one instance of an indexed command) to the terminal as the\n"
+             "editor's apply button does.\n"
+             "\n"
+             "  --command NAME         the command, e.g. +SSRV\n"
+             "  --instance K           instance of an indexed command, from 1\n"
+             "  --set INDEX=VALUE      value of parameter INDEX (from 0); an option takes its\n"
+             "                         value or its text; an optional parameter is ticked\n"
+             "  --unset INDEX          untick an optional parameter (sent empty)\n"
+             "  --poll-first           read the command first, so that parameters not set\n"
+             "                         keep the terminal's values instead of the defaults\n"
+             "  --json                 print JSON\n"
+             "options:\n") +
+         TConsoleLinkOptions::Help() + kEngineHelp +
+         "  The command's password mode picks the password: admin takes the master password\n"
+         "  (--master-password), user the user password (--password); see quillon-cli profile.\n"
+         "\n"
+         "JSON fields: command, instance (from 1), request (as sent, the password as \"*\"),\n"
+         "  applied (true when the terminal took it).\n";
+}
+
 int Poll(const Args& args) {
-  TEngineOptions options;
-  std::vector<std::string> rest;
-  std::string error;
-  if (!ParseEngineOptions(args, options, rest, error)) {
-    Fail("poll", error);
-    PrintPollUsage();
-    return ceUsage;
-  }
-  std::string pageId, commandName;
-  for (size_t i = 0; i < rest.size(); ++i) {
-    const std::string& a = rest[i];
-    if ((a == "--page" || a == "--command") && i + 1 < rest.size()) {
-      (a == "--page" ? pageId : commandName) = Utf8ToCp1251(rest[++i]);
-      continue;
-    }
-    Fail("poll", a == "--page" || a == "--command" ? "missing value after " + a
-                                                   : "unexpected argument '" + a + "'");
-    PrintPollUsage();
-    return ceUsage;
-  }
-  if (!pageId.empty() && !commandName.empty()) {
-    Fail("poll", "--page and --command exclude each other");
-    return ceUsage;
-  }
+  TPollArgs parsed;
+  const std::string error = ParsePollArgs(args, parsed);
+  if (!error.empty()) return UsageError("poll", error, PollUsage());
+  const TEngineOptions& options = parsed.Engine;
+  const std::string& pageId = parsed.PageId;
+  const std::string& commandName = parsed.CommandName;
 
   CommandProfile profile;
   TSettings settings;
@@ -519,19 +340,10 @@ int Poll(const Args& args) {
 }
 
 int Apply(const Args& args) {
-  TEngineOptions options;
-  std::vector<std::string> rest;
-  std::string error;
-  if (!ParseEngineOptions(args, options, rest, error)) {
-    Fail("apply", error);
-    PrintApplyUsage();
-    return ceUsage;
-  }
-  TApplyRequest request;
-  if (!ParseApplyArgs(rest, request)) {
-    PrintApplyUsage();
-    return ceUsage;
-  }
+  TApplyArgs request;
+  const std::string error = ParseApplyArgs(args, request);
+  if (!error.empty()) return UsageError("apply", error, ApplyUsage());
+  const TEngineOptions& options = request.Engine;
 
   CommandProfile profile;
   TSettings settings;
@@ -552,16 +364,16 @@ int Apply(const Args& args) {
   }
   int instance = 0;
   std::vector<TPreparedValue> values;
-  if (!ResolveInstance(cmd, request.Instance, instance) || !PrepareValues(cmd, request, values))
+  std::string valueError = ResolveInstance(cmd, request.Instance, instance);
+  if (valueError.empty()) valueError = PrepareValues(cmd, request, values);
+  if (!valueError.empty()) {
+    Fail("apply", valueError);
     return ceUsage;
+  }
 
   // Bad input and a missing password are found before anything goes to the terminal.
   TEngineCli cli(profile, settings, options);
-  if (cli.Engine->CommandPassword(cmd).empty()) {
-    Fail("apply", "no password for " + Utf8(cmd.Name) +
-                      " (give --password or --master-password, or set it in the settings file)");
-    return ceFailure;
-  }
+  if (!CheckPassword(cli, cmd, options)) return ceFailure;
   const int connected = cli.Connect();
   if (connected != ceOk) return connected;
 

@@ -1,50 +1,39 @@
 // quillon-cli: the command-line front end for profile authors, operators and fleet scripts.
 #include <cstdio>
-#include <cstring>
-#include <string>
-#include <vector>
 
 #include "cli/cli_commands.h"
+#include "cli/cli_ports.h"
+#include "cli/command_line.h"
 #include "settings/program_paths.h"
 
 namespace {
 
-struct SubCommand {
-  const char* name;
-  int (*run)(const quillon::cli::Args&);
-  const char* usage;
-};
+using quillon::cli::TSubCommand;
+namespace cli = quillon::cli;
 
-const SubCommand kCommands[] = {
-    {"profile", quillon::cli::Profile, "profile [--json] [FILE]"},
-    {"xml-scan", quillon::cli::XmlScan, "xml-scan FILE"},
-    {"settings", quillon::cli::Settings, "settings [--json] [--ini FILE]"},
-    {"ports", quillon::cli::Ports, "ports [--json]"},
-    {"connect", quillon::cli::Connect, "connect --port PORT [options]"},
-    {"send", quillon::cli::Send,
-     "send --port PORT [--no-connect] [--no-wait] [--no-cr] [options] TEXT"},
-    {"poll", quillon::cli::Poll, "poll --port PORT [--page ID | --command NAME] [--json]"},
-    {"apply", quillon::cli::Apply,
-     "apply --port PORT --command NAME [--instance K] --set INDEX=VALUE ..."},
+// A new subcommand adds one line here: name, run function, a one-line summary for the top-level
+// help, and its usage function.
+const std::vector<TSubCommand> kCommands = {
+    {"profile", cli::Profile, "show the command profile as the program loads it",
+     cli::ProfileUsage},
+    {"xml-scan", cli::XmlScan, "list every part the XML reader delivers from a file",
+     cli::XmlScanUsage},
+    {"settings", cli::Settings, "show the program settings as the program reads them",
+     cli::SettingsUsage},
+    {"ports", cli::Ports, "list the serial ports present",
+     [] { return std::string(cli::kPortsUsage); }},
+    {"connect", cli::Connect, "open the port and put the terminal into command mode",
+     cli::ConnectUsage},
+    {"send", cli::Send, "send one request as typed and print the raw answer", cli::SendUsage},
+    {"poll", cli::Poll, "read settings from the terminal (every page, a page or a command)",
+     cli::PollUsage},
+    {"apply", cli::Apply, "write one command's parameters to the terminal", cli::ApplyUsage},
 };
-
-void PrintUsage(FILE* out) {
-  std::fprintf(out, "usage: quillon-cli COMMAND [ARGS]\n\ncommands:\n");
-  for (const auto& c : kCommands) std::fprintf(out, "  %s\n", c.usage);
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  quillon::InitProgramPaths(argv[0]);
-  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-    PrintUsage(argc < 2 ? stderr : stdout);
-    return argc < 2 ? 2 : 0;
-  }
-  quillon::cli::Args args(argv + 2, argv + argc);
-  for (const auto& c : kCommands)
-    if (std::strcmp(argv[1], c.name) == 0) return c.run(args);
-  std::fprintf(stderr, "quillon-cli: unknown command '%s'\n", argv[1]);
-  PrintUsage(stderr);
-  return 2;
+  quillon::InitProgramPaths(argc > 0 ? argv[0] : nullptr);
+  const cli::Args args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  return cli::RunCommandLine(kCommands, args, stdout, stderr);
 }

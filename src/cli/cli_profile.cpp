@@ -6,7 +6,9 @@
 #include <set>
 #include <string>
 
+#include "cli/cli_arguments.h"
 #include "cli/cli_commands.h"
+#include "cli/command_line.h"
 #include "cli/json_text.h"
 #include "profile/command_profile.h"
 #include "profile/cp1251.h"
@@ -147,7 +149,7 @@ std::string ProfileJson(const CommandProfile& profile) {
 
 std::string ParameterLine(size_t index, const TCmdParameter& p) {
   static const char* kTypes[] = {"integer", "string", "hex", "option"};
-  std::string line = "    " + std::to_string(index + 1) + ". " + Quoted(p.Description) + "  " +
+  std::string line = "    [" + std::to_string(index) + "] " + Quoted(p.Description) + "  " +
                      kTypes[p.ParamType] + (p.Optional ? ", optional" : ", mandatory");
   if (p.ParamType == ptInteger || p.ParamType == ptHex)
     line += ", " + std::to_string(p.MinValue) + ".." + std::to_string(p.MaxValue);
@@ -207,24 +209,60 @@ std::string JsonName(const std::string& name) {
 
 }  // namespace
 
-int Profile(const Args& args) {
-  bool json = false;
-  std::string fileName;
+std::string ProfileUsage() {
+  return "usage: quillon-cli profile [--json] [FILE]\n"
+         "\n"
+         "Shows the command profile as the program loads it: pages, commands, their parameters\n"
+         "([0], [1], ... as --set counts them) and options.\n"
+         "\n"
+         "  FILE    the profile to read (default: the program's cmdprofile.xml)\n"
+         "  --json  print the model as JSON\n"
+         "\n"
+         "JSON fields: Title, InputWidth, Pages[]: Id, Name, Commands[]: Name, Description,\n"
+         "  PollData, SetData, GroupSetData, ExportData, Indexed, MaxIndex, PollProcessor,\n"
+         "  PasswordMode, Attributes[]: Name, Value; Parameters[]: ParamType, Description,\n"
+         "  Suffix, Optional, MinValue, MaxValue, OnCharMask, OnLeaveMask, DefaultValue, MaxLen,\n"
+         "  Overwrite, Options[]: Value, Text.\n";
+}
+
+std::string XmlScanUsage() {
+  return "usage: quillon-cli xml-scan FILE\n"
+         "\n"
+         "Lists every part the program's XML reader delivers from FILE, one JSON object per\n"
+         "line, for profile authors who want to see what the program makes of their file.\n"
+         "\n"
+         "JSON fields (one object per line): kind (0-9), name, content, attributes (a list of\n"
+         "  [name, value] pairs).\n";
+}
+
+std::string ParseProfileArgs(const Args& args, TProfileArgs& out) {
   for (const auto& arg : args) {
-    if (arg == "--json") {
-      json = true;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr,
-                   "quillon-cli: unknown option '%s'\nusage: quillon-cli profile [--json] [FILE]\n",
-                   arg.c_str());
-      return 2;
-    } else if (fileName.empty()) {
-      fileName = arg;
-    } else {
-      std::fprintf(stderr, "usage: quillon-cli profile [--json] [FILE]\n");
-      return 2;
-    }
+    if (arg == "--json")
+      out.Json = true;
+    else if (arg.size() > 1 && arg[0] == '-')
+      return "unknown option '" + arg + "'";
+    else if (out.File.empty())
+      out.File = arg;
+    else
+      return "unexpected argument '" + arg + "' (one FILE only)";
   }
+  return {};
+}
+
+std::string ParseXmlScanArgs(const Args& args, TXmlScanArgs& out) {
+  if (args.empty()) return "FILE is required";
+  if (args[0].size() > 1 && args[0][0] == '-') return "unknown option '" + args[0] + "'";
+  if (args.size() > 1) return "unexpected argument '" + args[1] + "' (one FILE only)";
+  out.File = args[0];
+  return {};
+}
+
+int Profile(const Args& args) {
+  TProfileArgs parsed;
+  const std::string error = ParseProfileArgs(args, parsed);
+  if (!error.empty()) return UsageError("profile", error, ProfileUsage());
+  const bool json = parsed.Json;
+  std::string fileName = parsed.File;
   if (fileName.empty()) fileName = ExecutableDir() + "cmdprofile.xml";
   if (!CheckReadable(fileName, "profile")) return 1;
   CommandProfile profile;
@@ -238,14 +276,13 @@ int Profile(const Args& args) {
 }
 
 int XmlScan(const Args& args) {
-  if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-')) {
-    std::fprintf(stderr, "usage: quillon-cli xml-scan FILE\n");
-    return 2;
-  }
-  if (!CheckReadable(args[0], "file")) return 1;
+  TXmlScanArgs parsed;
+  const std::string error = ParseXmlScanArgs(args, parsed);
+  if (!error.empty()) return UsageError("xml-scan", error, XmlScanUsage());
+  if (!CheckReadable(parsed.File, "file")) return 1;
   TXmlParserUTF8 xml;
-  if (!xml.LoadFromFile(args[0])) {
-    std::fprintf(stderr, "quillon-cli: cannot read file '%s'\n", args[0].c_str());
+  if (!xml.LoadFromFile(parsed.File)) {
+    std::fprintf(stderr, "quillon-cli: cannot read file '%s'\n", parsed.File.c_str());
     return 1;
   }
   while (xml.Scan()) {

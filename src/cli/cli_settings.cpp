@@ -4,7 +4,9 @@
 #include <utility>
 #include <vector>
 
+#include "cli/cli_arguments.h"
 #include "cli/cli_commands.h"
+#include "cli/command_line.h"
 #include "cli/json_text.h"
 #include "profile/command_profile.h"
 #include "profile/cp1251.h"
@@ -93,26 +95,50 @@ void PrintJson(const std::vector<Field>& fields) {
   std::printf("\n}\n");
 }
 
-int Usage() {
-  std::fprintf(stderr, "usage: quillon-cli settings [--json] [--ini FILE]\n");
-  return 2;
-}
-
 }  // namespace
 
-int Settings(const Args& args) {
-  bool json = false;
-  std::string iniPath;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--json") {
-      json = true;
-    } else if (args[i] == "--ini" && i + 1 < args.size()) {
-      iniPath = args[++i];
-    } else {
-      std::fprintf(stderr, "quillon-cli settings: unexpected argument '%s'\n", args[i].c_str());
-      return Usage();
+std::string SettingsUsage() {
+  std::string usage =
+      "usage: quillon-cli settings [--json] [--ini FILE]\n"
+      "\n"
+      "Shows the program settings as the program reads them at start; a password that is set\n"
+      "shows as \"*\".\n"
+      "\n"
+      "  --ini FILE  read this settings file (default: the program's Quillon.ini)\n"
+      "  --json      print one JSON object\n"
+      "\n"
+      "JSON fields:";
+  std::string line;
+  for (const Field& f : SettingsFields(TSettings{}, false)) {
+    if (line.size() + f.name.size() > 80) {
+      usage += line + "\n ";
+      line.clear();
     }
+    line += " " + f.name;
   }
+  return usage + line + "\n";
+}
+
+std::string ParseSettingsArgs(const Args& args, TSettingsArgs& out) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--json")
+      out.Json = true;
+    else if (args[i] == "--ini" && i + 1 < args.size())
+      out.Ini = args[++i];
+    else if (args[i] == "--ini")
+      return "missing value after --ini";
+    else
+      return "unexpected argument '" + args[i] + "'";
+  }
+  return {};
+}
+
+int Settings(const Args& args) {
+  TSettingsArgs parsed;
+  const std::string error = ParseSettingsArgs(args, parsed);
+  if (!error.empty()) return UsageError("settings", error, SettingsUsage());
+  const bool json = parsed.Json;
+  const std::string& iniPath = parsed.Ini;
 
   bool explicitIni = !iniPath.empty();
   TIniFile ini(explicitIni ? iniPath : SettingsFilePath());

@@ -11,11 +11,8 @@ namespace quillon::cli {
 
 const char kEngineHelp[] =
     "  --profile FILE         command profile (default: cmdprofile.xml beside the program)\n"
-    "  --password TEXT        user password (default: the settings file)\n"
-    "  --master-password TEXT administrator password (default: the settings file)\n"
-    "  --retry-count N        attempts per request when the answer does not come\n"
-    "exit codes: 0 done, 1 failure, 2 usage, 3 port not opened, 4 no command mode,\n"
-    "  5 transfer error, 6 refused by the terminal, 7 command not supported, 8 no answer\n";
+    "  --master-password TEXT master (administrator) password (default: the settings file)\n"
+    "  --retry-count N        attempts per request when the answer does not come\n";
 
 void Fail(const char* command, const std::string& utf8Message) {
   std::fprintf(stderr, "quillon-cli %s: %s\n", command, utf8Message.c_str());

@@ -37,7 +37,7 @@ const char* TConsoleLinkOptions::Help() {
          "  --timeout MS           answer time-out\n"
          "  --timeout-interval MS  pause that ends an answer\n"
          "  --timeout-echo MS      time-out of the echo\n"
-         "  --password TEXT        terminal password for the exit and save requests\n"
+         "  --password TEXT        user password (default: the settings file)\n"
          "  --connect-tries N      command-mode entry tries before giving up (default 10)\n"
          "  --verbose              protocol log on stderr\n";
 }
