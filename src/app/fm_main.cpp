@@ -26,9 +26,9 @@
 #include "engine/command_engine.h"
 #include "engine/response_processors.h"
 #include "link/com_port.h"
+#include "link/log_model.h"
 #include "link/qt/fm_device_reconnect.h"
 #include "link/qt/fm_waiting_data.h"
-#include "link/log_model.h"
 #include "link/terminal_session.h"
 #include "settings/ini_file.h"
 #include "settings/program_paths.h"
@@ -252,6 +252,8 @@ void TfmMain::FormCreate() {
   LoadProgramSettings();
   ApplyRunOverrides();
   ApplyInterfaceSettings();
+  // Files refused at start and caps the profile loader applied, once each, in the log.
+  for (const std::string& notice : startNotices_) log_->WriteLog(notice, 4);
   OpenDialog1->setDirectory(QDir::currentPath());
   SaveDialog1->setDirectory(QDir::currentPath());
   RegisterResponseProcessors();
@@ -269,6 +271,7 @@ void TfmMain::LoadProfile() {
   const std::string path =
       options_.ProfilePath.empty() ? ExecutableDir() + "cmdprofile.xml" : options_.ProfilePath;
   profile_.LoadCommandProfile(path);
+  startNotices_ = profile_.LoadMessages;
 }
 
 void TfmMain::BuildEditor() {
@@ -288,6 +291,8 @@ void TfmMain::LoadProgramSettings() {
       options_.SettingsPath.empty() ? SettingsFilePath() : options_.SettingsPath;
   TIniFile ini(path);
   LoadSettings(ini, profile_, settings_, trueCustomer_);
+  const std::string refusal = SettingsRefusalNotice(ini);
+  if (!refusal.empty()) startNotices_.push_back(refusal);
   if (aboutBox_) aboutBox_->SetTrueCustomer(trueCustomer_);
 }
 

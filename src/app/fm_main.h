@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "profile/command_profile.h"
 #include "settings/settings.h"
@@ -138,6 +139,7 @@ class TfmMain : public QMainWindow {
   CommandProfile profile_;
   TSettings settings_;
   bool trueCustomer_ = false;
+  std::vector<std::string> startNotices_;  // Windows-1251 log lines gathered during start-up
   std::unique_ptr<TComPort> port_;
   std::unique_ptr<TLogModel> log_;
   std::unique_ptr<TQtProgressBar> progress_;

@@ -14,9 +14,10 @@ namespace quillon::cli {
 
 namespace {
 
-TSettings ProgramSettingsForCli() {
+// False (with the message on stderr) when the settings file was refused.
+bool ProgramSettingsForCli(TSettings& settings) {
   CommandProfile noProfile;  // only EnabledPages would need it
-  return LoadConsoleSettings(noProfile);
+  return LoadConsoleSettings(noProfile, settings);
 }
 
 }  // namespace
@@ -80,7 +81,9 @@ int Connect(const Args& args) {
   TConnectArgs parsed;
   const std::string error = ParseConnectArgs(args, parsed);
   if (!error.empty()) return UsageError("connect", error, ConnectUsage());
-  TConsoleLink link(ProgramSettingsForCli(), parsed.Link);
+  TSettings settings;
+  if (!ProgramSettingsForCli(settings)) return ceFailure;
+  TConsoleLink link(settings, parsed.Link);
   const int code = link.Connect();
   if (code == ceOk) std::printf("command mode on %s\n", Cp1251ToUtf8(link.Port.Port()).c_str());
   return code;
@@ -90,7 +93,9 @@ int Send(const Args& args) {
   TSendArgs parsed;
   const std::string error = ParseSendArgs(args, parsed);
   if (!error.empty()) return UsageError("send", error, SendUsage());
-  TConsoleLink link(ProgramSettingsForCli(), parsed.Link);
+  TSettings settings;
+  if (!ProgramSettingsForCli(settings)) return ceFailure;
+  TConsoleLink link(settings, parsed.Link);
   const int ready = parsed.NoConnect ? link.OpenOnly() : link.Connect();
   if (ready != ceOk) return ready;
 

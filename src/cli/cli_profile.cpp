@@ -56,21 +56,20 @@ const char* ParamTypeName(TParamType type) {
   }
 }
 
-// The loader reports nothing, so the tool finds out itself whether the file can be read.
+// The loader reports nothing, so the tool finds out itself whether the file can be read; the
+// reader's own guards apply (regular files only, within the size limit).
 bool CheckReadable(const std::string& fileName, const char* what) {
+  std::string data;
   errno = 0;
-  std::FILE* f = std::fopen(fileName.c_str(), "rb");
-  bool ok = f != nullptr;
-  if (ok) {
-    char byte;
-    ok = std::fread(&byte, 1, 1, f) == 1 || !std::ferror(f);
-    std::fclose(f);
-  }
-  if (!ok) {
+  const TFileReadResult read = ReadBoundedFile(fileName, TXmlParserUTF8::kMaxFileSize, data);
+  if (read.Status == TFileReadStatus::Read) return true;
+  if (read.Status == TFileReadStatus::Refused)
+    std::fprintf(stderr, "quillon-cli: refused %s '%s': %s\n", what, fileName.c_str(),
+                 read.Reason.c_str());
+  else
     std::fprintf(stderr, "quillon-cli: cannot read %s '%s': %s\n", what, fileName.c_str(),
                  std::strerror(errno ? errno : EIO));
-  }
-  return ok;
+  return false;
 }
 
 void Print(const std::string& cp1251Text) {
@@ -267,6 +266,8 @@ int Profile(const Args& args) {
   if (!CheckReadable(fileName, "profile")) return 1;
   CommandProfile profile;
   profile.LoadCommandProfile(fileName);
+  for (const std::string& notice : profile.LoadMessages)
+    std::fprintf(stderr, "quillon-cli profile: %s\n", Cp1251ToUtf8(notice).c_str());
   if (json) {
     std::puts(ProfileJson(profile).c_str());
   } else {

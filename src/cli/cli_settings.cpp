@@ -146,8 +146,13 @@ int Settings(const Args& args) {
   // be there.
   if (ini.LoadStatus() == TIniLoadStatus::Unreadable ||
       (explicitIni && ini.LoadStatus() == TIniLoadStatus::NotFound)) {
-    std::fprintf(stderr, "quillon-cli settings: cannot read settings file '%s'\n",
-                 ini.FileName().c_str());
+    const TFileReadResult& read = ini.ReadResult();
+    if (read.Status == TFileReadStatus::Refused)
+      std::fprintf(stderr, "quillon-cli settings: refused settings file '%s': %s\n",
+                   ini.FileName().c_str(), read.Reason.c_str());
+    else
+      std::fprintf(stderr, "quillon-cli settings: cannot read settings file '%s'\n",
+                   ini.FileName().c_str());
     return 1;
   }
 

@@ -65,12 +65,17 @@ bool LoadProfileAndSettings(const char* command, const TEngineOptions& options,
   const std::string file =
       options.ProfileFile.empty() ? ExecutableDir() + "cmdprofile.xml" : options.ProfileFile;
   profile.LoadCommandProfile(file);
+  if (profile.FileStatus.Status == TFileReadStatus::Refused) {
+    Fail(command, "refused command profile '" + file + "': " + profile.FileStatus.Reason);
+    return false;
+  }
   if (profile.Pages.empty()) {
     Fail(command, "no pages in the command profile " + file);
     return false;
   }
-  settings = LoadConsoleSettings(profile);
-  return true;
+  // Caps the loader applied (instances, parameters) are worth a word, but not a stop.
+  for (const std::string& notice : profile.LoadMessages) Fail(command, Utf8(notice));
+  return LoadConsoleSettings(profile, settings);
 }
 
 void TEngineSessionUi::ShowMessage(const std::string& text) {

@@ -97,10 +97,19 @@ void TConsoleLinkOptions::ApplyTo(TSettings& settings) const {
 
 TSettings LoadConsoleSettings(const CommandProfile& profile) {
   TSettings settings;
+  LoadConsoleSettings(profile, settings);
+  return settings;
+}
+
+bool LoadConsoleSettings(const CommandProfile& profile, TSettings& settings) {
   bool trueCustomer = false;
   std::unique_ptr<TIniFile> ini = OpenSettingsFile();
   LoadSettings(*ini, profile, settings, trueCustomer);
-  return settings;
+  const TFileReadResult& read = ini->ReadResult();
+  if (read.Status != TFileReadStatus::Refused) return true;
+  std::fprintf(stderr, "quillon-cli: refused settings file '%s': %s\n", ini->FileName().c_str(),
+               read.Reason.c_str());
+  return false;
 }
 
 TConsoleLink::TConsoleLink(const TSettings& settings, const TConsoleLinkOptions& options)

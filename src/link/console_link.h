@@ -48,6 +48,9 @@ struct TConsoleLinkOptions {
 
 // The settings file beside the executable; defaults where it is missing.
 TSettings LoadConsoleSettings(const CommandProfile& profile);
+// Same, but false with a message on stderr when the file was refused (not a regular file, or
+// too large): a command line run then ends with exit code 1.
+bool LoadConsoleSettings(const CommandProfile& profile, TSettings& settings);
 
 class TConsoleLink {
  public:

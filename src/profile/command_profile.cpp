@@ -81,6 +81,12 @@ void ReadCommand(CommandProfile& profile, const TXmlAttributeList& attrs, TLoadS
   cmd.GroupSetData = ReadGroupSetMode(attrs);
   cmd.ExportData = ReadBool(attrs, "exportdata", false);
   cmd.MaxIndex = StrToInt32Def(attrs.Value("maxindex"), -1);
+  if (cmd.MaxIndex > CommandProfile::kMaxIndex) {
+    profile.LoadMessages.push_back("Профиль: команда " + cmd.Name + ": maxindex " +
+                                   std::to_string(cmd.MaxIndex) + " уменьшен до " +
+                                   std::to_string(CommandProfile::kMaxIndex));
+    cmd.MaxIndex = CommandProfile::kMaxIndex;
+  }
   cmd.Indexed = cmd.MaxIndex > 0;
   cmd.PollProcessor = attrs.Value("pollprocessor");
   if (cmd.PollProcessor.empty()) {
@@ -92,7 +98,16 @@ void ReadCommand(CommandProfile& profile, const TXmlAttributeList& attrs, TLoadS
 
 void ReadParameter(CommandProfile& profile, const TXmlAttributeList& attrs, TLoadState& state) {
   if (state.page < 0 || state.command < 0) return;  // no command to hold it
-  auto& params = profile.Pages[state.page].Commands[state.command].Parameters;
+  TDevCommand& cmd = profile.Pages[state.page].Commands[state.command];
+  auto& params = cmd.Parameters;
+  if (params.size() >= CommandProfile::kMaxParameters) {
+    if (state.parameter >= 0)
+      profile.LoadMessages.push_back("Профиль: команда " + cmd.Name + ": параметры после " +
+                                     std::to_string(CommandProfile::kMaxParameters) +
+                                     "-го пропущены");
+    state.parameter = -1;  // its options go with it
+    return;
+  }
   params.emplace_back();
   state.parameter = static_cast<int>(params.size()) - 1;
   TCmdParameter& p = params.back();
@@ -181,17 +196,24 @@ CommandProfile::CommandProfile() {
 }
 
 void CommandProfile::LoadCommandProfile(const std::string& fileName) {
-  Pages.clear();
-  // A reload must not keep positions that point into the model it replaces.
-  CommandIndex.clear();
-  TXmlParserUTF8 xml;
-  xml.LoadFromFile(fileName);  // an unreadable file reads as an empty document
-  ReadProfile(*this, xml);
+  std::string data;
+  const TFileReadResult result = ReadBoundedFile(fileName, kMaxFileSize, data);
+  LoadCommandProfileFromBuffer(data);  // an unreadable file reads as an empty document
+  FileStatus = result;
+  if (result.Status == TFileReadStatus::Refused)
+    LoadMessages.push_back("Профиль " + fileName + " не прочитан: " +
+                           (result.TooLarge ? "размер больше " + SizeLimitText(kMaxFileSize)
+                                            : std::string("это не обычный файл")));
 }
 
 void CommandProfile::LoadCommandProfileFromBuffer(const std::string& utf8) {
   Pages.clear();
+  // A reload must not keep positions that point into the model it replaces.
   CommandIndex.clear();
+  Title.clear();
+  InputWidth = 0;
+  FileStatus = TFileReadResult{TFileReadStatus::Read, {}};
+  LoadMessages.clear();
   TXmlParserUTF8 xml;
   xml.LoadFromBuffer(utf8);
   ReadProfile(*this, xml);

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "profile/bounded_file.h"
+
 namespace quillon {
 
 enum TParamType : uint8_t { ptInteger = 0, ptString = 1, ptHex = 2, ptOption = 3 };
@@ -72,6 +74,11 @@ struct CaseInsensitiveLess {
 
 class CommandProfile {
  public:
+  // The packed control tags hold the instance and the parameter in eight bits each.
+  static constexpr int32_t kMaxIndex = 256;
+  static constexpr size_t kMaxParameters = 256;
+  static constexpr size_t kMaxFileSize = size_t{64} << 20;
+
   CommandProfile();
 
   std::vector<TDevPage> Pages;
@@ -81,7 +88,15 @@ class CommandProfile {
   std::map<std::string, std::string, CaseInsensitiveLess> DefaultPollProcessors;
   std::map<std::string, TResponseProcessor, CaseInsensitiveLess> PollProcessorRegistry;
 
-  // Empties Pages and fills the model from the file; never reports anything.
+  // What the last load found about the file: Refused when it was not a regular file or larger
+  // than kMaxFileSize (the model is then empty).
+  TFileReadResult FileStatus;
+  // Notices of the last load for the protocol log (Windows-1251): a refused file, a capped
+  // MaxIndex, parameters past the limit left out.
+  std::vector<std::string> LoadMessages;
+
+  // Empties Pages and fills the model from the file; a missing or unreadable file gives an
+  // empty model without a notice.
   void LoadCommandProfile(const std::string& fileName);
   // Same, from UTF-8 bytes held in memory (tests and tools).
   void LoadCommandProfileFromBuffer(const std::string& utf8);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "profile/bounded_file.h"
 #include "profile/text_utils.h"
 
 namespace quillon {
@@ -50,19 +51,6 @@ std::string ValueToStored(const std::string& value) {
   bool altered = !v.empty() && (IsBlank(v.front()) || IsBlank(v.back()));
   altered = altered || (v.size() >= 2 && IsQuote(v.front()) && v.back() == v.front());
   return altered ? "\"" + v + "\"" : v;
-}
-
-bool ReadWholeFile(int fd, std::string& out) {
-  char buf[65536];
-  for (;;) {
-    ssize_t n = read(fd, buf, sizeof buf);
-    if (n == 0) return true;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    out.append(buf, static_cast<size_t>(n));
-  }
 }
 
 bool WriteAll(int fd, const std::string& data) {
@@ -115,21 +103,21 @@ void SyncFolderOf(const std::string& target) {
 }  // namespace
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
-  int fd = open(fileName_.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    loadStatus_ = (errno == ENOENT || errno == ENOTDIR) ? TIniLoadStatus::NotFound
-                                                        : TIniLoadStatus::Unreadable;
-    return;
-  }
   std::string text;
-  bool ok = ReadWholeFile(fd, text);
-  close(fd);
-  if (!ok) {
-    loadStatus_ = TIniLoadStatus::Unreadable;
-    return;
+  readResult_ = ReadBoundedFile(fileName_, kMaxFileSize, text);
+  switch (readResult_.Status) {
+    case TFileReadStatus::Read:
+      LoadFromString(text);
+      loadStatus_ = TIniLoadStatus::Loaded;
+      break;
+    case TFileReadStatus::NotFound:
+      loadStatus_ = TIniLoadStatus::NotFound;
+      break;
+    case TFileReadStatus::Refused:
+    case TFileReadStatus::Unreadable:
+      loadStatus_ = TIniLoadStatus::Unreadable;
+      break;
   }
-  LoadFromString(text);
-  loadStatus_ = TIniLoadStatus::Loaded;
 }
 
 TIniFile::Line TIniFile::ParseLine(const std::string& raw, bool firstLine) {

@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "profile/bounded_file.h"
+
 namespace quillon {
 
 enum class TIniLoadStatus {
@@ -25,12 +27,16 @@ enum class TIniLoadStatus {
 class TIniFile {
  public:
   static constexpr size_t kMaxValueLength = 2047;
+  // Larger files, and anything but a regular file, are refused: they count as unreadable.
+  static constexpr size_t kMaxFileSize = size_t{1} << 20;
 
   // Binds the object to a path and reads the file if there is one; never creates anything.
   explicit TIniFile(std::string fileName);
 
   const std::string& FileName() const { return fileName_; }
   TIniLoadStatus LoadStatus() const { return loadStatus_; }
+  // How reading the file went; Refused with its reason when it was not taken.
+  const TFileReadResult& ReadResult() const { return readResult_; }
 
   // Replaces the content with text in INI form (tests and tools); the bound path is kept.
   void LoadFromString(const std::string& text);
@@ -84,6 +90,7 @@ class TIniFile {
 
   std::string fileName_;
   TIniLoadStatus loadStatus_ = TIniLoadStatus::NotFound;
+  TFileReadResult readResult_;
   std::vector<Line> lines_;
   std::string eol_ = "\n";
   bool finalEol_ = true;

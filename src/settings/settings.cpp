@@ -87,6 +87,15 @@ void LoadSettings(TIniFile& ini, const CommandProfile& profile, TSettings& setti
   settings.SessionLog = ini.ReadBool(kInterface, "SessionLog", false);
 }
 
+std::string SettingsRefusalNotice(const TIniFile& ini) {
+  const TFileReadResult& read = ini.ReadResult();
+  if (read.Status != TFileReadStatus::Refused) return std::string();
+  return "Файл настроек " + ini.FileName() + " не прочитан: " +
+         (read.TooLarge ? "размер больше " + SizeLimitText(TIniFile::kMaxFileSize)
+                        : std::string("это не обычный файл")) +
+         "; действуют настройки по умолчанию, файл не будет перезаписан";
+}
+
 void SaveSettings(TIniFile& ini, const TSettings& settings) {
   ini.WriteString(kConnection, "COM", settings.COM);
   ini.WriteInteger(kConnection, "Speed", settings.Speed);

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "profile/command_profile.h"
+#include "support/temp_dir.h"
 #include "support/utf8_literal.h"
 
 namespace quillon {
@@ -161,12 +165,41 @@ TEST(CommandProfile, IndexedOnlyWithAPositiveMaxIndex) {
                         {"", -1, false},
                         {"maxindex=\"many\"", -1, false},
                         {"maxindex=\"$3\"", 3, true},
-                        {"maxindex=\"4294967297\"", -1, false}};
+                        {"maxindex=\"4294967297\"", -1, false},
+                        // The control tags hold eight bits of instance.
+                        {"maxindex=\"256\"", 256, true},
+                        {"maxindex=\"257\"", 256, true},
+                        {"maxindex=\"2147483647\"", 256, true}};
   for (const auto& c : cases) {
     TDevCommand cmd = LoadCommand(c.attr);
     EXPECT_EQ(cmd.MaxIndex, c.maxIndex) << c.attr;
     EXPECT_EQ(cmd.Indexed, c.indexed) << c.attr;
   }
+}
+
+TEST(CommandProfile, HugeMaxIndexAndTooManyParametersAreCappedWithANotice) {
+  CommandProfile profile = LoadPage("<command command=\"+HUGE\" maxindex=\"2147483647\"/>");
+  ASSERT_EQ(profile.LoadMessages.size(), 1u);
+  EXPECT_EQ(profile.LoadMessages[0], "Профиль: команда +HUGE: maxindex 2147483647 уменьшен до 256");
+
+  std::string params;
+  for (int i = 0; i < 300; ++i)
+    params += "<parameter type=\"option\" description=\"p" + std::to_string(i) +
+              "\"><option value=\"" + std::to_string(i) + "\" text=\"t\"/></parameter>";
+  profile =
+      LoadPage("<command command=\"+MANY\">" + params + "</command><command command=\"+NEXT\"/>");
+  ASSERT_EQ(profile.Pages[0].Commands.size(), 2u);
+  const auto& kept = profile.Pages[0].Commands[0].Parameters;
+  ASSERT_EQ(kept.size(), 256u);
+  EXPECT_EQ(kept.back().Description, "p255");
+  // Options of the parameters left out do not land on the last one kept.
+  ASSERT_EQ(kept.back().Options.size(), 1u);
+  EXPECT_EQ(kept.back().Options[0].Value, "255");
+  EXPECT_EQ(profile.LoadMessages,
+            std::vector<std::string>{"Профиль: команда +MANY: параметры после 256-го пропущены"});
+  // A reload starts with no notices.
+  profile.LoadCommandProfileFromBuffer("<application/>");
+  EXPECT_TRUE(profile.LoadMessages.empty());
 }
 
 TEST(CommandProfile, PollProcessorFallBacks) {
@@ -354,6 +387,49 @@ TEST(CommandProfile, MissingFileGivesAnEmptyModel) {
   EXPECT_EQ(profile.Title, "");
   EXPECT_EQ(profile.InputWidth, 0);
   EXPECT_TRUE(profile.CommandIndex.empty());
+  EXPECT_EQ(profile.FileStatus.Status, TFileReadStatus::NotFound);
+  EXPECT_TRUE(profile.LoadMessages.empty());
+}
+
+// A FIFO or a device in the profile's place would block or never end; an oversized file would
+// take memory in proportion. Each is refused with one notice and gives an empty model.
+TEST(CommandProfile, OnlyRegularFilesWithinTheSizeLimitAreRead) {
+  test::TempDir dir;
+  const std::string good = dir.path() + "/good.xml";
+  std::ofstream(good) << "<application><page id=\"1\" name=\"P\"/></application>";
+  const std::string fifo = dir.path() + "/fifo.xml";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string zero = dir.path() + "/zero.xml";
+  ASSERT_EQ(symlink("/dev/zero", zero.c_str()), 0);
+  const std::string link = dir.path() + "/link.xml";
+  ASSERT_EQ(symlink(good.c_str(), link.c_str()), 0);
+  const std::string big = dir.path() + "/big.xml";
+  ASSERT_EQ(truncate((std::ofstream(big), big.c_str()), CommandProfile::kMaxFileSize + 1), 0);
+
+  struct Case {
+    std::string file;
+    TFileReadStatus status;
+    size_t pages;
+    std::string message;
+  };
+  const Case cases[] = {
+      {good, TFileReadStatus::Read, 1, ""},
+      {link, TFileReadStatus::Read, 1, ""},  // links are followed
+      {fifo, TFileReadStatus::Refused, 0, "Профиль " + fifo + " не прочитан: это не обычный файл"},
+      {zero, TFileReadStatus::Refused, 0, "Профиль " + zero + " не прочитан: это не обычный файл"},
+      {dir.path(), TFileReadStatus::Refused, 0,
+       "Профиль " + dir.path() + " не прочитан: это не обычный файл"},
+      {big, TFileReadStatus::Refused, 0, "Профиль " + big + " не прочитан: размер больше 64 MiB"},
+  };
+  for (const auto& c : cases) {
+    CommandProfile profile;
+    profile.LoadCommandProfile(c.file);
+    EXPECT_EQ(profile.FileStatus.Status, c.status) << c.file;
+    EXPECT_EQ(profile.Pages.size(), c.pages) << c.file;
+    EXPECT_EQ(profile.LoadMessages,
+              c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message})
+        << c.file;
+  }
 }
 
 }  // namespace

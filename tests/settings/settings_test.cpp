@@ -1,6 +1,8 @@
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -310,6 +312,58 @@ TEST(SaveSettings, FailureLeavesOldFileAndNamesPath) {
     EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
   }
   EXPECT_EQ(ReadFile(blocker), "x");
+}
+
+// A FIFO would block the reader, /dev/zero never ends, a huge file takes memory: each is
+// refused, reads as defaults, says why once, and is never written over.
+TEST(SettingsFile, OnlyRegularFilesWithinTheSizeLimitAreRead) {
+  test::TempDir dir;
+  const std::string fifo = dir.path() + "/fifo.ini";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string zero = dir.path() + "/zero.ini";
+  ASSERT_EQ(symlink("/dev/zero", zero.c_str()), 0);
+  const std::string big = dir.path() + "/big.ini";
+  std::ofstream(big) << "[Connection]\nSpeed=9600\n" << std::string(TIniFile::kMaxFileSize, ';');
+  const std::string fine = dir.path() + "/fine.ini";
+  std::ofstream(fine) << "[Connection]\nSpeed=9600\n" << std::string(1000, ';');
+  const std::string link = dir.path() + "/link.ini";
+  ASSERT_EQ(symlink(fine.c_str(), link.c_str()), 0);
+
+  struct Case {
+    std::string file;
+    bool refused;
+    std::string why;
+  };
+  const Case cases[] = {
+      {fifo, true, "это не обычный файл"},
+      {zero, true, "это не обычный файл"},
+      {dir.path(), true, "это не обычный файл"},
+      {big, true, "размер больше 1 MiB"},
+      {fine, false, ""},
+      {link, false, ""},
+  };
+  for (const auto& c : cases) {
+    TIniFile ini(c.file);
+    TSettings s;
+    bool trueCustomer = false;
+    LoadSettings(ini, CommandProfile(), s, trueCustomer);
+    EXPECT_EQ(s.Speed, c.refused ? 115200 : 9600) << c.file;
+    EXPECT_EQ(ini.LoadStatus(), c.refused ? TIniLoadStatus::Unreadable : TIniLoadStatus::Loaded)
+        << c.file;
+    EXPECT_EQ(SettingsRefusalNotice(ini),
+              c.refused ? "Файл настроек " + c.file + " не прочитан: " + c.why +
+                              "; действуют настройки по умолчанию, файл не будет перезаписан"
+                        : "")
+        << c.file;
+    if (c.refused) {
+      EXPECT_THROW(SaveSettings(ini, s), std::runtime_error) << c.file;
+    }
+  }
+  struct stat st;
+  ASSERT_EQ(stat(big.c_str(), &st), 0);
+  EXPECT_GT(static_cast<size_t>(st.st_size), TIniFile::kMaxFileSize);
+  ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST(SettingsFile, LivesBesideTheExecutable) {
