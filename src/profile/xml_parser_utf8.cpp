@@ -4,17 +4,20 @@
 #include <cstdio>
 #include <new>
 
+#include "profile/bounded_file.h"
 #include "profile/cp1251.h"
 
 namespace quillon {
 
 namespace {
 
-// Entities are expanded within a fixed budget, so that a document of nested references (the
-// "billion laughs") cannot make the reader build gigabytes of text: the replacement texts read
-// in one document may come to 1 MiB in all, and entities may nest at most 64 deep. A reference
-// past either limit, or one to an entity already being read, ends the document there.
-constexpr size_t kMaxExpansion = size_t{1} << 20;
+// Entities are expanded within a budget, so that a document of nested references (the "billion
+// laughs") cannot make the reader build gigabytes of text. Like expat: the replacement texts read
+// are free up to 8 MiB in all, and past that they may come to at most 100 times the document's
+// size. Entities nest at most 64 deep. A reference past these limits, or one to an entity
+// already being read, ends the document there.
+constexpr size_t kFreeExpansion = size_t{8} << 20;
+constexpr size_t kMaxAmplification = 100;
 constexpr size_t kMaxEntityDepth = 64;
 // A longer "name" is a stray ampersand, not a reference.
 constexpr size_t kMaxReferenceName = 256;
@@ -83,19 +86,7 @@ void BlanksToSpaces(std::string& text) {
 
 bool TXmlParserUTF8::LoadFromFile(const std::string& fileName) {
   std::string data;
-  bool ok = false;
-  if (std::FILE* f = std::fopen(fileName.c_str(), "rb")) {
-    try {
-      char buffer[65536];
-      size_t n;
-      while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.append(buffer, n);
-      ok = !std::ferror(f);
-    } catch (const std::bad_alloc&) {
-      ok = false;
-    }
-    std::fclose(f);
-  }
-  if (!ok) {
+  if (ReadBoundedFile(fileName, kMaxFileSize, data).Status != TFileReadStatus::Read) {
     LoadFromBuffer(std::string());
     return false;
   }
@@ -105,6 +96,7 @@ bool TXmlParserUTF8::LoadFromFile(const std::string& fileName) {
 bool TXmlParserUTF8::LoadFromBuffer(const std::string& utf8) {
   entities_.clear();
   expanded_ = 0;
+  documentSize_ = 0;
   kind_ = pkNone;
   name_.clear();
   content_.clear();
@@ -113,6 +105,7 @@ bool TXmlParserUTF8::LoadFromBuffer(const std::string& utf8) {
     // A byte 0 ends the document; a byte-order mark says nothing the reader needs.
     std::string document = utf8.substr(0, utf8.find('\0'));
     if (document.compare(0, 3, "\xEF\xBB\xBF") == 0) document.erase(0, 3);
+    documentSize_ = document.size();
     input_.Reset(std::move(document));
   } catch (const std::bad_alloc&) {
     input_.Reset(std::string());
@@ -425,7 +418,7 @@ TXmlParserUTF8::TReference TXmlParserUTF8::Classify(const std::string& name) con
 bool TXmlParserUTF8::ChargeExpansion(size_t size) {
   // Even an empty replacement costs a little, so that endless chains of them stay bounded.
   expanded_ += size + 1;
-  return expanded_ <= kMaxExpansion;
+  return expanded_ <= kFreeExpansion || expanded_ / kMaxAmplification <= documentSize_;
 }
 
 bool TXmlParserUTF8::ExpandAttributeValue(const std::string& raw, std::string& out,

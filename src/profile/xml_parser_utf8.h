@@ -30,7 +30,11 @@ enum TXmlPartKind : uint8_t {
 
 class TXmlParserUTF8 {
  public:
-  // Both forget any previous document. An unreadable file gives false and an empty document.
+  // Files are read only when regular and at most this large.
+  static constexpr size_t kMaxFileSize = size_t{64} << 20;
+
+  // Both forget any previous document. An unreadable or refused file gives false and an empty
+  // document.
   bool LoadFromFile(const std::string& fileName);
   bool LoadFromBuffer(const std::string& utf8);
 
@@ -83,6 +87,7 @@ class TXmlParserUTF8 {
   TXmlInput input_;
   std::map<std::string, TEntity> entities_;
   size_t expanded_ = 0;
+  size_t documentSize_ = 0;
   bool ended_ = true;
 
   TXmlPartKind kind_ = pkNone;
