@@ -43,10 +43,13 @@ int CopyClassAtom(const std::string& mask, size_t& i, std::string& out) {
     if (j < n && mask[j] == '{') {
       size_t close = mask.find('}', j);
       if (close == std::string::npos) close = n - 1;
-      for (size_t k = j + 1; k < close; ++k) {
-        int h = HexValue(mask[k]);
-        if (h < 0 || value > 0xFF) ok = false;
-        value = value * 16 + std::max(h, 0);
+      // Past one byte the value no longer matters; it stops growing there rather than overflow.
+      for (size_t k = j + 1; k < close && ok; ++k) {
+        const int h = HexValue(mask[k]);
+        if (h < 0 || value > 0xFF)
+          ok = false;
+        else
+          value = value * 16 + h;
       }
       j = close + 1;
     } else {

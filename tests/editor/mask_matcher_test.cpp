@@ -58,6 +58,13 @@ TEST(MaskMatcher, WidensOnlyWholeCyrillicRanges) {
   EXPECT_EQ(TMaskMatcher::WidenCyrillicRanges("[а-е]"), "[а-е]");
   EXPECT_EQ(TMaskMatcher::WidenCyrillicRanges("[[:alpha:]а-я]"), "[[:alpha:]ёа-я]");
   EXPECT_EQ(TMaskMatcher::WidenCyrillicRanges("\\Q[а-я]\\E"), "\\Q[а-я]\\E");
+  EXPECT_EQ(TMaskMatcher::WidenCyrillicRanges("[\\x{e0}-\\x{0FF}]"), "[ё\\x{e0}-\\x{0FF}]");
+  // A code point too long for any integer is no byte: it is copied, not counted on (the count
+  // used to overflow).
+  EXPECT_EQ(TMaskMatcher::WidenCyrillicRanges("[\\x{100000000}-\\x{FFFFFFFFFFFFFFFF}а-я]"),
+            "[\\x{100000000}-\\x{FFFFFFFFFFFFFFFF}ёа-я]");
+  TMaskMatcher matcher;
+  EXPECT_EQ(matcher.Match("[\\x{100000000}]", "a"), mrInvalid);
 }
 
 TEST(MaskMatcher, ReportsAnInvalidMaskAndRecovers) {
