@@ -52,8 +52,8 @@ std::string ParseApplyArgs(const Args& args, TApplyArgs& out) {
   if (!ParseEngineOptions(args, out.Engine, rest, error)) return error;
   for (size_t i = 0; i < rest.size(); ++i) {
     const std::string& a = rest[i];
-    if (a == "--poll-first") {
-      out.PollFirst = true;
+    if (a == "--poll-first" || a == "--store" || a == "--allow-defaults") {
+      (a == "--poll-first" ? out.PollFirst : a == "--store" ? out.Store : out.AllowDefaults) = true;
       continue;
     }
     if (a != "--command" && a != "--instance" && a != "--set" && a != "--unset")

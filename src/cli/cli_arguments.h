@@ -59,6 +59,8 @@ struct TApplyArgs {
   std::vector<std::pair<std::string, std::string>> Sets;  // index text, UTF-8 value
   std::vector<std::string> Unsets;
   bool PollFirst = false;
+  bool Store = false;          // store into flash once the write is verified
+  bool AllowDefaults = false;  // parameters that cannot be read back may get the editor's value
 };
 std::string ParseApplyArgs(const Args& args, TApplyArgs& out);
 

@@ -25,5 +25,9 @@ int Poll(const Args& args);  // quillon-cli poll --port PORT ...
 std::string PollUsage();
 int Apply(const Args& args);  // quillon-cli apply --port PORT --command NAME ...
 std::string ApplyUsage();
+int Store(const Args& args);  // quillon-cli store --port PORT
+std::string StoreUsage();
+int Leave(const Args& args);  // quillon-cli leave --port PORT
+std::string LeaveUsage();
 
 }  // namespace quillon::cli

@@ -21,6 +21,8 @@
 #include "engine/batch_operations.h"
 #include "engine/command_engine.h"
 #include "engine/response_processors.h"
+#include "engine/restore_rules.h"
+#include "engine/write_verification.h"
 #include "link/com_port.h"
 #include "link/console_link.h"
 #include "link/console_session_ui.h"
@@ -212,6 +214,57 @@ bool CheckPassword(const TEngineCli& cli, const TDevCommand& cmd, const TEngineO
   return true;
 }
 
+// Parameters the terminal cannot report back keep no value of its own in the editor: without
+// --set they would be written with the profile's default. False with a message per parameter.
+bool UnreadableParametersGiven(const IParameterEditor& editor, const TDevCommand& cmd, int page,
+                               int command, int instance,
+                               const std::vector<TPreparedValue>& values) {
+  std::set<int> given;
+  for (const TPreparedValue& v : values) given.insert(v.Index);
+  const std::vector<int> missing =
+      UnreadableWithoutValue(cmd, editor, page, command, instance, given);
+  for (int i : missing)
+    Fail("apply", Address(cmd, instance, i) + " (" + Utf8(cmd.Parameters[i].Description) +
+                      ") cannot be read back from the terminal and would be written with the "
+                      "profile's value: give --set " +
+                      std::to_string(i) + "=VALUE" +
+                      (cmd.Parameters[i].Optional ? " or --unset " + std::to_string(i) : "") +
+                      ", or --allow-defaults");
+  return missing.empty();
+}
+
+// apply --store: a write is stored into flash once it is verified, or when the command gives
+// nothing to compare with and the terminal took it without a refusal. The exit code.
+int StoreAfterApply(TEngineCli& cli, const TDevCommand& cmd, int instance,
+                    const TWriteVerification& v, bool& stored) {
+  stored = false;
+  switch (v.Result) {
+    case wrVerified:
+      break;
+    case wrNotVerified:
+      std::fprintf(stderr, "quillon-cli apply: %s: written, not verified\n",
+                   Address(cmd, instance).c_str());
+      break;
+    case wrDiffers:
+      for (const TValueDifference& d : v.Differences)
+        std::fprintf(stderr, "quillon-cli apply: %s: sent %s, read %s\n",
+                     Address(cmd, instance, d.Index).c_str(), Utf8(d.Sent).c_str(),
+                     d.Read ? Utf8(*d.Read).c_str() : "nothing");
+      return ceDiffers;
+    case wrRefused:
+      return ceRefused;
+    case wrUnsupported:
+      return ceNotSupported;
+    case wrNoAnswer:
+      std::fprintf(stderr, "quillon-cli apply: %s: no answer to the reading back\n",
+                   Address(cmd, instance).c_str());
+      return ceNoAnswer;
+  }
+  const int code = cli.StoreIntoFlash();
+  stored = code == ceOk;
+  return code;
+}
+
 // " #k" for an indexed command (k from 1), else nothing.
 std::string InstanceSuffix(const TDevCommand& cmd, int instance) {
   return cmd.Indexed ? " #" + std::to_string(instance + 1) : std::string();
@@ -245,7 +298,8 @@ std::string ApplyUsage() {
   return std::string(
              "usage: quillon-cli apply [--port PORT] --command NAME [--instance K] "
              "[--set INDEX=VALUE ...]\n"
-             "                         [--unset INDEX ...] [--poll-first] [--json] [options]\n"
+             "                         [--unset INDEX ...] [--poll-first] [--allow-defaults]\n"
+             "                         [--store] [--json] [options]\n"
              "\n"
              "Writes one command (one instance of an indexed command) to the terminal as the\n"
              "editor's apply button does.\n"
@@ -257,6 +311,13 @@ std::string ApplyUsage() {
              "  --unset INDEX          untick an optional parameter (sent empty)\n"
              "  --poll-first           read the command first, so that parameters not set\n"
              "                         keep the terminal's values instead of the defaults\n"
+             "  --allow-defaults       write parameters the terminal cannot report back with\n"
+             "                         the profile's value when --set gives none (otherwise\n"
+             "                         such a command is refused with exit 2, nothing sent)\n"
+             "  --store                check the terminal's answer against what was sent and,\n"
+             "                         when it agrees, store into flash: prints \"stored into\n"
+             "                         flash\" or \"not stored into flash\" (exit 9 when a\n"
+             "                         value came back different)\n"
              "  --json                 print JSON\n"
              "options:\n") +
          TConsoleLinkOptions::Help() + kEngineHelp +
@@ -264,7 +325,9 @@ std::string ApplyUsage() {
          "  (--master-password), user the user password (--password); see quillon-cli profile.\n"
          "\n"
          "JSON fields: command, instance (from 1), request (as sent, the password as \"*\"),\n"
-         "  applied (true when the terminal took it).\n";
+         "  applied (true when the terminal took it); with --store also result (verified |\n"
+         "  differs | refused | unsupported | no answer | written, not verified; null when\n"
+         "  not written) and stored (bool).\n";
 }
 
 int Poll(const Args& args) {
@@ -374,6 +437,9 @@ int Apply(const Args& args) {
   // Bad input and a missing password are found before anything goes to the terminal.
   TEngineCli cli(profile, settings, options);
   if (!CheckPassword(cli, cmd, options)) return ceFailure;
+  if (!request.AllowDefaults &&
+      !UnreadableParametersGiven(*cli.Editor, cmd, page, command, instance, values))
+    return ceUsage;
   const int connected = cli.Connect();
   if (connected != ceOk) return connected;
 
@@ -388,18 +454,43 @@ int Apply(const Args& args) {
   PutValues(*cli.Editor, cmd, page, command, instance, values);
   const std::string sent =
       "AT" + cmd.Name + "=*," + cli.Engine->BuildParamList(page, command, instance);
+  // Taken before the answer refills the editor.
+  const TSentValues sentValues = SentValues(*cli.Editor, cmd, page, command, instance);
   if (!cli.Engine->ApplyCommand({page, command, instance, 0})) {
     std::fprintf(stderr, "quillon-cli apply: the request failed\n");
+    if (request.Store && options.Json)
+      std::printf(
+          "{\"command\": %s, \"instance\": %d, \"request\": %s, \"applied\": false, "
+          "\"stored\": false}\n",
+          JsonString(cmd.Name).c_str(), instance + 1, JsonString(sent).c_str());
+    else if (request.Store)
+      std::printf("not stored into flash\n");
     return ceTransferError;
   }
-  const int outcome = cli.CommandOutcome(page, command);
-  if (options.Json)
-    std::printf("{\"command\": %s, \"instance\": %d, \"request\": %s, \"applied\": %s}\n",
-                JsonString(cmd.Name).c_str(), instance + 1, JsonString(sent).c_str(),
-                JsonBool(outcome == ceOk));
-  else if (outcome == ceOk)
-    std::printf("%s%s applied: %s\n", Utf8(cmd.Name).c_str(), InstanceSuffix(cmd, instance).c_str(),
-                Utf8(sent).c_str());
+  int outcome = cli.CommandOutcome(page, command);
+  std::optional<TWriteResult> verified;
+  bool stored = false;
+  if (request.Store && outcome == ceOk) {
+    const TWriteVerification v = cli.VerifyApplied(page, command, instance, sentValues);
+    verified = v.Result;
+    outcome = StoreAfterApply(cli, cmd, instance, v, stored);
+  }
+  if (options.Json) {
+    std::string json = "{\"command\": " + JsonString(cmd.Name) +
+                       ", \"instance\": " + std::to_string(instance + 1) +
+                       ", \"request\": " + JsonString(sent) +
+                       ", \"applied\": " + JsonBool(outcome == ceOk || verified.has_value());
+    if (request.Store)
+      json += std::string(", \"result\": ") +
+              (verified ? "\"" + std::string(WriteResultText(*verified)) + "\"" : "null") +
+              ", \"stored\": " + JsonBool(stored);
+    std::printf("%s}\n", json.c_str());
+  } else {
+    if (outcome == ceOk || verified)
+      std::printf("%s%s applied: %s\n", Utf8(cmd.Name).c_str(),
+                  InstanceSuffix(cmd, instance).c_str(), Utf8(sent).c_str());
+    if (request.Store) std::printf("%s\n", stored ? "stored into flash" : "not stored into flash");
+  }
   return outcome;
 }
 

@@ -28,6 +28,9 @@ const std::vector<TSubCommand> kCommands = {
     {"poll", cli::Poll, "read settings from the terminal (every page, a page or a command)",
      cli::PollUsage},
     {"apply", cli::Apply, "write one command's parameters to the terminal", cli::ApplyUsage},
+    {"store", cli::Store, "store the terminal's settings into flash", cli::StoreUsage},
+    {"leave", cli::Leave, "leave command mode, so that the terminal goes back to work",
+     cli::LeaveUsage},
 };
 
 }  // namespace

@@ -22,6 +22,13 @@ std::string Utf8(const std::string& cp1251) {
   return Cp1251ToUtf8(cp1251);
 }
 
+std::string Address(const TDevCommand& command, int instance, int param) {
+  std::string text = Utf8(command.Name);
+  if (command.Indexed) text += "#" + std::to_string(instance + 1);
+  if (param >= 0) text += "[" + std::to_string(param) + "]";
+  return text;
+}
+
 // Takes the engine options out of rest; what is left stays in rest. False with a message.
 bool ParseEngineOptions(const std::vector<std::string>& args, TEngineOptions& options,
                         std::vector<std::string>& rest, std::string& error) {
@@ -140,6 +147,97 @@ int TEngineCli::CommandOutcome(int page, int command) const {
     return ceNoAnswer;
   }
   return ceOk;
+}
+
+bool TEngineCli::SessionCommandPassword(const char* name, const char* subcommand) const {
+  int page = -1, command = -1;
+  const bool inProfile = Profile.FindCommand(name, page, command) && page >= 0;
+  const std::string password = inProfile ? Engine->CommandPassword(*Profile.Command(page, command))
+                                         : Settings.EffectivePassword;
+  if (!password.empty()) return true;
+  Fail(subcommand, std::string("no password for ") + name +
+                       " (give --password or --master-password, or set it in the settings file)");
+  return false;
+}
+
+int TEngineCli::StoreIntoFlash() {
+  Session.StoreSettingsToFlash();
+  return JudgeSessionCommand("+SAVE");
+}
+
+int TEngineCli::LeaveCommandMode() {
+  Session.LeaveCommandMode();
+  return JudgeSessionCommand("+TEXT");
+}
+
+// The answer to "+SAVE" or "+TEXT" read as a write that gives nothing to compare: refused, not
+// supported or unanswered; an error the terminal names beyond the refusals ("ERROR,FLASH") is a
+// failure too, though the response processors take it for values.
+int TEngineCli::JudgeSessionCommand(const char* name) {
+  if (!Session.IsPortOpen()) {
+    std::fprintf(stderr, "quillon-cli: %s: the request failed\n", name);
+    return ceTransferError;
+  }
+  int page = -1, command = -1;
+  TDevCommand builtIn;
+  builtIn.Name = name;
+  builtIn.PollData = false;
+  builtIn.PollProcessor = "nonpoll";
+  const TDevCommand& cmd = Profile.FindCommand(name, page, command) && page >= 0
+                               ? *Profile.Command(page, command)
+                               : builtIn;
+  const std::string& answer = Session.LastAnswer();
+  const TWriteVerification v = VerifyWrite(cmd, 0, {}, answer, nullptr);
+  const std::string shown = Utf8(cmd.Name);
+  switch (v.Result) {
+    case wrRefused:
+      // The profile's processor has said why, unless it is one that reads no answer.
+      if (refused_.count({page, command}) == 0)
+        std::fprintf(stderr, "quillon-cli: %s: refused (%s)\n", shown.c_str(), v.Refusal.c_str());
+      return ceRefused;
+    case wrUnsupported:
+      std::fprintf(stderr, "quillon-cli: %s: NOT SUPPORTED by the terminal\n", shown.c_str());
+      return ceNotSupported;
+    case wrNoAnswer:
+      std::fprintf(stderr, "quillon-cli: %s: no answer from the terminal\n", shown.c_str());
+      return ceNoAnswer;
+    default:
+      break;
+  }
+  std::string prefix = "+RESP:";
+  for (char ch : cmd.Name)
+    if (ch != '+') prefix += ch;
+  std::string buffer = answer, line;
+  while (!buffer.empty()) {
+    if (!ExtractLine(buffer, line)) {
+      line = buffer;
+      buffer.clear();
+    }
+    if (line.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::vector<std::string> items = SplitCsv(line);
+    if (items.size() >= 2 && items[1] == "ERROR") {
+      std::fprintf(stderr, "quillon-cli: %s: the terminal answered %s\n", shown.c_str(),
+                   Utf8(line.substr(prefix.size() + 1)).c_str());
+      return ceFailure;
+    }
+  }
+  return ceOk;
+}
+
+std::string TEngineCli::PollAnswer(const TDevCommand& command) {
+  const std::string request = "AT" + command.Name + "=?";
+  bool error = false;
+  std::string answer;
+  Session.ExecuteCommand(request, error, request, false, true, false,
+                         TCommandEngine::CommandTimeout(command), answer);
+  return error ? std::string() : answer;
+}
+
+TWriteVerification TEngineCli::VerifyApplied(int page, int command, int instance,
+                                             const TSentValues& sent) {
+  const TDevCommand& cmd = *Profile.Command(page, command);
+  if (!Session.IsPortOpen()) return TWriteVerification{};  // the write itself failed
+  return VerifyWrite(cmd, instance, sent, Session.LastAnswer(), [&] { return PollAnswer(cmd); });
 }
 
 // Wraps every registered processor, to learn per command whether its answer came and whether

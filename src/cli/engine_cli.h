@@ -15,6 +15,7 @@
 #include "editor/headless_editor.h"
 #include "engine/batch_operations.h"
 #include "engine/command_engine.h"
+#include "engine/write_verification.h"
 #include "link/com_port.h"
 #include "link/console_link.h"
 #include "link/console_session_ui.h"
@@ -39,6 +40,10 @@ extern const char kEngineHelp[];
 // "quillon-cli <command>: <message>" on stderr.
 void Fail(const char* command, const std::string& utf8Message);
 std::string Utf8(const std::string& cp1251);
+
+// The address of D1 for messages: NAME, NAME#K for an instance of an indexed command (instance
+// from 0, shown from 1), with [P] for a parameter when param is not negative.
+std::string Address(const TDevCommand& command, int instance, int param = -1);
 
 // The options the engine commands share beyond the link's.
 struct TEngineOptions {
@@ -84,6 +89,20 @@ class TEngineCli {
   // Exit code for one command after its request: refusal, not supported, no answer or ok.
   int CommandOutcome(int page, int command) const;
 
+  // The password the profile's command of that name (or the built-in request, when the profile
+  // lacks it) would carry is there; else false with a message for the subcommand.
+  bool SessionCommandPassword(const char* name, const char* subcommand) const;
+  // Store into flash and leave command mode as the main window's menu items do, the terminal
+  // being in command mode; then judge its answer: ceOk, ceRefused, ceNotSupported, ceNoAnswer,
+  // ceTransferError, or ceFailure when the terminal reports an error of its own.
+  int StoreIntoFlash();
+  int LeaveCommandMode();
+
+  // The raw answer of one poll of the command, for a write that is verified by reading back.
+  std::string PollAnswer(const TDevCommand& command);
+  // Judges the last apply of the instance (from 0) that sent these values.
+  TWriteVerification VerifyApplied(int page, int command, int instance, const TSentValues& sent);
+
   CommandProfile& Profile;
   TSettings Settings;
   TComPort Port;
@@ -97,6 +116,7 @@ class TEngineCli {
 
  private:
   void WatchProcessors();
+  int JudgeSessionCommand(const char* name);
   void PrintLogLine(std::string text);
   static size_t FailurePrefixLength(const std::string& line);
 

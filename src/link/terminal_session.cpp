@@ -76,6 +76,7 @@ void TTerminalSession::ExecuteCommand(std::string cmd, bool& error, std::string 
                                       std::string& answer) {
   DepthGuard depth(transactionDepth_);
   answer.clear();
+  lastAnswer_.clear();
   error = false;
   if (logText.empty()) logText = cmd;
   const int answerTimeout = timeout > 0 ? timeout : settings_.Timeout;
@@ -102,6 +103,7 @@ void TTerminalSession::ExecuteCommand(std::string cmd, bool& error, std::string 
     DropSession();
   }
   log_.WriteLog(AnswerForLog(answer, cmd, logText), 0);
+  lastAnswer_ = answer;
 }
 
 void TTerminalSession::SendCommand(const std::string& cmd, const std::string& logText, bool noWait,

@@ -28,6 +28,9 @@ class TTerminalSession {
                       bool noReconnect, int timeout, std::string& answer);
   void SendCommand(const std::string& cmd, const std::string& logText, bool noWait,
                    bool noReconnect, std::string& answer);
+  // The answer of the last transaction, as it was returned: for callers that judge an answer
+  // the session itself does not examine (storing into flash, leaving command mode).
+  const std::string& LastAnswer() const { return lastAnswer_; }
 
   bool IsPortOpen() const;
   bool OpenPort();
@@ -77,6 +80,7 @@ class TTerminalSession {
   const CommandProfile* profile_ = nullptr;
   std::function<bool(int, int)> applyCommand_;
   int transactionDepth_ = 0;
+  std::string lastAnswer_;
 };
 
 }  // namespace quillon

@@ -137,7 +137,7 @@ TEST_F(CliEngineTest, HangUpMidRun) {
        5,
        {failed, U8(u8"Процесс прерван на команде +SSRV"), "stopped by a failed request"}},
       {"12",
-       {"apply", "--command", "+SGPR", "--set", "1=apn.example"},
+       {"apply", "--command", "+SGPR", "--set", "1=apn.example", "--unset", "3"},
        5,
        {failed, "the request failed"}},
       // Gone during entry: the port it went with cannot be opened again.
