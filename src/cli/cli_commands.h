@@ -29,5 +29,11 @@ int Store(const Args& args);  // quillon-cli store --port PORT
 std::string StoreUsage();
 int Leave(const Args& args);  // quillon-cli leave --port PORT
 std::string LeaveUsage();
+// quillon-cli config SUBCOMMAND: answers --help itself, for each of its subcommands.
+int Config(const Args& args);
+int ConfigSave(const Args& args);  // quillon-cli config save --port PORT FILE [--force]
+std::string ConfigSaveUsage();
+int ConfigLoad(const Args& args);  // quillon-cli config load --port PORT FILE ...
+std::string ConfigLoadUsage();
 
 }  // namespace quillon::cli

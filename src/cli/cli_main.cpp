@@ -31,6 +31,8 @@ const std::vector<TSubCommand> kCommands = {
     {"store", cli::Store, "store the terminal's settings into flash", cli::StoreUsage},
     {"leave", cli::Leave, "leave command mode, so that the terminal goes back to work",
      cli::LeaveUsage},
+    {"config", cli::Config,
+     "back up the terminal's settings into a configuration file and restore them", nullptr},
 };
 
 }  // namespace

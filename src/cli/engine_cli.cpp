@@ -111,7 +111,8 @@ TEngineCli::TEngineCli(CommandProfile& profile, const TSettings& settings,
   });
 
   Editor = std::make_unique<THeadlessEditor>(Profile);
-  Engine = std::make_unique<TCommandEngine>(Profile, *Editor, Session, Settings);
+  Recorder = std::make_unique<TRecordingEditor>(*Editor);
+  Engine = std::make_unique<TCommandEngine>(Profile, *Recorder, Session, Settings);
   RegisterResponseProcessors(Profile, Engine->Processors());
   WatchProcessors();
   Batch = std::make_unique<TBatchOperations>(*Engine);

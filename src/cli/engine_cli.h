@@ -15,6 +15,7 @@
 #include "editor/headless_editor.h"
 #include "engine/batch_operations.h"
 #include "engine/command_engine.h"
+#include "engine/recording_editor.h"
 #include "engine/write_verification.h"
 #include "link/com_port.h"
 #include "link/console_link.h"
@@ -32,6 +33,7 @@ enum TEngineExit : int {
   ceNotSupported = 7,  // the terminal does not know the command
   ceNoAnswer = 8,      // the expected answer did not come
   ceDiffers = 9,       // written, but read back different
+  ceIncomplete = 10,   // an answer without all the values it should hold
 };
 
 // Help lines of the options ParseEngineOptions takes, with the exit codes.
@@ -111,6 +113,8 @@ class TEngineCli {
   TMemoryProgressBar Progress;
   TTerminalSession Session;
   std::unique_ptr<THeadlessEditor> Editor;
+  // The editor as the engine sees it: notes what the answers (or a loaded file) put in.
+  std::unique_ptr<TRecordingEditor> Recorder;
   std::unique_ptr<TCommandEngine> Engine;
   std::unique_ptr<TBatchOperations> Batch;
 

@@ -91,6 +91,9 @@ struct TLoadResult {
   // Each command instance an index element named (or, for elements that name none, the
   // instance 0 of their command), in the order first named.
   std::vector<TLoadedInstance> Instances;
+  // Each command a command element named, in the order first named (Instance is 0): a restore
+  // reports the ones it must not write even when the file gives them no instance.
+  std::vector<TLoadedInstance> Commands;
 };
 
 // Loads the uncompressed document (UTF-8 bytes) into the editor.

@@ -52,6 +52,7 @@ class TConfigLoader {
   TMaskMatcher mask_;
   TLoadResult result_;
   std::set<std::tuple<int, int, int>> noted_;
+  std::set<std::pair<int, int>> namedCommands_;
 
   std::string previousName_;
   bool haveCommand_ = false;
@@ -102,6 +103,7 @@ bool TConfigLoader::Command(const TXmlAttributeList& attributes) {
   page_ = page;
   command_ = command;
   haveCommand_ = true;
+  if (namedCommands_.insert({page, command}).second) result_.Commands.push_back({page, command, 0});
   return true;
 }
 
