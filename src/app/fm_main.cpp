@@ -4,11 +4,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QSocketNotifier>
 #include <QSplitter>
@@ -20,6 +22,7 @@
 #include <algorithm>
 
 #include "app/fm_about_box.h"
+#include "configfiles/config_file.h"
 #include "editor/mask_matcher.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "engine/batch_operations.h"
@@ -111,11 +114,6 @@ void TfmMain::SetWindows(TAboutBox* aboutBox, QDialog* settingsDialog, TfmWaitin
   settingsDialog_ = settingsDialog;
   deviceInfo_ = deviceInfo;
   sessionUi_->SetWindows(waitingData, deviceReconnect);
-}
-
-void TfmMain::SetConfigFileHandlers(ConfigFileHandler load, ConfigFileHandler save) {
-  loadHandler_ = std::move(load);
-  saveHandler_ = std::move(save);
 }
 
 bool TfmMain::InCommandMode() const {
@@ -356,12 +354,56 @@ void TfmMain::ApplyPageStates() {
 
 void TfmMain::Load1Click() {
   if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty()) return;
-  if (loadHandler_) loadHandler_(OpenDialog1->selectedFiles().constFirst());
+  LoadConfiguration(OpenDialog1->selectedFiles().constFirst());
 }
 
 void TfmMain::Save1Click() {
   if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;
-  if (saveHandler_) saveHandler_(SaveDialog1->selectedFiles().constFirst());
+  SaveConfiguration(SaveDialog1->selectedFiles().constFirst());
+}
+
+bool TfmMain::SaveConfiguration(const QString& fileName) {
+  TConfigMessages messages([this](const std::string& text) { log_->WriteLog(text, 4); });
+  if (!SaveConfigurationToFile(profile_, *editor_, QFile::encodeName(fileName).toStdString(),
+                               messages))
+    return false;
+  ShowTimedStatus(tr("✓ OK"), tr("Конфигурация сохранена в файл %1").arg(fileName));
+  return true;
+}
+
+bool TfmMain::LoadConfiguration(const QString& fileName) {
+  TConfigMessages messages([this](const std::string& text) { log_->WriteLog(text, 4); });
+  const TLoadResult result = LoadConfigurationFromFile(
+      profile_, *editor_, QFile::encodeName(fileName).toStdString(), messages);
+  if (result.Outcome == loCorrupt) {
+    // Data zlib cannot read are the application's general error, not a log line.
+    QMessageBox box(QMessageBox::Critical, windowTitle(), ToQString(result.Error), QMessageBox::Ok,
+                    this);
+    box.setObjectName(QStringLiteral("ConfigErrorMessage"));
+    box.exec();
+    return false;
+  }
+  if (result.Outcome != loLoaded) return false;
+  ShowTimedStatus(tr("✓ OK"), tr("Конфигурация загружена из файла %1").arg(fileName));
+  return true;
+}
+
+// Panel 1 (narrow) says briefly that a file operation went well, its tool tip what was done;
+// the log stays as it is.
+void TfmMain::ShowTimedStatus(const QString& text, const QString& detail) {
+  QLabel* panel = StatusPanels[1];
+  panel->setText(text);
+  panel->setToolTip(detail);
+  if (!statusMessageTimer_) {
+    statusMessageTimer_ = new QTimer(this);
+    statusMessageTimer_->setObjectName(QStringLiteral("StatusMessageTimer"));
+    statusMessageTimer_->setSingleShot(true);
+    connect(statusMessageTimer_, &QTimer::timeout, this, [this] {
+      StatusPanels[1]->clear();
+      StatusPanels[1]->setToolTip(QString());
+    });
+  }
+  statusMessageTimer_->start(kStatusMessageMs);
 }
 
 void TfmMain::Exit1Click() {

@@ -84,9 +84,13 @@ class TfmMain : public QMainWindow {
   void JvAppEvents1Idle();
   bool PortWatchInstalled() const;
 
-  // Receives the chosen file of Load1 and Save1 (the configuration files hook in here).
-  using ConfigFileHandler = std::function<void(const QString& fileName)>;
-  void SetConfigFileHandlers(ConfigFileHandler load, ConfigFileHandler save);
+  // Write the editor's values to a configuration file and read one back; messages go to the
+  // protocol log with kind 4, success to status panel 1 for a moment. What Save1Click and
+  // Load1Click do once their dialog is answered.
+  bool SaveConfiguration(const QString& fileName);
+  bool LoadConfiguration(const QString& fileName);
+  // How long the success message stays in panel 1.
+  static constexpr int kStatusMessageMs = 4000;
 
   int UnitWidth = 0;
   int UnitHeight = 0;
@@ -132,6 +136,7 @@ class TfmMain : public QMainWindow {
   void RegisterResponseProcessors();
   void ApplyPageStates();
   void ShowHint(const QString& hint);
+  void ShowTimedStatus(const QString& text, const QString& detail);
   void SyncPortNotifier();
   void PortReadyRead();
 
@@ -153,8 +158,7 @@ class TfmMain : public QMainWindow {
   TAboutBox* aboutBox_ = nullptr;
   QDialog* settingsDialog_ = nullptr;
   QDialog* deviceInfo_ = nullptr;
-  ConfigFileHandler loadHandler_;
-  ConfigFileHandler saveHandler_;
+  QTimer* statusMessageTimer_ = nullptr;
 
   QTimer* portPollTimer_ = nullptr;
   QSocketNotifier* portNotifier_ = nullptr;
