@@ -476,13 +476,13 @@ int Config(const Args& args) {
     }
     return sub.Run(rest);
   }
-  const bool help = !args.empty() && (args[0] == "--help" || args[0] == "-h");
   std::string text = "usage: quillon-cli config SUBCOMMAND [ARGS]\n\nSubcommands:\n";
   for (const TSubCommand& sub : kSubcommands)
     text += "  " + std::string(sub.Name) + "  " + sub.Summary + "\n";
   text += "\n'quillon-cli config SUBCOMMAND --help' shows its options.\n";
-  if (help) {
-    std::fputs(text.c_str(), stdout);
+  if (AsksForHelp(args)) {
+    const TSubCommand config{"config", Config, "", nullptr};
+    std::fputs((text + SubCommandHelp(config)).c_str(), stdout);
     return ceOk;
   }
   Fail("config",
