@@ -7,6 +7,7 @@
 #include "cli/cli_commands.h"
 #include "cli/command_line.h"
 #include "link/console_link.h"
+#include "link/password_masker.h"
 #include "profile/command_profile.h"
 #include "profile/cp1251.h"
 
@@ -105,7 +106,9 @@ int Send(const Args& args) {
   std::string request = Utf8ToCp1251(parsed.Text);
   if (request.empty()) request = parsed.Text;
   link.Session.ExecuteCommand(request, failed, "", parsed.NoWait, !parsed.NoCr, true, -1, answer);
-  std::fwrite(answer.data(), 1, answer.size(), stdout);
+  // The answer is printed as it came, except for the passwords, like every output.
+  const std::string shown = MaskPasswords(answer, link.Settings);
+  std::fwrite(shown.data(), 1, shown.size(), stdout);
   std::fflush(stdout);
   if (failed) {
     link.ReportFailure("transfer error");

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/response_processors.h"
+#include "link/password_masker.h"
 #include "profile/cp1251.h"
 #include "profile/text_utils.h"
 #include "settings/program_paths.h"
@@ -265,13 +266,7 @@ void TEngineCli::WatchProcessors() {
 void TEngineCli::PrintLogLine(std::string text) {
   const size_t prefix = FailurePrefixLength(text);
   if (!verbose_ && prefix == 0) return;
-  for (const std::string* pw :
-       {&Settings.Password, &Settings.MasterPassword, &Settings.EffectivePassword}) {
-    if (pw->empty()) continue;
-    const std::string secret = "=" + *pw + ",";
-    for (size_t at = text.find(secret); at != std::string::npos; at = text.find(secret, at + 3))
-      text.replace(at, secret.size(), "=*,");
-  }
+  text = MaskPasswords(text, Settings);  // the log has masked it already; stderr is output too
   if (verbose_)
     std::fprintf(stderr, "%s\n", Utf8(text).c_str());
   else

@@ -1,5 +1,6 @@
 #include "link/log_model.h"
 
+#include "link/password_masker.h"
 #include "settings/settings.h"
 
 namespace quillon {
@@ -17,8 +18,10 @@ std::string MaskControls(std::string line) {
 
 TLogModel::TLogModel(const TSettings& settings) : settings_(settings) {}
 
-void TLogModel::WriteLog(const std::string& text, int kind) {
-  if (text.empty()) return;
+void TLogModel::WriteLog(const std::string& entry, int kind) {
+  if (entry.empty()) return;
+  // Read at every call: a password changed in the settings dialog is masked from then on.
+  const std::string text = MaskPasswords(entry, settings_);
   std::string prefix;
   int32_t color = 0;
   switch (kind) {

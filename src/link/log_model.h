@@ -25,7 +25,8 @@ class TLogModel {
   // once.
   explicit TLogModel(const TSettings& settings);
 
-  // Kinds: 0 "<" received, 1 ">" sent, 2 "E<" transfer failure, 3 "E>" short write, 4 "]" other.
+  // Every password in force becomes "*" (the one masker). Kinds: 0 "<" received, 1 ">" sent, 2 "E<"
+  // transfer failure, 3 "E>" short write, 4 "]" other.
   void WriteLog(const std::string& text, int kind);
 
   const std::deque<TLogLine>& Lines() const { return lines_; }
