@@ -99,6 +99,7 @@ const std::map<std::string, bool TSimOptions::*>& FlagOptions() {
       {"-h", &TSimOptions::Help},
       {"--no-echo", &TSimOptions::NoEcho},
       {"--bad-echo", &TSimOptions::BadEcho},
+      {"--swapped-case-echo", &TSimOptions::SwappedCaseEcho},
       {"--no-prompt", &TSimOptions::NoPrompt},
       {"--garbage", &TSimOptions::Garbage},
       {"--trace", &TSimOptions::Trace},
@@ -169,6 +170,7 @@ Device:
 Faults, for tests:
   --no-echo               do not echo received bytes
   --bad-echo              echo with letters in the other case and digits changed
+  --swapped-case-echo     echo with letters in the other case, digits as received
   --no-prompt             leave the prompt out of command answers (entry keeps it)
   --delay MS              wait MS before every answer
   --gap MS                pause MS between the lines of an answer

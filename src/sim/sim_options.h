@@ -26,6 +26,7 @@ struct TSimOptions {
   // Faults.
   bool NoEcho = false;
   bool BadEcho = false;
+  bool SwappedCaseEcho = false;
   bool NoPrompt = false;
   int32_t DelayMs = 0;
   int32_t GapMs = 0;

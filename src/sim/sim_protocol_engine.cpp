@@ -40,11 +40,15 @@ std::string Printable(const std::string& text) {
   return out;
 }
 
-char Altered(char c) {
+char SwappedCase(char c) {
   if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
   if (c >= 'A' && c <= 'Z') return static_cast<char>(c - 'A' + 'a');
-  if (c >= '0' && c <= '9') return static_cast<char>('0' + (c - '0' + 1) % 10);
   return c;
+}
+
+char Altered(char c) {
+  if (c >= '0' && c <= '9') return static_cast<char>('0' + (c - '0' + 1) % 10);
+  return SwappedCase(c);
 }
 
 uint32_t SeedOf(const TSimOptions& options) {
@@ -112,7 +116,7 @@ void TSimProtocolEngine::ReceiveByte(char c, int64_t nowMs) {
 
 void TSimProtocolEngine::Echo(char c, int64_t nowMs) {
   if (options_.NoEcho) return;
-  char echoed = options_.BadEcho ? Altered(c) : c;
+  char echoed = options_.BadEcho ? Altered(c) : (options_.SwappedCaseEcho ? SwappedCase(c) : c);
   // Consecutive echo bytes of the same moment share a chunk.
   if (!output_.empty() && output_.back().DueMs == nowMs && output_.back().PauseMs == 0 &&
       output_.back().Bytes.size() < 256 && echoChunkOpen_) {
@@ -189,6 +193,9 @@ std::string TSimProtocolEngine::ValuesLine(const TTarget& target) const {
   if (target.BuiltIn == biStatus && !target.Command) {
     return line + (reportsRunning_ ? ",3" : ",0");
   }
+  // The version request tells the terminal's real identity, whatever the profile's defaults.
+  if (UpperAscii(target.Bare) == "SVER")
+    return line + "," + kSimModel + "," + kSimFirmware + "," + kSimImei;
   if (!target.Command || target.Command->Parameters.empty()) return line + ",OK";
   const std::vector<std::string>& values = state_.Values(target.Page, target.Index);
   for (const std::string& value : values) line += "," + TSimDeviceState::CsvItem(value);

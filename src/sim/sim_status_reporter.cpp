@@ -38,7 +38,8 @@ std::vector<std::string> TSimStatusReporter::Reports(int64_t uptimeMs) {
 }
 
 std::string TSimStatusReporter::Identity() const {
-  return "+RESP:DPRM,VT-300,000417,861234050417365,2.14.0";
+  return std::string("+RESP:DPRM,") + kSimModel + "," + kSimTrackerId + "," + kSimImei + "," +
+         kSimFirmware;
 }
 
 std::string TSimStatusReporter::SelfTest() const {

@@ -10,6 +10,13 @@
 
 namespace quillon {
 
+// Who the simulated terminal is: its identity report and its "+SVER" answer tell the same. The
+// IMEI ends in a valid Luhn check digit.
+inline constexpr const char* kSimModel = "VT-300";
+inline constexpr const char* kSimTrackerId = "000417";
+inline constexpr const char* kSimImei = "860417050417364";
+inline constexpr const char* kSimFirmware = "2.14.0";
+
 class TSimStatusReporter {
  public:
   // startUtc: the wall-clock time (seconds since 1970, UTC) at which the terminal started.

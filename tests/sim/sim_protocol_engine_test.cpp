@@ -262,6 +262,25 @@ TEST_F(SimProtocolEngineTest, EchoFaults) {
   options_.BadEcho = true;
   EXPECT_EQ(Send(kEntry), "\r5928476\r\r\n>");
   EXPECT_EQ(Send("AT+ABCD=?\r"), "at+abcd=?\r\r\n+RESP:ABCD,abc,5\r\n>");
+  engine_.reset();
+  options_.BadEcho = false;
+  options_.SwappedCaseEcho = true;
+  EXPECT_EQ(Send(kEntry), kEntry + "\r\n>");
+  EXPECT_EQ(Send("AT+ABCD=aB1,,\r").substr(0, 14), "at+abcd=Ab1,,\r");
+}
+
+// The version request tells the identity the identity report tells, not the profile's defaults.
+TEST(SimVersionTest, SverAnswersTheTerminalsIdentity) {
+  CommandProfile profile;
+  profile.LoadCommandProfile("cmdprofile.xml");
+  TSimOptions options;
+  TSimProtocolEngine engine(profile, options, 0, 1700000000);
+  engine.Receive(kEntry + "AT+SVER=?\r", 0);
+  std::string out;
+  TSimProtocolEngine::TChunk chunk;
+  while (engine.TakeChunk(chunk)) out += chunk.Bytes;
+  EXPECT_NE(out.find("\r\n+RESP:SVER,VT-300,2.14.0,860417050417364\r\n>"), std::string::npos)
+      << out;
 }
 
 TEST_F(SimProtocolEngineTest, NoPromptKeepsTheEntryPrompt) {

@@ -52,5 +52,21 @@ TEST(SimStatusReporterTest, FieldsHaveTheFormatsTheStatusWindowReads) {
   }
 }
 
+// The identity report's IMEI: 15 digits whose last is the Luhn check digit of the others.
+TEST(SimStatusReporterTest, ImeiPassesTheLuhnCheck) {
+  TSimStatusReporter reporter(1700000000, 1);
+  const std::vector<std::string> dprm = SplitCsv(reporter.Reports(0)[0]);
+  ASSERT_GE(dprm.size(), 5u);
+  const std::string& imei = dprm[3];
+  ASSERT_TRUE(std::regex_match(imei, std::regex("\\d{15}"))) << imei;
+  int sum = 0;
+  for (size_t i = 0; i < imei.size(); ++i) {
+    int digit = imei[imei.size() - 1 - i] - '0';
+    if (i % 2 == 1) digit = digit * 2 > 9 ? digit * 2 - 9 : digit * 2;
+    sum += digit;
+  }
+  EXPECT_EQ(sum % 10, 0) << imei;
+}
+
 }  // namespace
 }  // namespace quillon
