@@ -35,5 +35,7 @@ int ConfigSave(const Args& args);  // quillon-cli config save --port PORT FILE [
 std::string ConfigSaveUsage();
 int ConfigLoad(const Args& args);  // quillon-cli config load --port PORT FILE ...
 std::string ConfigLoadUsage();
+int Status(const Args& args);  // quillon-cli status --port PORT [--json] ...
+std::string StatusUsage();
 
 }  // namespace quillon::cli

@@ -33,6 +33,7 @@ const std::vector<TSubCommand> kCommands = {
      cli::LeaveUsage},
     {"config", cli::Config,
      "back up the terminal's settings into a configuration file and restore them", nullptr},
+    {"status", cli::Status, "show the terminal's live status reports", cli::StatusUsage},
 };
 
 }  // namespace
