@@ -26,10 +26,9 @@ TDemoTerminal::~TDemoTerminal() {
 }
 
 bool TDemoTerminal::Start(std::string& error) {
-  const std::vector<std::string> arguments = {
-      "--profile",         ExecutableDir() + "cmdprofile.xml",
-      "--password",        kDemoPassword,
-      "--master-password", kDemoMasterPassword};
+  const std::vector<std::string> arguments = {"--profile",         ProgramPaths().ProfileFile,
+                                              "--password",        kDemoPassword,
+                                              "--master-password", kDemoMasterPassword};
   if (!impl_->process.Start(arguments, kStartTimeoutMs, error)) {
     error = "cannot start the simulated terminal: " + error;
     return false;

@@ -267,7 +267,7 @@ void TfmMain::MeasureUnits() {
 
 void TfmMain::LoadProfile() {
   const std::string path =
-      options_.ProfilePath.empty() ? ExecutableDir() + "cmdprofile.xml" : options_.ProfilePath;
+      options_.ProfilePath.empty() ? ProgramPaths().ProfileFile : options_.ProfilePath;
   profile_.LoadCommandProfile(path);
   startNotices_ = profile_.LoadMessages;
 }

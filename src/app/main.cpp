@@ -15,8 +15,8 @@
 #include <memory>
 #include <string>
 
-#include "app/fm_about_box.h"
 #include "app/demo_terminal.h"
+#include "app/fm_about_box.h"
 #include "app/fm_device_info_placeholder.h"
 #include "app/fm_main.h"
 #include "app/fm_settings_placeholder.h"
@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setWindowIcon(quillon::AppIcon());
   quillon::InstallLanguageFile(
-      app, quillon::LanguageFileCandidates(quillon::ExecutablePath(), language));
+      app, quillon::LanguageFileCandidates(quillon::ProgramPaths().LanguageBase, language));
 
   TRunSwitches switches;
   if (!ParseSwitches(app, switches)) return 2;

@@ -16,6 +16,8 @@ int XmlScan(const Args& args);  // quillon-cli xml-scan FILE
 std::string XmlScanUsage();
 int Settings(const Args& args);  // quillon-cli settings [--json] [--ini FILE]
 std::string SettingsUsage();
+int Paths(const Args& args);  // quillon-cli paths [--json]
+std::string PathsUsage();
 int Ports(const Args& args);    // quillon-cli ports [--json]
 int Connect(const Args& args);  // quillon-cli connect --port PORT ...
 std::string ConnectUsage();

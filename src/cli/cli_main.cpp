@@ -20,6 +20,8 @@ const std::vector<TSubCommand> kCommands = {
      cli::XmlScanUsage},
     {"settings", cli::Settings, "show the program settings as the program reads them",
      cli::SettingsUsage},
+    {"paths", cli::Paths, "show where the settings, profile and language files are",
+     cli::PathsUsage},
     {"ports", cli::Ports, "list the serial ports present",
      [] { return std::string(cli::kPortsUsage); }},
     {"connect", cli::Connect, "open the port and put the terminal into command mode",

@@ -262,7 +262,7 @@ int Profile(const Args& args) {
   if (!error.empty()) return UsageError("profile", error, ProfileUsage());
   const bool json = parsed.Json;
   std::string fileName = parsed.File;
-  if (fileName.empty()) fileName = ExecutableDir() + "cmdprofile.xml";
+  if (fileName.empty()) fileName = ProgramPaths().ProfileFile;
   if (!CheckReadable(fileName, "profile")) return 1;
   CommandProfile profile;
   profile.LoadCommandProfile(fileName);

@@ -157,7 +157,7 @@ int Settings(const Args& args) {
   }
 
   CommandProfile profile;
-  profile.LoadCommandProfile(ExecutableDir() + "cmdprofile.xml");
+  profile.LoadCommandProfile(ProgramPaths().ProfileFile);
   TSettings settings;
   bool trueCustomer = false;
   LoadSettings(ini, profile, settings, trueCustomer);

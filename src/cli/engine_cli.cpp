@@ -11,7 +11,7 @@
 namespace quillon::cli {
 
 const char kEngineHelp[] =
-    "  --profile FILE         command profile (default: cmdprofile.xml beside the program)\n"
+    "  --profile FILE         command profile (default: the program's cmdprofile.xml)\n"
     "  --master-password TEXT master (administrator) password (default: the settings file)\n"
     "  --retry-count N        attempts per request when the answer does not come\n";
 
@@ -71,7 +71,7 @@ bool ParseEngineOptions(const std::vector<std::string>& args, TEngineOptions& op
 bool LoadProfileAndSettings(const char* command, const TEngineOptions& options,
                             CommandProfile& profile, TSettings& settings) {
   const std::string file =
-      options.ProfileFile.empty() ? ExecutableDir() + "cmdprofile.xml" : options.ProfileFile;
+      options.ProfileFile.empty() ? ProgramPaths().ProfileFile : options.ProfileFile;
   profile.LoadCommandProfile(file);
   if (profile.FileStatus.Status == TFileReadStatus::Refused) {
     Fail(command, "refused command profile '" + file + "': " + profile.FileStatus.Reason);

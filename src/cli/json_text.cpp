@@ -6,9 +6,11 @@
 
 namespace quillon::cli {
 
-std::string JsonString(const std::string& cp1251Text) {
+namespace {
+
+std::string Quote(const std::string& text, bool fromCp1251) {
   std::string out = "\"";
-  for (char c : cp1251Text) {
+  for (char c : text) {
     unsigned char b = static_cast<unsigned char>(c);
     switch (c) {
       case '"':
@@ -31,13 +33,25 @@ std::string JsonString(const std::string& cp1251Text) {
           char buf[8];
           std::snprintf(buf, sizeof buf, "\\u%04x", b);
           out += buf;
-        } else {
+        } else if (fromCp1251) {
           AppendUtf8(out, Cp1251ToCodePoint(b));
+        } else {
+          out += c;
         }
     }
   }
   out += '"';
   return out;
+}
+
+}  // namespace
+
+std::string JsonString(const std::string& cp1251Text) {
+  return Quote(cp1251Text, true);
+}
+
+std::string JsonUtf8String(const std::string& utf8Text) {
+  return Quote(utf8Text, false);
 }
 
 }  // namespace quillon::cli

@@ -47,11 +47,10 @@ std::string LocaleAbbreviation(int32_t locale) {
   return it->abbreviation;
 }
 
-std::vector<std::string> LanguageFileCandidates(const std::string& executablePath, int32_t locale) {
+std::vector<std::string> LanguageFileCandidates(const std::string& base, int32_t locale) {
   std::string abbreviation = LocaleAbbreviation(locale);
-  if (abbreviation.empty() || executablePath.empty()) return {};
-  return {executablePath + "." + abbreviation + ".qm",
-          executablePath + "." + abbreviation.substr(0, 2) + ".qm"};
+  if (abbreviation.empty() || base.empty()) return {};
+  return {base + "." + abbreviation + ".qm", base + "." + abbreviation.substr(0, 2) + ".qm"};
 }
 
 int32_t ReadLanguageSetting(const TIniFile& ini) {

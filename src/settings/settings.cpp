@@ -1,6 +1,7 @@
 #include "settings/settings.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "profile/command_profile.h"
 #include "profile/text_utils.h"
@@ -42,7 +43,7 @@ std::string JoinEnabledPages(const std::vector<std::string>& ids) {
 }  // namespace
 
 std::string SettingsFilePath() {
-  return ExecutableDir() + "Quillon.ini";
+  return ProgramPaths().SettingsFile;
 }
 
 std::unique_ptr<TIniFile> OpenSettingsFile() {
@@ -125,6 +126,11 @@ void SaveSettings(TIniFile& ini, const TSettings& settings) {
   ini.WriteBool(kConnection, "FastAnswer", settings.FastAnswer);
   ini.WriteBool(kInterface, "SessionLog", settings.SessionLog);
 
+  // An installed program's first save creates the user's folder for its settings.
+  if (ini.FileName() == ProgramPaths().SettingsFile) {
+    std::error_code ignored;  // a folder that cannot be made fails the write below, loudly
+    std::filesystem::create_directories(ProgramPaths().ConfigFolder, ignored);
+  }
   ini.UpdateFile();
 }
 

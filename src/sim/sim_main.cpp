@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (getppid() == 1) return 0;
   }
-  if (options.ProfileFile.empty()) options.ProfileFile = ExecutableDir() + "cmdprofile.xml";
+  if (options.ProfileFile.empty()) options.ProfileFile = ProgramPaths().ProfileFile;
   if (!std::ifstream(options.ProfileFile)) {
     std::cerr << "quillon-sim: cannot read the command profile " << options.ProfileFile << "\n";
     return 1;

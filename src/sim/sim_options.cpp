@@ -152,7 +152,7 @@ Simulated Veltra terminal on a pseudo-terminal. Prints the path of the device si
 line on stdout and runs until SIGTERM or SIGINT. The command set comes from a command profile.
 
 Device:
-  --profile FILE          command profile (default: cmdprofile.xml beside the executable)
+  --profile FILE          command profile (default: the program's cmdprofile.xml)
   --link PATH             make PATH a symbolic link to the device (replaced; removed on exit)
   --state FILE            values stored by +SAVE; loaded at start when the file exists
   --password P            user password (default 1234)
