@@ -140,6 +140,11 @@ int TEngineCli::CommandOutcome(int page, int command) const {
   const TDevCommand* cmd = Profile.Command(page, command);
   const std::string name = cmd != nullptr ? Utf8(cmd->Name) : std::string();
   if (refused_.count({page, command}) > 0) return ceRefused;
+  if (cut_.count({page, command}) > 0) {
+    std::fprintf(stderr, "quillon-cli: %s: answer incomplete (cut at the size or time bound)\n",
+                 name.c_str());
+    return ceIncomplete;
+  }
   if (!Editor->GroupEnabled(page, command)) {
     std::fprintf(stderr, "quillon-cli: %s: NOT SUPPORTED by the terminal\n", name.c_str());
     return ceNotSupported;
@@ -255,6 +260,7 @@ void TEngineCli::WatchProcessors() {
       inner(page, command, instance, param, answer);
       recognized_[{page, command}] = Engine->AnswerRecognized;
       if (Ui.Refusals != refusalsBefore) refused_.insert({page, command});
+      if (Session.LastAnswerCut()) cut_.insert({page, command});
     };
   }
 }

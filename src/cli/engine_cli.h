@@ -127,6 +127,7 @@ class TEngineCli {
   bool verbose_ = false;
   std::map<std::pair<int, int>, bool> recognized_;
   std::set<std::pair<int, int>> refused_;
+  std::set<std::pair<int, int>> cut_;  // commands whose answer was cut
 };
 
 }  // namespace quillon::cli

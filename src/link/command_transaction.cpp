@@ -53,23 +53,41 @@ void TCommandTransaction::ReadEcho(const std::string& cmd, int answerTimeout, st
 }
 
 void TCommandTransaction::ReadAnswer(int answerTimeout, std::string& answer) {
-  size_t searchFrom = 0;
+  TProgressMarkerScanner markers;
+  const int64_t start = port_.Platform().NowMs();
   for (;;) {
     const std::string chunk = port_.ReadText(kChunkSize);
     answer += chunk;
     const bool full = static_cast<int>(chunk.size()) == kChunkSize;
+    if (full && CutAnswer(start, answer)) break;
     if (full) port_.SetReadTotalConstant(settings_.TimeoutInterval);
-    TrackProgress(answer, searchFrom, answerTimeout);
-    if (!full) return;
+    TrackProgress(answer, markers, answerTimeout);
+    if (!full) break;
   }
+  markerBytesExamined_ = markers.BytesExamined();
 }
 
-void TCommandTransaction::TrackProgress(const std::string& answer, size_t& searchFrom,
+bool TCommandTransaction::CutAnswer(int64_t start, std::string& answer) {
+  std::string reason;
+  if (answer.size() >= kMaxAnswerBytes) {
+    answer.resize(kMaxAnswerBytes);
+    reason = "больше " + std::to_string(kMaxAnswerBytes >> 20) + " МиБ";
+  } else if (port_.Platform().NowMs() - start >= kMaxAnswerFlowMs) {
+    reason = "поток без паузы дольше " + std::to_string(kMaxAnswerFlowMs / 1000) + " с";
+  } else {
+    return false;
+  }
+  answerCut_ = true;
+  log_.WriteLog("Ответ прерван (" + reason + "), он неполон", 4);
+  return true;
+}
+
+void TCommandTransaction::TrackProgress(const std::string& answer, TProgressMarkerScanner& markers,
                                         int answerTimeout) {
+  // Only the bytes new since the last chunk are looked at: a long answer without markers would
+  // otherwise be searched again whole for every chunk.
   TProgressMarker marker;
-  if (!FindProgressMarker(answer, searchFrom, marker)) return;
-  // The next search starts one past this part number, so only later markers count.
-  searchFrom = marker.PartOffset + 1;
+  if (!markers.Feed(answer, marker)) return;
   if (!barTaken_) {
     savedMax_ = progress_.Max();
     savedPosition_ = progress_.Position();

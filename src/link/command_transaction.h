@@ -3,11 +3,14 @@
 // caller (TTerminalSession::ExecuteCommand), which owns the failure path.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace quillon {
 
 class TComPort;
+class TProgressMarkerScanner;
 class TLogModel;
 class IProgressBar;
 struct TSettings;
@@ -15,6 +18,10 @@ struct TSettings;
 class TCommandTransaction {
  public:
   static constexpr int kChunkSize = 100;
+  // A terminal that never falls quiet would keep the read going for ever: the answer is cut at
+  // this size or after this long a flow without a pause, whichever comes first.
+  static constexpr size_t kMaxAnswerBytes = size_t{16} << 20;
+  static constexpr int64_t kMaxAnswerFlowMs = 120000;
 
   TCommandTransaction(TComPort& port, TLogModel& log, const TSettings& settings,
                       IProgressBar& progress);
@@ -29,11 +36,18 @@ class TCommandTransaction {
   // Gives the progress bar back to its previous state, if the answer took it over.
   void RestoreProgress();
 
+  // Bytes the progress-marker search looked at while reading the last answer.
+  size_t MarkerBytesExamined() const { return markerBytesExamined_; }
+  // True when the answer was cut at kMaxAnswerBytes or kMaxAnswerFlowMs: it is incomplete.
+  bool AnswerCut() const { return answerCut_; }
+
  private:
   int WriteByteWise(const std::string& cmd);
   void ReadEcho(const std::string& cmd, int answerTimeout, std::string& answer);
   void ReadAnswer(int answerTimeout, std::string& answer);
-  void TrackProgress(const std::string& answer, size_t& searchFrom, int answerTimeout);
+  // Ends the answer when it is too large or has flowed too long, with a log line.
+  bool CutAnswer(int64_t start, std::string& answer);
+  void TrackProgress(const std::string& answer, TProgressMarkerScanner& markers, int answerTimeout);
 
   TComPort& port_;
   TLogModel& log_;
@@ -42,6 +56,8 @@ class TCommandTransaction {
   bool barTaken_ = false;
   int savedMax_ = 0;
   int savedPosition_ = 0;
+  size_t markerBytesExamined_ = 0;
+  bool answerCut_ = false;
 };
 
 }  // namespace quillon

@@ -146,6 +146,11 @@ int TConsoleLink::Connect() {
     ReportFailure("cannot open port " + Cp1251ToUtf8(Port.Port()));
     return cePortNotOpened;
   }
+  if (Session.LastAnswerCut()) {
+    // It never fell quiet: the answer was cut, so nothing can be said about command mode.
+    ReportFailure("answer incomplete (cut at the size or time bound)");
+    return ceIncomplete;
+  }
   std::fprintf(stderr, "quillon-cli: the terminal did not enter command mode after %d tries\n",
                Ui.EntryTries());
   return ceNoCommandMode;

@@ -28,6 +28,7 @@ enum TConsoleExit : int {
   cePortNotOpened = 3,
   ceNoCommandMode = 4,
   ceTransferError = 5,
+  ceIncomplete = 10,  // an answer cut at the size or flow bound
 };
 
 struct TConsoleLinkOptions {

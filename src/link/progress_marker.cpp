@@ -59,4 +59,69 @@ bool FindProgressMarker(const std::string& text, size_t from, TProgressMarker& m
   return true;
 }
 
+bool TProgressMarkerScanner::Feed(const std::string& answer, TProgressMarker& marker) {
+  completed_ = false;
+  for (; pos_ < answer.size(); ++pos_) Step(answer[pos_], pos_);
+  if (!completed_) return false;
+  auto number = [&](size_t begin, size_t end) {
+    examined_ += end - begin;
+    return StrToInt32Def(answer.substr(begin, end - begin), 0);
+  };
+  marker.PartOffset = lastPartBegin_;
+  marker.Part = number(lastPartBegin_, lastPartEnd_);
+  marker.Count = number(lastCountBegin_, lastCountEnd_);
+  return true;
+}
+
+void TProgressMarkerScanner::Step(char c, size_t at) {
+  static constexpr char kLiteral[] = "+RECP:";
+  ++examined_;
+  // CR and LF both end lines (a CR LF pair too: no marker begins with LF).
+  if (c == '\r' || c == '\n') {
+    state_ = TState::LineStart;
+    return;
+  }
+  const bool digit = c >= '0' && c <= '9';
+  switch (state_) {
+    case TState::LineStart:
+      state_ = c == '%' ? TState::Percent : TState::Other;
+      break;
+    case TState::Other:
+      break;
+    case TState::Percent:
+      state_ = digit ? TState::Part : TState::Other;
+      partBegin_ = at;
+      break;
+    case TState::Part:
+      if (digit) break;
+      partEnd_ = at;
+      state_ = c == '/' ? TState::Slash : TState::Other;
+      break;
+    case TState::Slash:
+      state_ = digit ? TState::Count : TState::Other;
+      countBegin_ = at;
+      break;
+    case TState::Count:
+      if (digit) break;
+      countEnd_ = at;
+      state_ = c == '+' ? TState::Literal : TState::Other;
+      literal_ = 1;
+      break;
+    case TState::Literal:
+      if (c != kLiteral[literal_]) {
+        state_ = TState::Other;
+        break;
+      }
+      if (++literal_ < sizeof kLiteral - 1) break;
+      // The rest of the line is the marker's text, whatever it holds.
+      state_ = TState::Other;
+      completed_ = true;
+      lastPartBegin_ = partBegin_;
+      lastPartEnd_ = partEnd_;
+      lastCountBegin_ = countBegin_;
+      lastCountEnd_ = countEnd_;
+      break;
+  }
+}
+
 }  // namespace quillon

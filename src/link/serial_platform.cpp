@@ -1,8 +1,16 @@
 #include "link/serial_platform.h"
 
+#include <chrono>
+
 #include "link/serial_posix.h"
 
 namespace quillon {
+
+int64_t ISerialPlatform::NowMs() const {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 std::shared_ptr<ISerialPlatform> CreateSerialPlatform() {
   return std::make_shared<TSerialPosix>();

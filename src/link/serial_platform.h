@@ -66,6 +66,9 @@ class ISerialPlatform {
   // A descriptor that polls readable when input is waiting (or the device hung up), for the
   // front end's event loop; -1 when there is none (closed, or a line without one).
   virtual int ReadinessHandle() const = 0;
+
+  // Milliseconds of the line's clock (a monotonic clock; a simulated line has its own).
+  virtual int64_t NowMs() const;
 };
 
 // The platform layer of this build for real devices.

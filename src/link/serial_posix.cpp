@@ -20,13 +20,8 @@ namespace quillon {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+// Time is the platform's NowMs(): the steady clock.
 constexpr int64_t kNoLimit = std::numeric_limits<int64_t>::max();
-
-int64_t NowMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
-      .count();
-}
 
 // Time-out values are unsigned 32-bit quantities; -1 is the all-ones maximum.
 int64_t Unsigned(int32_t value) {

@@ -98,6 +98,7 @@ class TSimulatedLine : public ISerialPlatform {
   int Read(char* buffer, int count) override;
   int QueuedInputCount() override;
   int ReadinessHandle() const override { return -1; }
+  int64_t NowMs() const override { return now_; }
 
  private:
   bool Unplugged() const { return unplugTime_ >= 0 && now_ >= unplugTime_; }

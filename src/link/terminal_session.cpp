@@ -78,6 +78,7 @@ void TTerminalSession::ExecuteCommand(std::string cmd, bool& error, std::string 
   answer.clear();
   lastAnswer_.clear();
   error = false;
+  lastAnswerCut_ = false;
   if (logText.empty()) logText = cmd;
   const int answerTimeout = timeout > 0 ? timeout : settings_.Timeout;
   if (!PortReadyForTransaction(noReconnect)) return;
@@ -91,6 +92,7 @@ void TTerminalSession::ExecuteCommand(std::string cmd, bool& error, std::string 
     } catch (...) {
       failure = std::current_exception();
     }
+    lastAnswerCut_ = transaction.AnswerCut();
     transaction.RestoreProgress();
   }
   if (failure)

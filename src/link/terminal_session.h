@@ -31,6 +31,9 @@ class TTerminalSession {
   // The answer of the last transaction, as it was returned: for callers that judge an answer
   // the session itself does not examine (storing into flash, leaving command mode).
   const std::string& LastAnswer() const { return lastAnswer_; }
+  // True when the last transaction's answer was cut at the size or flow bound: it is
+  // incomplete, though no transfer error occurred.
+  bool LastAnswerCut() const { return lastAnswerCut_; }
 
   bool IsPortOpen() const;
   bool OpenPort();
@@ -81,6 +84,7 @@ class TTerminalSession {
   std::function<bool(int, int)> applyCommand_;
   int transactionDepth_ = 0;
   std::string lastAnswer_;
+  bool lastAnswerCut_ = false;
 };
 
 }  // namespace quillon

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "link/command_transaction.h"
+#include "link/progress_marker.h"
 #include "link_fixture.h"
 
 namespace quillon::test {
@@ -292,6 +294,95 @@ TEST_F(TransactionTest, SendCommandAppendsCRAndUsesTheGeneralTimeout) {
   EXPECT_EQ(line->Written(), "AT+SAVE=1234,\r");
   EXPECT_EQ(answer, "AT+SAVE=1234,\r");
   EXPECT_EQ(line->Reads()[1].Timeouts.ReadTotalConstant, 250);
+}
+
+// The scanner follows a growing answer with the answers of the one expression: the last marker
+// among the new bytes, searched from one past the previous marker's part number.
+TEST(ProgressMarkerScanner, FindsWhatTheExpressionFinds) {
+  const std::string texts[] = {
+      "%1/3+RECP:x\r\n%2/3+RECP:y\r\n",
+      "AT+P=?\r%1/2+RECP:a\r%2/2+RECP:b\n>",
+      "%12/34+RECP:\r\n%5/6+RECP",
+      "x%1/3+RECP:\r\n %2/3+RECP:\r\n%3/3+recp:\r\n%/3+RECP:\r\n%1/+RECP:\r\n",
+      "%1/3+RE\rCP:%2/3+RECP:\r\n%%1/3+RECP:\r\n\r\n%7/8+RECP:+RECP:",
+      "%99999999999/2+RECP:\n%3/1/4+RECP:\n%3/14+RECP:\n",
+  };
+  for (const std::string& text : texts) {
+    for (size_t chunk : {size_t{1}, size_t{2}, size_t{3}, size_t{7}, size_t{100}}) {
+      TProgressMarkerScanner scanner;
+      size_t from = 0;
+      for (size_t end = chunk; end < text.size() + chunk; end += chunk) {
+        const std::string answer = text.substr(0, end);
+        TProgressMarker want, got;
+        const bool found = FindProgressMarker(answer, from, want);
+        ASSERT_EQ(scanner.Feed(answer, got), found) << text << " / " << end;
+        if (!found) continue;
+        from = want.PartOffset + 1;
+        EXPECT_EQ(got.PartOffset, want.PartOffset) << text << " / " << end;
+        EXPECT_EQ(got.Part, want.Part) << text << " / " << end;
+        EXPECT_EQ(got.Count, want.Count) << text << " / " << end;
+      }
+    }
+  }
+}
+
+// A long answer without markers used to be searched again whole for every 100-byte chunk.
+TEST_F(TransactionTest, MarkerSearchLooksAtEachByteOfALongAnswerOnce) {
+  line->SetEcho(true);
+  std::string flood;
+  for (int i = 0; i < 300000; ++i) flood += "\r\n";
+  flood += "%1/1+RECP:" + std::string(50000, '7') + "\r\n>";
+  line->SetResponder([&](const std::string&, TSimulatedLine& l) {
+    for (size_t at = 0; at < flood.size(); at += 4096)
+      l.After(1 + at / 4096, flood.substr(at, 4096));
+  });
+  TCommandTransaction transaction(port, log, settings, progress);
+  bool error = false;
+  std::string answer;
+  ASSERT_TRUE(transaction.Run("AT+F=?\r", "AT+F=?", false, 250, error, answer));
+  EXPECT_EQ(answer, "AT+F=?\r" + flood);
+  EXPECT_LE(transaction.MarkerBytesExamined(), 2 * answer.size());
+  EXPECT_GE(transaction.MarkerBytesExamined(), answer.size());
+}
+
+// A terminal that never falls quiet: the answer is cut, said so in the log, and counts as
+// incomplete, but is no transfer error.
+TEST_F(TransactionTest, AnAnswerThatNeverEndsIsCutAtTheTimeBound) {
+  line->SetEcho(true);
+  // 100 bytes every 240 ms: each read is full, and never does the line pause for 250 ms.
+  line->SetResponder([](const std::string&, TSimulatedLine& l) {
+    for (int i = 1; i <= 700; ++i) l.After(240 * i, std::string(100, 'x'));
+  });
+  auto r = Execute("AT+F=?");
+  EXPECT_FALSE(r.error);
+  EXPECT_TRUE(session.LastAnswerCut());
+  EXPECT_GE(r.elapsed, TCommandTransaction::kMaxAnswerFlowMs);
+  EXPECT_LT(r.elapsed, TCommandTransaction::kMaxAnswerFlowMs + 500);
+  const Lines lines = LogLines();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                       "]Ответ прерван (поток без паузы дольше 120 с), он неполон"),
+            1);
+  // The next transaction starts afresh.
+  line->SetResponder(nullptr);
+  line->OnRequest("AT+G=?", "+RESP:G\r\n>", 1);
+  Execute("AT+G=?");
+  EXPECT_FALSE(session.LastAnswerCut());
+}
+
+TEST_F(TransactionTest, AnAnswerThatNeverEndsIsCutAtTheSizeBound) {
+  line->SetEcho(true);
+  const size_t piece = 64 * 1024;
+  const size_t pieces = TCommandTransaction::kMaxAnswerBytes / piece + 2;
+  line->SetResponder([&](const std::string&, TSimulatedLine& l) {
+    for (size_t i = 1; i <= pieces; ++i) l.After(static_cast<int64_t>(i), std::string(piece, 'y'));
+  });
+  auto r = Execute("AT+F=?");
+  EXPECT_FALSE(r.error);
+  EXPECT_TRUE(session.LastAnswerCut());
+  EXPECT_EQ(r.answer.size(), TCommandTransaction::kMaxAnswerBytes);
+  const Lines lines = LogLines();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "]Ответ прерван (больше 16 МиБ), он неполон"),
+            1);
 }
 
 }  // namespace
