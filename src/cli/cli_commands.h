@@ -37,6 +37,8 @@ int ConfigSave(const Args& args);  // quillon-cli config save --port PORT FILE [
 std::string ConfigSaveUsage();
 int ConfigLoad(const Args& args);  // quillon-cli config load --port PORT FILE ...
 std::string ConfigLoadUsage();
+int ConfigShow(const Args& args);  // quillon-cli config show FILE [--json] [--profile FILE]
+std::string ConfigShowUsage();
 int Status(const Args& args);  // quillon-cli status --port PORT [--json] ...
 std::string StatusUsage();
 

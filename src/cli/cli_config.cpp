@@ -466,6 +466,8 @@ int Config(const Args& args) {
        ConfigSaveUsage},
       {"load", ConfigLoad, "restore a configuration file into the terminal, verified",
        ConfigLoadUsage},
+      {"show", ConfigShow, "show what a configuration file holds, as loading it would",
+       ConfigShowUsage},
   };
   const Args rest = args.empty() ? Args() : Args(args.begin() + 1, args.end());
   for (const TSubCommand& sub : kSubcommands) {
