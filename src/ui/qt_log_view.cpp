@@ -5,6 +5,7 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 
+#include "ui/qt_system_colors.h"
 #include "ui/qt_text.h"
 
 namespace quillon {
@@ -39,12 +40,6 @@ void TLogView::Attach(TLogModel* model) {
       [this](const std::vector<TLogLine>& appended, size_t /*dropped*/) { Append(appended); });
 }
 
-QColor TLogView::ColorFromBgr(int32_t bgr) {
-  const auto v = static_cast<uint32_t>(bgr);
-  return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
-                static_cast<int>((v >> 16) & 0xFF));
-}
-
 void TLogView::Append(const std::vector<TLogLine>& lines) {
   if (lines.empty()) return;
   for (const TLogLine& line : lines) AppendLine(line);
@@ -53,7 +48,7 @@ void TLogView::Append(const std::vector<TLogLine>& lines) {
 
 void TLogView::AppendLine(const TLogLine& line) {
   QTextCharFormat format;
-  format.setForeground(ColorFromBgr(line.Color));
+  format.setForeground(ResolveColor(line.Color, palette()));
   QTextCursor cursor(document());
   cursor.movePosition(QTextCursor::End);
   // A fresh document holds one empty block: the first line goes into it.

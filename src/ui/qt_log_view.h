@@ -19,9 +19,6 @@ class TLogView : public QPlainTextEdit {
   // Shows the model's lines and follows it from now on; nullptr detaches.
   void Attach(TLogModel* model);
 
-  // 0x00BBGGRR as the settings store colours.
-  static QColor ColorFromBgr(int32_t bgr);
-
  private:
   void Append(const std::vector<TLogLine>& lines);
   void AppendLine(const TLogLine& line);

@@ -49,6 +49,30 @@ class TLogViewTest : public QObject {
     }
   }
 
+  // System colours (FF000000 + index) follow the pane's palette instead of painting near black.
+  void systemColorsFollowThePalette() {
+    TSettings settings;
+    settings.ReadColorText = static_cast<int32_t>(0xFF000008);          // window text
+    settings.WriteColorText = static_cast<int32_t>(0xFF00000D);         // highlight
+    settings.ReadErrorColorText = static_cast<int32_t>(0xFF000011);     // grey text
+    settings.WriteErrorColorText = static_cast<int32_t>(0xFF000018);    // hint background
+    settings.GeneralErrorColorText = static_cast<int32_t>(0xFF0000FF);  // no such index
+    TLogModel model(settings);
+    TLogView view;
+    QPalette palette = view.palette();
+    palette.setColor(QPalette::Text, QColor(1, 2, 3));
+    palette.setColor(QPalette::Highlight, QColor(10, 20, 30));
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(100, 101, 102));
+    palette.setColor(QPalette::ToolTipBase, QColor(250, 240, 200));
+    view.setPalette(palette);
+    view.Attach(&model);
+    for (int kind = 0; kind <= 4; ++kind) model.WriteLog("x", kind);
+    const QColor expected[] = {QColor(1, 2, 3), QColor(10, 20, 30), QColor(100, 101, 102),
+                               QColor(250, 240, 200), QColor(1, 2, 3)};
+    QTextBlock block = view.document()->firstBlock();
+    for (int i = 0; i < 5; ++i, block = block.next()) QCOMPARE(BlockColor(block), expected[i]);
+  }
+
   void multiLineEntriesAndCyrillicShowLineByLine() {
     TSettings settings;
     TLogModel model(settings);
