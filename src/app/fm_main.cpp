@@ -35,6 +35,7 @@
 #include "link/terminal_session.h"
 #include "settings/ini_file.h"
 #include "settings/program_paths.h"
+#include "settings/qt/fm_settings.h"
 #include "ui/qt_app_icon.h"
 #include "ui/qt_log_view.h"
 #include "ui/qt_progress_bar.h"
@@ -64,7 +65,10 @@ QAction* AddSeparator(QMenu* menu, const char* name) {
 }  // namespace
 
 TfmMain::TfmMain(QWidget* parent, TMainOptions options)
-    : QMainWindow(parent), options_(std::move(options)) {
+    : QMainWindow(parent),
+      options_(std::move(options)),
+      overrides_(options_.PortOverride, options_.FallbackPassword,
+                 options_.FallbackMasterPassword) {
   setObjectName(QStringLiteral("fmMain"));
   setWindowTitle(tr("Программное обеспечение для настройки Veltra"));
   setWindowIcon(AppIcon());
@@ -108,10 +112,20 @@ TfmMain::~TfmMain() {
   portNotifier_ = nullptr;
 }
 
-void TfmMain::SetWindows(TAboutBox* aboutBox, QDialog* settingsDialog, TfmWaitingData* waitingData,
-                         QDialog* deviceInfo, TfmDeviceReconnect* deviceReconnect) {
+void TfmMain::SetWindows(TAboutBox* aboutBox, TfmSettings* settingsDialog,
+                         TfmWaitingData* waitingData, QDialog* deviceInfo,
+                         TfmDeviceReconnect* deviceReconnect) {
   aboutBox_ = aboutBox;
   settingsDialog_ = settingsDialog;
+  if (settingsDialog_) {
+    settingsDialog_->SetSettingsFile(SettingsPath());
+    settingsDialog_->SetRunOverrides(&overrides_);
+    // The debug group's command: its answer goes to the log only; no reconnect window.
+    settingsDialog_->SetCommandSender([this](const std::string& cmd) {
+      std::string answer;
+      session_->SendCommand(cmd, "", false, true, answer);
+    });
+  }
   deviceInfo_ = deviceInfo;
   sessionUi_->SetWindows(waitingData, deviceReconnect);
 }
@@ -248,7 +262,7 @@ void TfmMain::FormCreate() {
   BuildEditor();
   PlaceProgressBar();
   LoadProgramSettings();
-  ApplyRunOverrides();
+  overrides_.Apply(settings_);
   ApplyInterfaceSettings();
   // Files refused at start and caps the profile loader applied, once each, in the log.
   for (const std::string& notice : startNotices_) log_->WriteLog(notice, 4);
@@ -284,25 +298,16 @@ void TfmMain::PlaceProgressBar() {
   layout->addWidget(ProgressBar);
 }
 
+std::string TfmMain::SettingsPath() const {
+  return options_.SettingsPath.empty() ? SettingsFilePath() : options_.SettingsPath;
+}
+
 void TfmMain::LoadProgramSettings() {
-  const std::string path =
-      options_.SettingsPath.empty() ? SettingsFilePath() : options_.SettingsPath;
-  TIniFile ini(path);
+  TIniFile ini(SettingsPath());
   LoadSettings(ini, profile_, settings_, trueCustomer_);
   const std::string refusal = SettingsRefusalNotice(ini);
   if (!refusal.empty()) startNotices_.push_back(refusal);
   if (aboutBox_) aboutBox_->SetTrueCustomer(trueCustomer_);
-}
-
-// Overrides for this run only: nothing of them is written to the settings file.
-void TfmMain::ApplyRunOverrides() {
-  if (!options_.PortOverride.empty()) settings_.COM = options_.PortOverride;
-  if (settings_.Password.empty() && settings_.MasterPassword.empty()) {
-    settings_.Password = options_.FallbackPassword;
-    settings_.MasterPassword = options_.FallbackMasterPassword;
-    settings_.EffectivePassword =
-        settings_.MasterPassword.empty() ? settings_.Password : settings_.MasterPassword;
-  }
 }
 
 // The engine hands its apply routine to the session; its processors go into the profile's

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "profile/command_profile.h"
+#include "settings/run_overrides.h"
 #include "settings/settings.h"
 
 class QAction;
@@ -37,6 +38,7 @@ class TQtProgressBar;
 class TQtSessionUi;
 class TTerminalSession;
 class TfmDeviceReconnect;
+class TfmSettings;
 class TfmWaitingData;
 
 // Where the main window finds its files, and what a run may use instead of the stored settings
@@ -64,7 +66,7 @@ class TfmMain : public QMainWindow {
   ~TfmMain() override;
 
   // The other process-wide windows, once the program entry has created them.
-  void SetWindows(TAboutBox* aboutBox, QDialog* settingsDialog, TfmWaitingData* waitingData,
+  void SetWindows(TAboutBox* aboutBox, TfmSettings* settingsDialog, TfmWaitingData* waitingData,
                   QDialog* deviceInfo, TfmDeviceReconnect* deviceReconnect);
 
   void ApplyInterfaceSettings();
@@ -101,6 +103,9 @@ class TfmMain : public QMainWindow {
   bool TrueCustomer() const { return trueCustomer_; }
   TComPort& ComPort1() { return *port_; }
   TLogModel& Log() { return *log_; }
+  TRunOverrides& RunOverrides() { return overrides_; }
+  // The settings file this window reads and the settings dialog writes.
+  std::string SettingsPath() const;
   TTerminalSession& Session() { return *session_; }
   TQtSessionUi& SessionUi() { return *sessionUi_; }
   TQtParameterEditor& Editor() { return *editor_; }
@@ -132,7 +137,6 @@ class TfmMain : public QMainWindow {
   void BuildEditor();
   void PlaceProgressBar();
   void LoadProgramSettings();
-  void ApplyRunOverrides();
   void RegisterResponseProcessors();
   void ApplyPageStates();
   void ShowHint(const QString& hint);
@@ -143,6 +147,7 @@ class TfmMain : public QMainWindow {
   TMainOptions options_;
   CommandProfile profile_;
   TSettings settings_;
+  TRunOverrides overrides_;
   bool trueCustomer_ = false;
   std::vector<std::string> startNotices_;  // Windows-1251 log lines gathered during start-up
   std::unique_ptr<TComPort> port_;
@@ -156,7 +161,7 @@ class TfmMain : public QMainWindow {
   std::unique_ptr<TBatchOperations> batch_;
 
   TAboutBox* aboutBox_ = nullptr;
-  QDialog* settingsDialog_ = nullptr;
+  TfmSettings* settingsDialog_ = nullptr;
   QDialog* deviceInfo_ = nullptr;
   QTimer* statusMessageTimer_ = nullptr;
 

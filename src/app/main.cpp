@@ -19,11 +19,11 @@
 #include "app/fm_about_box.h"
 #include "app/fm_device_info_placeholder.h"
 #include "app/fm_main.h"
-#include "app/fm_settings_placeholder.h"
 #include "link/qt/fm_device_reconnect.h"
 #include "link/qt/fm_waiting_data.h"
 #include "settings/languages.h"
 #include "settings/program_paths.h"
+#include "settings/qt/fm_settings.h"
 #include "ui/qt_app_icon.h"
 #include "ui/qt_language.h"
 
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
   // The six windows, in this order, for the whole run.
   quillon::TfmMain fmMain(nullptr, options);
   quillon::TAboutBox aboutBox(&fmMain);
-  quillon::TfmSettingsPlaceholder fmSettings(&fmMain);
+  quillon::TfmSettings fmSettings(fmMain.ProgramSettings(), fmMain.Profile(), &fmMain);
   quillon::TfmWaitingData fmWaitingData(&fmMain);
   quillon::TfmDeviceInfoPlaceholder fmDeviceInfo(&fmMain);
   quillon::TfmDeviceReconnect fmDeviceReconnect(&fmMain);
