@@ -6,7 +6,9 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -502,6 +504,19 @@ class TfmSettingsTest : public QObject {
     QCOMPARE(message, QStringLiteral("Unable to write to ") + QString::fromStdString(path));
     QCOMPARE(fm.result(), int(QDialog::Accepted));
     QCOMPARE(settings_.RetryCount, 9);
+
+    // A settings "file" that is a folder was never read, so it is never overwritten either.
+    const QString folder = dir_.path() + QStringLiteral("/folder.ini");
+    QVERIFY(QDir().mkpath(folder));
+    fm.SetSettingsFile(folder.toStdString());
+    fm.show();
+    fm.seRetryCount->setValue(11);
+    message.clear();
+    AnswerNextBox(&fm, message);
+    fm.ApplyBtn->click();
+    QCOMPARE(message, QStringLiteral("Unable to write to ") + folder);
+    QVERIFY(QFileInfo(folder).isDir());
+    QCOMPARE(settings_.RetryCount, 11);
   }
 
   void debugGroupSendsToTheTerminal() {
