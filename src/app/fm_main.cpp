@@ -498,18 +498,21 @@ void TfmMain::PortReadyRead() {
   if (!portNotifier_) return;
   portNotifier_->setEnabled(false);  // until the loop is about to sleep again
   if (session_->TransactionRunning() || !port_->Connected()) return;
+  bool vanished = false;
   int queued = 0;
   try {
     queued = port_->QueuedInputCount();
   } catch (const EComPort&) {
-    queued = 0;
+    vanished = true;
   }
-  if (queued > 0) {
+  // A device that vanished while a listener (the status window's framer) waits for its bytes is
+  // reported as it is anywhere else: the session's event path drops the session and logs it.
+  if (queued > 0 || vanished) {
     session_->DispatchPortEvents();
     return;
   }
-  // Readable with nothing to read: a line that hung up stays that way. Rest the watch a little
-  // instead of waking for ever; the next transaction or the idle watch notices the loss.
+  // Readable with nothing to read and no hang-up seen: rest the watch a little instead of waking
+  // for ever; the next transaction or the idle watch notices a loss.
   notifierResting_ = true;
   QTimer::singleShot(kNotifierRestMs, this, [this] { notifierResting_ = false; });
 }

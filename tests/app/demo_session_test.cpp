@@ -1,21 +1,24 @@
 // The main window against the simulated terminal: the menu's session actions drive the real
 // windows, the status panels and the log, and a poll fills the editor.
 #include <QApplication>
+#include <QEventLoop>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "app/fm_main.h"
 #include "app/gui_tests.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "engine/command_engine.h"
-#include "link/qt/fm_device_reconnect.h"
 #include "link/log_model.h"
+#include "link/qt/fm_device_reconnect.h"
 #include "link/terminal_session.h"
 #include "sim/simulator_process.h"
+#include "status/status_exchange.h"
 #include "ui/qt_log_view.h"
 #include "ui/qt_text.h"
 
@@ -25,6 +28,20 @@ namespace {
 
 bool LogHas(TfmMain& fm, const QString& text) {
   return fm.LogLines->toPlainText().contains(text);
+}
+
+// Runs a real event loop (one that blocks between events, as a modal window's does) until the
+// condition holds or the time is up.
+bool RunLoopUntil(const std::function<bool()>& condition, int timeoutMs) {
+  QEventLoop loop;
+  QTimer check;
+  QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+    if (condition()) loop.quit();
+  });
+  check.start(20);
+  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+  loop.exec();
+  return condition();
 }
 
 }  // namespace
@@ -83,6 +100,40 @@ class TDemoSessionTest : public QObject {
     sim.Stop();
     QTRY_VERIFY_WITH_TIMEOUT(!fm.Session().IsPortOpen(), 5000);
     QVERIFY(LogHas(fm, QStringLiteral("]Device disconnected")));
+    QVERIFY(fm.StatusPanels[3]->text().isEmpty());
+    QVERIFY(fm.StatusPanels[4]->text().isEmpty());
+  }
+
+  // The status reports reach a listener through the window's event path, and a device that
+  // vanishes while the listener waits is noticed and reported as anywhere else, without the
+  // idle port watch.
+  void vanishingDeviceNoticedWhileAListenerWaits() {
+    TSimulatorProcess sim;
+    std::string error;
+    QVERIFY2(sim.Start({"--profile", "cmdprofile.xml", "--password", "1234"}, 5000, error),
+             error.c_str());
+    TfmMain fm(nullptr, Options(sim.DevicePath()));
+    fm.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fm));
+    fm.ProgramSettings().PortPoll = false;
+    fm.ApplyInterfaceSettings();
+
+    const TGeneralNumberFormatter formatter;
+    TStatusExchange exchange(fm.Session(), TStatusTexts(), formatter);
+    int reports = 0;
+    exchange.OnReport = [&](const std::string&, const std::vector<TStatusUpdate>& updates) {
+      if (!updates.empty()) ++reports;
+    };
+    QVERIFY(exchange.Start());
+    QVERIFY2(RunLoopUntil([&] { return reports >= 6; }, 5000),
+             qPrintable(fm.LogLines->toPlainText()));
+    QVERIFY(LogHas(fm, QStringLiteral("<AT+SDAD=*,,3,,,,,,,,,,,")));
+    QVERIFY(!LogHas(fm, QStringLiteral("1234")));
+
+    sim.Stop();
+    QVERIFY(RunLoopUntil([&] { return !fm.Session().IsPortOpen(); }, 5000));
+    QVERIFY(LogHas(fm, QStringLiteral("]Device disconnected")));
+    QVERIFY(!fm.InCommandMode());
     QVERIFY(fm.StatusPanels[3]->text().isEmpty());
     QVERIFY(fm.StatusPanels[4]->text().isEmpty());
   }
