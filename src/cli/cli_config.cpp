@@ -87,6 +87,7 @@ struct TRestoreLine {
   std::optional<int> Instance;  // from 0; none when the file named the command without one
   std::string Result;
   int Code = ceOk;
+  bool Attempted = false;  // the restore meant to write it (it may write the command)
   bool Written = false;
   bool Verified = false;
   std::vector<TValueDifference> Differences;
@@ -199,11 +200,11 @@ bool RestoreCommand(TEngineCli& cli, const TNamedCommand& n, std::vector<TRestor
   }
   for (size_t i = 0; i < n.Instances.size(); ++i) {
     if (!cli.Engine->ApplyCommand({n.Page, n.Command, n.Instances[i], 0}, values[i])) {
-      lines.push_back(
-          NotWritten(n.Page, n.Command, n.Instances[i], "transfer error", ceTransferError));
-      for (size_t rest = i + 1; rest < n.Instances.size(); ++rest)
-        lines.push_back(
-            NotWritten(n.Page, n.Command, n.Instances[rest], "stopped", ceTransferError));
+      for (size_t rest = i; rest < n.Instances.size(); ++rest) {
+        lines.push_back(NotWritten(n.Page, n.Command, n.Instances[rest],
+                                   rest == i ? "transfer error" : "stopped", ceTransferError));
+        lines.back().Attempted = true;
+      }
       return false;
     }
     const TWriteVerification v = cli.VerifyApplied(n.Page, n.Command, n.Instances[i], sent[i]);
@@ -213,6 +214,7 @@ bool RestoreCommand(TEngineCli& cli, const TNamedCommand& n, std::vector<TRestor
     line.Instance = n.Instances[i];
     line.Result = WriteResultText(v.Result);
     line.Code = ResultCode(v.Result);
+    line.Attempted = true;
     line.Written = v.Result == wrVerified || v.Result == wrNotVerified || v.Result == wrDiffers;
     line.Verified = v.Result == wrVerified;
     line.Differences = v.Differences;
@@ -428,8 +430,10 @@ int ConfigLoad(const Args& args) {
       continue;
     }
     if (!linkOk) {
-      for (int k : n.Instances)
+      for (int k : n.Instances) {
         lines.push_back(NotWritten(n.Page, n.Command, k, "stopped", ceTransferError));
+        lines.back().Attempted = true;
+      }
       continue;
     }
     linkOk = RestoreCommand(cli, n, lines);
@@ -440,7 +444,9 @@ int ConfigLoad(const Args& args) {
   for (const TRestoreLine& line : lines) {
     if (code == ceOk) code = line.Code;
     anyWritten |= line.Written;
-    if (line.Written && !line.Verified) allVerified = false;
+    // A write that was refused, unanswered or not checked leaves the restore unfinished:
+    // storing it would keep half of it across the next restart.
+    if (line.Attempted && !line.Verified) allVerified = false;
   }
   bool stored = false;
   if (!parsed.NoStore && linkOk && anyWritten && allVerified) {

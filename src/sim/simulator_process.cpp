@@ -23,13 +23,15 @@ int64_t NowMs() {
 }
 
 // In the child between fork and exec: only async-signal-safe calls.
-[[noreturn]] void ExecChild(const char* path, char* const* argv, int outFd, pid_t parent) {
+[[noreturn]] void ExecChild(const char* path, char* const* argv, int outFd, int errFd,
+                            pid_t parent) {
   prctl(PR_SET_PDEATHSIG, SIGTERM);
   if (getppid() != parent) _exit(127);  // the parent died before the request took effect
   sigset_t none;
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);
   if (dup2(outFd, STDOUT_FILENO) < 0) _exit(127);
+  if (errFd >= 0 && dup2(errFd, STDERR_FILENO) < 0) _exit(127);
   execv(path, argv);
   _exit(127);
 }
@@ -61,10 +63,21 @@ bool TSimulatorProcess::Start(const std::vector<std::string>& arguments, int tim
     error = std::string("pipe: ") + strerror(errno);
     return false;
   }
+  int err = -1;
+  if (!errorFile_.empty()) {
+    err = open(errorFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (err < 0) {
+      error = errorFile_ + ": " + strerror(errno);
+      close(out[0]);
+      close(out[1]);
+      return false;
+    }
+  }
   pid_t parent = getpid();
   pid_ = fork();
-  if (pid_ == 0) ExecChild(executable_.c_str(), argv.data(), out[1], parent);
+  if (pid_ == 0) ExecChild(executable_.c_str(), argv.data(), out[1], err, parent);
   close(out[1]);
+  if (err >= 0) close(err);
   if (pid_ < 0) {
     error = std::string("fork: ") + strerror(errno);
     close(out[0]);

@@ -20,6 +20,8 @@ class TSimulatorProcess {
   // quillon-sim beside the running executable.
   static std::string DefaultExecutable();
   void SetExecutable(const std::string& path) { executable_ = path; }
+  // The child's stderr (its --trace) goes to this file, emptied at start; empty: inherited.
+  void SetErrorFile(const std::string& path) { errorFile_ = path; }
 
   // Starts the simulator with the arguments (plus --exit-with-parent) and waits up to
   // timeoutMs for the device path it announces. On failure the child is gone again and
@@ -38,6 +40,7 @@ class TSimulatorProcess {
   bool WaitForExit(int timeoutMs);
 
   std::string executable_;
+  std::string errorFile_;
   pid_t pid_ = -1;
   std::string devicePath_;
 };
