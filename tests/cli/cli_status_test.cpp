@@ -349,5 +349,28 @@ TEST_F(CliStatusTest, NoPasswordInAnyOutput) {
   }
 }
 
+// connect and send with --verbose against a slow terminal (a pause before every answer and
+// between its lines) that echoes the letters of a request in the other case: the log on stderr
+// and the printed answer show no password.
+TEST_F(CliStatusTest, ConnectAndSendVerboseOnASlowTerminalShowNoPassword) {
+  StartSim({"--password", "Qz7kW", "--swapped-case-echo", "--delay", "150", "--gap", "60"});
+  const std::vector<std::vector<std::string>> cases = {
+      {"connect", "--verbose"},
+      {"send", "--verbose", "AT+SAVE=Qz7kW,"},
+      {"send", "--verbose", "--no-wait", "AT+SDAD=Qz7kW,,0,,,,,,,,,,,"},
+      {"send", "--verbose", "AT+SDAD=qZ7Kw,,0,,,,,,,,,,,"},
+  };
+  for (const std::vector<std::string>& c : cases) {
+    std::vector<std::string> args = {
+        c[0], "--port", sim_.DevicePath(), "--password", "Qz7kW", "--timeout", "1500"};
+    args.insert(args.end(), c.begin() + 1, c.end());
+    const TProgramRun run = RunProgram("./quillon-cli", args);
+    EXPECT_EQ(run.Code, 0) << c.back() << run.Err;
+    EXPECT_NE(run.Err.find(">"), std::string::npos) << run.Err;
+    EXPECT_EQ(Lower(run.Err).find("qz7kw"), std::string::npos) << run.Err;
+    EXPECT_EQ(Lower(run.Out).find("qz7kw"), std::string::npos) << run.Out;
+  }
+}
+
 }  // namespace
 }  // namespace quillon::test
