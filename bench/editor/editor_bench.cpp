@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench/support/large_profile.h"
 #include "editor/mask_matcher.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "link/log_model.h"
@@ -30,68 +31,10 @@
 
 namespace {
 
-constexpr int kPages = 40;
-constexpr int kCommands = 20;
-constexpr int kParameters = 6;
-
-QString Parameter(int index) {
-  switch (index % kParameters) {
-    case 0:
-      return QStringLiteral(
-          "<parameter type=\"integer\" description=\"Период передачи данных "
-          "при движении\" minvalue=\"5\" maxvalue=\"3600\" defaultvalue=\"60\" "
-          "suffix=\"сек\" optional=\"0\"/>");
-    case 1:
-      return QStringLiteral(
-          "<parameter type=\"string\" description=\"Адрес сервера\" "
-          "maxlen=\"64\" defaultvalue=\"example.org\" "
-          "onchar_mask=\"^[A-Za-z0-9.-]*$\" onleave_mask=\"^[A-Za-z0-9.-]+$\"/>");
-    case 2:
-      return QStringLiteral(
-          "<parameter type=\"option\" description=\"Режим работы\" "
-          "defaultvalue=\"1\" optional=\"0\"><option value=\"0\" "
-          "text=\"Выключен\"/><option value=\"1\" text=\"Постоянно\"/><option "
-          "value=\"2\" text=\"По событию\"/><option value=\"3\" "
-          "text=\"По расписанию\"/></parameter>");
-    case 3:
-      return QStringLiteral(
-          "<parameter type=\"hex\" description=\"Маска событий\" maxlen=\"8\" "
-          "defaultvalue=\"0000FFFF\"/>");
-    case 4:
-      return QStringLiteral(
-          "<parameter type=\"option\" description=\"Протокол\" "
-          "defaultvalue=\"tcp\"><option value=\"tcp\" text=\"TCP\"/><option "
-          "value=\"udp\" text=\"UDP\"/></parameter>");
-    default:
-      return QStringLiteral(
-          "<parameter type=\"integer\" description=\"Порог срабатывания "
-          "датчика, который занимает в подписи несколько строк при обычной "
-          "ширине окна\" minvalue=\"0\" maxvalue=\"65535\"/>");
-  }
-}
-
-// Every fifth command is indexed with three instances.
-QByteArray GenerateProfile() {
-  QString xml = QStringLiteral(
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<application>"
-      "<title>Bench</title><inputwidth>24</inputwidth>\n");
-  for (int p = 0; p < kPages; ++p) {
-    xml += QStringLiteral("<page id=\"%1\" name=\"Страница %1\">\n").arg(p + 1);
-    for (int c = 0; c < kCommands; ++c) {
-      xml += QStringLiteral(
-                 "<command command=\"+C%1X%2\" description=\"Команда %2 страницы %1\" "
-                 "polldata=\"1\" exportdata=\"1\"%3>")
-                 .arg(p)
-                 .arg(c)
-                 .arg(c % 5 == 0 ? QStringLiteral(" maxindex=\"3\"") : QString());
-      for (int i = 0; i < kParameters; ++i) xml += Parameter(i + c);
-      xml += QStringLiteral("</command>\n");
-    }
-    xml += QStringLiteral("</page>\n");
-  }
-  xml += QStringLiteral("</application>\n");
-  return xml.toUtf8();
-}
+using quillon::bench::GenerateProfile;
+using quillon::bench::kCommands;
+using quillon::bench::kPages;
+using quillon::bench::kParameters;
 
 QByteArray EmptyProfile() {
   return QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<application/>\n");
