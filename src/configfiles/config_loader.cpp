@@ -137,10 +137,10 @@ bool TConfigLoader::ParameterTag(const TXmlAttributeList& attributes) {
 
 bool TConfigLoader::ParameterValue(const std::string& text) {
   const TDevCommand& cmd = CurrentCommand();
-  // The text carries the tag's attributes, which were checked when the tag came.
-  if (param_ < 0 || param_ >= static_cast<int>(cmd.Parameters.size())) return true;
   if (!editor_.HasControl(page_, command_, instance_, param_, ckInput))
     return Stop("Ошибка - не найден элемент ввода");
+  // An editor answers no control for a parameter the command lacks; this only guards the index.
+  if (param_ < 0 || param_ >= static_cast<int>(cmd.Parameters.size())) return true;
   NoteInstance();
   const TCmdParameter& param = cmd.Parameters[static_cast<size_t>(param_)];
   switch (param.ParamType) {

@@ -142,6 +142,19 @@ TEST(ConfigLoader, ChecksTheOrderOfTheFrameAndTheAddresses) {
        "",
        "d"},
       {"empty document", "", loLoaded, {}, "", "d"},
+      // A command does not reset the instance: +IDX's third falls on +PLN, which has one.
+      {"instance carried to a command without it",
+       Command("+IDX", Instance(2, "")) + Command("+PLN", Param(4, "x")),
+       loStopped,
+       {"Ошибка - не найден элемент ввода"},
+       "",
+       "d"},
+      {"check box of an instance the command lacks",
+       Command("+IDX", Instance(2, "")) + Command("+PLN", Param(0, "1")),
+       loStopped,
+       {"Ошибка - не найден выключатель"},
+       "",
+       "d"},
   };
   const CommandProfile profile = MixedProfile();
   for (const DocumentCase& c : cases) {
