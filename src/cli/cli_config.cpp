@@ -436,6 +436,9 @@ int ConfigLoad(const Args& args) {
       }
       continue;
     }
+    // Named without any instance: there is no value of the file to write.
+    if (n.Instances.empty())
+      lines.push_back(NotWritten(n.Page, n.Command, std::nullopt, "no values in the file", ceOk));
     linkOk = RestoreCommand(cli, n, lines);
   }
 
