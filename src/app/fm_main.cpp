@@ -36,6 +36,7 @@
 #include "settings/ini_file.h"
 #include "settings/program_paths.h"
 #include "settings/qt/fm_settings.h"
+#include "status/qt/fm_device_info.h"
 #include "ui/qt_app_icon.h"
 #include "ui/qt_log_view.h"
 #include "ui/qt_progress_bar.h"
@@ -113,7 +114,7 @@ TfmMain::~TfmMain() {
 }
 
 void TfmMain::SetWindows(TAboutBox* aboutBox, TfmSettings* settingsDialog,
-                         TfmWaitingData* waitingData, QDialog* deviceInfo,
+                         TfmWaitingData* waitingData, TfmDeviceInfo* deviceInfo,
                          TfmDeviceReconnect* deviceReconnect) {
   aboutBox_ = aboutBox;
   settingsDialog_ = settingsDialog;
@@ -128,6 +129,11 @@ void TfmMain::SetWindows(TAboutBox* aboutBox, TfmSettings* settingsDialog,
   }
   deviceInfo_ = deviceInfo;
   sessionUi_->SetWindows(waitingData, deviceReconnect);
+  sessionUi_->SetLinkStateListener([this](const std::string& portName, const std::string& baudText,
+                                          bool portOpen, bool inCommandMode) {
+    if (deviceInfo_) deviceInfo_->RefreshLinkState(portName, baudText, portOpen, inCommandMode);
+  });
+  session_->UpdateLinkIndicators();
 }
 
 bool TfmMain::InCommandMode() const {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -37,6 +38,7 @@ class TQtParameterEditor;
 class TQtProgressBar;
 class TQtSessionUi;
 class TTerminalSession;
+class TfmDeviceInfo;
 class TfmDeviceReconnect;
 class TfmSettings;
 class TfmWaitingData;
@@ -65,9 +67,10 @@ class TfmMain : public QMainWindow {
   explicit TfmMain(QWidget* parent = nullptr, TMainOptions options = {});
   ~TfmMain() override;
 
-  // The other process-wide windows, once the program entry has created them.
+  // The other process-wide windows, once the program entry has created them. The status
+  // window's connection group follows the link indicators from then on.
   void SetWindows(TAboutBox* aboutBox, TfmSettings* settingsDialog, TfmWaitingData* waitingData,
-                  QDialog* deviceInfo, TfmDeviceReconnect* deviceReconnect);
+                  TfmDeviceInfo* deviceInfo, TfmDeviceReconnect* deviceReconnect);
 
   void ApplyInterfaceSettings();
 
@@ -162,7 +165,7 @@ class TfmMain : public QMainWindow {
 
   TAboutBox* aboutBox_ = nullptr;
   TfmSettings* settingsDialog_ = nullptr;
-  QDialog* deviceInfo_ = nullptr;
+  QPointer<TfmDeviceInfo> deviceInfo_;
   QTimer* statusMessageTimer_ = nullptr;
 
   QTimer* portPollTimer_ = nullptr;

@@ -17,13 +17,13 @@
 
 #include "app/demo_terminal.h"
 #include "app/fm_about_box.h"
-#include "app/fm_device_info_placeholder.h"
 #include "app/fm_main.h"
 #include "link/qt/fm_device_reconnect.h"
 #include "link/qt/fm_waiting_data.h"
 #include "settings/languages.h"
 #include "settings/program_paths.h"
 #include "settings/qt/fm_settings.h"
+#include "status/qt/fm_device_info.h"
 #include "ui/qt_app_icon.h"
 #include "ui/qt_language.h"
 
@@ -139,7 +139,8 @@ int main(int argc, char** argv) {
   quillon::TAboutBox aboutBox(&fmMain);
   quillon::TfmSettings fmSettings(fmMain.ProgramSettings(), fmMain.Profile(), &fmMain);
   quillon::TfmWaitingData fmWaitingData(&fmMain);
-  quillon::TfmDeviceInfoPlaceholder fmDeviceInfo(&fmMain);
+  quillon::TfmDeviceInfo fmDeviceInfo(fmMain.Session(), fmMain.ProgramSettings(),
+                                      fmMain.SettingsPath(), &fmMain);
   quillon::TfmDeviceReconnect fmDeviceReconnect(&fmMain);
   fmMain.SetWindows(&aboutBox, &fmSettings, &fmWaitingData, &fmDeviceInfo, &fmDeviceReconnect);
 

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QTranslator>
 
+#include "ui/qt_text.h"
+
 namespace quillon {
 
 QTranslator* InstallLanguageFile(QCoreApplication& app,
@@ -18,6 +20,11 @@ QTranslator* InstallLanguageFile(QCoreApplication& app,
     delete translator;
   }
   return nullptr;
+}
+
+std::string TranslateCp1251(const char* context, const std::string& cp1251Text) {
+  const QByteArray source = ToQString(cp1251Text).toUtf8();
+  return FromQString(QCoreApplication::translate(context, source.constData()));
 }
 
 }  // namespace quillon

@@ -15,4 +15,8 @@ namespace quillon {
 // was loaded and the built-in texts stay in force. Call before the first window is created.
 QTranslator* InstallLanguageFile(QCoreApplication& app, const std::vector<std::string>& candidates);
 
+// A text of the logic (Windows-1251) in the interface language: looked up under its Russian
+// source text in the given translation context; unchanged when no translation has it.
+std::string TranslateCp1251(const char* context, const std::string& cp1251Text);
+
 }  // namespace quillon

@@ -12,4 +12,30 @@
         <translation>File</translation>
     </message>
 </context>
+<context>
+    <name>quillon::TfmDeviceInfo</name>
+    <message>
+        <source>Состояние устройства</source>
+        <translation>Device status</translation>
+    </message>
+</context>
+<context>
+    <name>quillon::TStatusTexts</name>
+    <message>
+        <source>Активно</source>
+        <translation>Active</translation>
+    </message>
+    <message>
+        <source>Не активно</source>
+        <translation>Not active</translation>
+    </message>
+    <message>
+        <source>Подключено</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <source>Разомкнуто</source>
+        <translation>Open</translation>
+    </message>
+</context>
 </TS>
