@@ -38,6 +38,7 @@
 #include "settings/qt/fm_settings.h"
 #include "status/qt/fm_device_info.h"
 #include "ui/qt_app_icon.h"
+#include "ui/qt_input_guard.h"
 #include "ui/qt_log_view.h"
 #include "ui/qt_progress_bar.h"
 #include "ui/qt_session_ui.h"
@@ -77,6 +78,7 @@ TfmMain::TfmMain(QWidget* parent, TMainOptions options)
 
   port_ = std::make_unique<TComPort>();
   log_ = std::make_unique<TLogModel>(settings_);
+  inputGuard_ = new TQtInputGuard(this);
 
   CreateMenu();
   CreateClientArea();
@@ -323,13 +325,24 @@ void TfmMain::RegisterResponseProcessors() {
   batch_ = std::make_unique<TBatchOperations>(*engine_);
   quillon::RegisterResponseProcessors(profile_, engine_->Processors());
 
+  // Every run holds the window: what the operator clicks or types meanwhile is dropped, not
+  // replayed afterwards; Esc stops a page run between two requests.
+  batch_->StopRequested = [this] { return inputGuard_->StopRequested(); };
   TEditorCallbacks& callbacks = editor_->Callbacks();
-  callbacks.CmdApplyClick = [this](const ParamAddress& a) { engine_->ApplyCommand(a); };
-  callbacks.CmdPollClick = [this](const ParamAddress& a) { engine_->PollCommand(a); };
-  callbacks.CmdApplyAllClick = [this](const ParamAddress& a) { batch_->CmdApplyAll(a); };
-  callbacks.CmdPollAllClick = [this](const ParamAddress& a) { batch_->CmdPollAll(a); };
+  callbacks.CmdApplyClick = [this](const ParamAddress& a) {
+    inputGuard_->Run([&] { engine_->ApplyCommand(a); });
+  };
+  callbacks.CmdPollClick = [this](const ParamAddress& a) {
+    inputGuard_->Run([&] { engine_->PollCommand(a); });
+  };
+  callbacks.CmdApplyAllClick = [this](const ParamAddress& a) {
+    inputGuard_->Run([&] { batch_->CmdApplyAll(a); });
+  };
+  callbacks.CmdPollAllClick = [this](const ParamAddress& a) {
+    inputGuard_->Run([&] { batch_->CmdPollAll(a); });
+  };
   callbacks.CmdApplyAllIndexedClick = [this](const ParamAddress& a) {
-    batch_->CmdApplyAllIndexed(a);
+    inputGuard_->Run([&] { batch_->CmdApplyAllIndexed(a); });
   };
 }
 
@@ -427,11 +440,11 @@ void TfmMain::Parameters1Click() {
 }
 
 void TfmMain::Connect1Click() {
-  session_->EnsureSession();
+  inputGuard_->Run([this] { session_->EnsureSession(); });
 }
 
 void TfmMain::Storesettingsintoflash1Click() {
-  session_->StoreSettingsToFlash();
+  inputGuard_->Run([this] { session_->StoreSettingsToFlash(); });
 }
 
 void TfmMain::N4Click() {
@@ -439,7 +452,7 @@ void TfmMain::N4Click() {
 }
 
 void TfmMain::Leavecommandmode1Click() {
-  session_->LeaveCommandMode();
+  inputGuard_->Run([this] { session_->LeaveCommandMode(); });
 }
 
 void TfmMain::About1Click() {

@@ -35,6 +35,7 @@ class TLogModel;
 class TLogView;
 class TMaskMatcher;
 class TQtParameterEditor;
+class TQtInputGuard;
 class TQtProgressBar;
 class TQtSessionUi;
 class TTerminalSession;
@@ -168,6 +169,7 @@ class TfmMain : public QMainWindow {
   QPointer<TfmDeviceInfo> deviceInfo_;
   QTimer* statusMessageTimer_ = nullptr;
 
+  TQtInputGuard* inputGuard_ = nullptr;
   QTimer* portPollTimer_ = nullptr;
   QSocketNotifier* portNotifier_ = nullptr;
   int notifierHandle_ = -1;

@@ -29,6 +29,11 @@ bool TBatchOperations::SessionReady() {
   return session.InCommandMode || session.EnsureSession();
 }
 
+bool TBatchOperations::MayGoOn(int& requestsSent) {
+  const bool first = requestsSent++ == 0;
+  return first || !StopRequested || !StopRequested();
+}
+
 bool TBatchOperations::CommandEnabled(int page, int command) {
   IParameterEditor& editor = engine_.Editor();
   return editor.HasControl(page, command, 0, 0, ckGroup) && editor.GroupEnabled(page, command);
@@ -74,6 +79,7 @@ bool TBatchOperations::CmdApplyAll(ParamAddress address) {
   int total = 0;
   for (const TDevCommand& cmd : commands) total += CommandWeight(cmd);
   StartProgress(total);
+  int requests = 0;
 
   for (int c = 0; c < static_cast<int>(commands.size()); ++c) {
     const TDevCommand& cmd = commands[c];
@@ -90,7 +96,7 @@ bool TBatchOperations::CmdApplyAll(ParamAddress address) {
         AdvanceProgress(1);
         continue;
       }
-      if (!engine_.ApplyCommand(address, values[k])) {
+      if (!MayGoOn(requests) || !engine_.ApplyCommand(address, values[k])) {
         engine_.Session().Log().WriteLog(
             std::string(kStoppedAtCommand) + " " + cmd.Name + "/" + std::to_string(k), 4);
         return false;
@@ -108,6 +114,7 @@ bool TBatchOperations::CmdPollAll(ParamAddress address) {
   if (address.Page < 0 || address.Page >= static_cast<int>(pages.size())) return false;
   const std::vector<TDevCommand>& commands = pages[address.Page].Commands;
   StartProgress(static_cast<int>(commands.size()));
+  int requests = 0;
 
   for (int c = 0; c < static_cast<int>(commands.size()); ++c) {
     const TDevCommand& cmd = commands[c];
@@ -117,7 +124,7 @@ bool TBatchOperations::CmdPollAll(ParamAddress address) {
       continue;
     }
     // One poll reads all instances of an indexed command.
-    if (!engine_.PollCommand(address)) {
+    if (!MayGoOn(requests) || !engine_.PollCommand(address)) {
       engine_.Session().Log().WriteLog(std::string(kStoppedAtCommand) + " " + cmd.Name, 4);
       return false;
     }
@@ -132,13 +139,14 @@ bool TBatchOperations::CmdApplyAllIndexed(ParamAddress address) {
   const TDevCommand* cmd = engine_.Profile().Command(address.Page, address.Command);
   if (cmd == nullptr || !cmd->SetData || !cmd->Indexed) return false;
   StartProgress(cmd->MaxIndex);
+  int requests = 0;
   IProgressBar& progress = engine_.Session().Progress();
   const std::vector<std::string> values =
       InstanceValues(address.Page, address.Command, cmd->MaxIndex);
   for (int k = 0; k < cmd->MaxIndex; ++k) {
     progress.SetPosition(k);
     address.Instance = k;
-    if (!engine_.ApplyCommand(address, values[k])) {
+    if (!MayGoOn(requests) || !engine_.ApplyCommand(address, values[k])) {
       engine_.Session().Log().WriteLog(std::string(kStoppedAtIndex) + " " + std::to_string(k), 4);
       return false;
     }

@@ -80,7 +80,11 @@ bool TCommandEngine::Apply(const ParamAddress& address, const std::string* given
       givenValues ? *givenValues : BuildParamList(address.Page, address.Command, address.Instance);
   const std::string request = "AT" + cmd->Name + "=" + password + "," + values;
   const std::string logText = "AT" + cmd->Name + "=*," + values;
-  return RunWithRetries(address, request, logText, CommandTimeout(*cmd));
+  // The answer refills only the instance written; the others keep what the editor shows.
+  processors_.SetOnlyInstance(cmd->Indexed ? address.Instance : -1);
+  const bool result = RunWithRetries(address, request, logText, CommandTimeout(*cmd));
+  processors_.SetOnlyInstance(-1);
+  return result;
 }
 
 bool TCommandEngine::RunWithRetries(const ParamAddress& address, const std::string& request,

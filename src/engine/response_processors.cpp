@@ -123,7 +123,7 @@ void TResponseProcessors::ReadValues(int page, int command, const TDevCommand& c
             std::string("Некорректный ответ - отсутствует параметр") + " " + std::to_string(i), 4);
         return;
       }
-      SetValue(page, command, k, j, cmd, items[i]);
+      if (onlyInstance_ < 0 || onlyInstance_ == k) SetValue(page, command, k, j, cmd, items[i]);
     }
     if (items.size() <= i) return;
   }

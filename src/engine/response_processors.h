@@ -31,6 +31,11 @@ class TResponseProcessors {
   // True when the item opens a table row: "#", two upper-case hex digits, "+RESP:".
   bool IsTableRowItem(const std::string& item) const;
 
+  // While not negative, values reach the editor only for this instance: the answer to an apply
+  // of one instance carries every instance, and the others may hold what the operator typed
+  // and has not sent yet.
+  void SetOnlyInstance(int instance) { onlyInstance_ = instance; }
+
  private:
   // "NOT SUPPORTED" and the refusal lines common to the default and nonpoll processors; true
   // when the line was one of them.
@@ -48,6 +53,7 @@ class TResponseProcessors {
   TTerminalSession& session_;
   bool& answerRecognized_;
   pcre2_real_code_8* tableRow_ = nullptr;
+  int onlyInstance_ = -1;
 };
 
 // Registers the four processors under "", "default", "nonpoll", "exitcmd" and "table". The

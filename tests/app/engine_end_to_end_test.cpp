@@ -9,9 +9,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -19,15 +21,16 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <memory>
 
 #include "app/fm_main.h"
 #include "editor/qt/qt_integer_edit.h"
 #include "editor/qt/qt_parameter_editor.h"
+#include "link/log_model.h"
 #include "link/qt/fm_device_reconnect.h"
 #include "link/qt/fm_waiting_data.h"
-#include "link/log_model.h"
 #include "settings/program_paths.h"
 #include "sim/simulator_process.h"
 #include "ui/qt_log_view.h"
@@ -362,11 +365,18 @@ class TEngineEndToEndTest : public QObject {
     QCOMPARE(fm_->ProgressBar->maximum(), 3);
     QCOMPARE(fm_->ProgressBar->value(), 3);
 
+    // What is typed into the other instances and not yet sent stays through the answer to the
+    // apply of #2, which carries every instance.
+    TypeOver(NumberField(kSsrv, 0, 1), QStringLiteral("7011"));
+    TypeOver(TextField(kSsrv, 2, 0), QStringLiteral("10.9.9.9"));
     TIntegerEdit* second = NumberField(kSsrv, 1, 1);
     TypeOver(second, QStringLiteral("7022"));
     Click(QStringLiteral("cmd_SSRV_1_apply"));
     QCOMPARE(Sent().size(), 4);
     QCOMPARE(Sent().last(), QStringLiteral("AT+SSRV=*,2,0.0.0.0,7022,0,60,"));
+    QCOMPARE(NumberField(kSsrv, 0, 1)->Text(), QStringLiteral("7011"));
+    QCOMPARE(TextField(kSsrv, 2, 0)->text(), QStringLiteral("10.9.9.9"));
+    QCOMPARE(NumberField(kSsrv, 1, 1)->Text(), QStringLiteral("7022"));
 
     // The unticked protocol of #3 went out empty: the terminal kept its UDP.
     const QStringList stored = StoredValues();
@@ -375,6 +385,62 @@ class TEngineEndToEndTest : public QObject {
              qPrintable(stored.join(QLatin1Char('\n'))));
     VerifyNoPasswordInLog(5);
     QCOMPARE(operator_->Messages, QStringList());
+  }
+
+  // Runs once, at the first line the log pane gets during the next run: stands for what the
+  // operator does while the run holds the window.
+  void DuringTheNextRun(std::function<void()> action) {
+    auto* connection = new QMetaObject::Connection;
+    *connection = connect(fm_->LogLines->document(), &QTextDocument::contentsChanged, this,
+                          [connection, action] {
+                            QObject::disconnect(*connection);
+                            delete connection;
+                            action();
+                          });
+  }
+
+  // A second click on "Применить страницу" while the page is being written is dropped, not run
+  // again afterwards; Esc stops the run between two requests with its interruption line.
+  void inputDuringARunIsDroppedAndEscStopsIt() {
+    QVERIFY(Start({}));
+    Trigger("Connect1");
+    QVERIFY(fm_->InCommandMode());
+    QWidget* page = fm_->PageControl1->widget(kPage);
+    auto* applyPage = page->findChild<QPushButton*>(QStringLiteral("page_0_apply"));
+    QVERIFY(applyPage);
+    DuringTheNextRun([applyPage] {
+      const QPointF at(applyPage->width() / 2.0, applyPage->height() / 2.0);
+      const QPointF global = applyPage->mapToGlobal(at);
+      QCoreApplication::postEvent(
+          applyPage, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
+                                     Qt::LeftButton, Qt::NoModifier));
+      QCoreApplication::postEvent(
+          applyPage, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
+                                     Qt::NoButton, Qt::NoModifier));
+    });
+    Click(QStringLiteral("page_0_apply"));
+    QTest::qWait(300);
+    QCOMPARE(Sent().size(), kPageApplies);
+    QCOMPARE(LinesStartingWith(QStringLiteral("]")), 0);
+
+    // Esc during the next run: the request under way ends, the next one is not sent.
+    DuringTheNextRun([this] {
+      QCoreApplication::postEvent(fm_.get(),
+                                  new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+      QCoreApplication::postEvent(
+          fm_.get(), new QKeyEvent(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier));
+    });
+    Click(QStringLiteral("page_0_apply"));
+    QTest::qWait(100);
+    QCOMPARE(Sent().size(), kPageApplies + 1);
+    QCOMPARE(LogLines().last(), QStringLiteral("]Процесс прерван на команде +SSRV/0"));
+    QVERIFY(fm_->ProgressBar->value() < fm_->ProgressBar->maximum());
+    QCOMPARE(operator_->Messages, QStringList());
+
+    // The next run is not stopped by the Esc of the last one.
+    Click(QStringLiteral("page_0_poll"));
+    QCOMPARE(LinesStartingWith(QStringLiteral("]Процесс прерван")), 1);
+    QCOMPARE(fm_->ProgressBar->value(), fm_->ProgressBar->maximum());
   }
 
   // A refusal by the terminal is a message box per request; the page run goes on to the end.

@@ -10,19 +10,22 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QSpontaneKeyEvent>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QWheelEvent>
 #include <memory>
 
 #include "editor/address_cases.h"
-#include "editor/qt/deep_component_enumerator.h"
 #include "editor/editor_rules.h"
 #include "editor/headless_editor.h"
 #include "editor/mask_matcher.h"
+#include "editor/qt/deep_component_enumerator.h"
 #include "editor/qt/qt_hex_edit.h"
 #include "editor/qt/qt_integer_edit.h"
 #include "editor/qt/qt_parameter_editor.h"
@@ -152,6 +155,7 @@ class TestQtParameterEditor : public QObject {
   void hexFieldChecksCompletenessAndRange();
   void integerFieldFiltersKeysAndAppliesLimits();
   void optionalCheckBoxSwitchesTheInput();
+  void wheelScrollsThePageUnlessTheInputHasTheFocus();
   void marksAnUnsupportedCommand();
   void enumeratorWalksContainersBeforeContents();
   void widthsFollowTheWindow();
@@ -771,6 +775,65 @@ void TestQtParameterEditor::integerFieldFiltersKeysAndAppliesLimits() {
   QCOMPARE(number->Value(), 1);
   number->stepBy(1);
   QCOMPARE(number->Text(), QStringLiteral("2"));
+}
+
+namespace {
+
+// Turns the wheel one notch down over the middle of a widget, as the window system delivers it.
+void WheelDown(QWidget* widget) {
+  const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
+  QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QSpontaneKeyEvent::setSpontaneous(&wheel);  // only those go on to the parents when ignored
+  QApplication::sendEvent(widget, &wheel);
+}
+
+}  // namespace
+
+// Rolling the wheel down a long page passes over number fields and lists: the page scrolls and
+// no value changes. Only an input the operator is working in takes the wheel.
+void TestQtParameterEditor::wheelScrollsThePageUnlessTheInputHasTheFocus() {
+  QString rows;
+  for (int i = 0; i < 12; ++i)
+    rows += QStringLiteral(
+        "<parameter type=\"integer\" description=\"period\" minvalue=\"1\" maxvalue=\"600\" "
+        "defaultvalue=\"60\"/>"
+        "<parameter type=\"option\" description=\"mode\" defaultvalue=\"1\"><option value=\"0\" "
+        "text=\"off\"/><option value=\"1\" text=\"on\"/><option value=\"2\" "
+        "text=\"event\"/></parameter>");
+  auto w = EditorWindow::FromXml(
+      QStringLiteral("<page id=\"1\" name=\"P\"><command command=\"+LONG\" description=\"L\">") +
+      rows + QStringLiteral("</command></page>"));
+  w->window.resize(w->window.width(), 300);
+  w->Show();
+  auto* scroll = w->tabs->widget(0)->findChild<QScrollArea*>();
+  QVERIFY(scroll);
+  QScrollBar* bar = scroll->verticalScrollBar();
+  QVERIFY(bar->maximum() > 0);
+  auto* number = w->Find<TIntegerEdit>("cmd_LONG_0_0");
+  auto* list = w->Find<QComboBox>("cmd_LONG_0_1");
+  QVERIFY(number && list);
+  number->clearFocus();
+  list->clearFocus();
+
+  QCOMPARE(bar->value(), 0);
+  WheelDown(number);
+  QCOMPARE(number->Text(), QStringLiteral("60"));
+  QVERIFY(bar->value() > 0);
+  const int afterFirst = bar->value();
+  WheelDown(list);
+  QCOMPARE(list->currentIndex(), 1);
+  QVERIFY(bar->value() > afterFirst);
+  QVERIFY(!number->hasFocus() && !list->hasFocus());
+
+  // Clicked into, the input takes the wheel as usual.
+  list->setFocus();
+  QVERIFY(list->hasFocus());
+  WheelDown(list);
+  QCOMPARE(list->currentIndex(), 2);
+  number->setFocus();
+  WheelDown(number);
+  QCOMPARE(number->Text(), QStringLiteral("59"));
 }
 
 void TestQtParameterEditor::optionalCheckBoxSwitchesTheInput() {

@@ -16,11 +16,13 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cstdlib>
 
-#include "editor/qt/deep_component_enumerator.h"
 #include "editor/editor_rules.h"
 #include "editor/mask_matcher.h"
+#include "editor/qt/deep_component_enumerator.h"
 #include "editor/qt/qt_anchor_keeper.h"
 #include "editor/qt/qt_focus.h"
 #include "editor/qt/qt_hex_edit.h"
@@ -196,6 +198,15 @@ std::unique_ptr<TQtParameterEditor::TMetrics> TQtParameterEditor::MeasureControl
 }
 
 bool TQtParameterEditor::eventFilter(QObject* watched, QEvent* event) {
+  // A wheel turned over a number field or a list the operator is not working in scrolls the
+  // page, and the value stays as it was.
+  if (event->type() == QEvent::Wheel) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget && !widget->hasFocus() && widget->property(kWheelGuardProperty).toBool()) {
+      ScrollPageOf(widget, static_cast<QWheelEvent*>(event));
+      return true;
+    }
+  }
   if (event->type() == QEvent::Show && pageControl_) {
     const int page = pageControl_->indexOf(static_cast<QWidget*>(watched));
     if (page >= 0) EnsurePageBuilt(page);
@@ -408,10 +419,29 @@ int TQtParameterEditor::InputHeight(TParamType type) const {
   return metrics_->EditHeight;
 }
 
+void TQtParameterEditor::ScrollPageOf(QWidget* input, QWheelEvent* wheel) {
+  QWidget* parent = input->parentWidget();
+  while (parent && !qobject_cast<QScrollArea*>(parent)) parent = parent->parentWidget();
+  auto* scroll = qobject_cast<QScrollArea*>(parent);
+  if (!scroll) return;
+  const bool sideways = std::abs(wheel->angleDelta().x()) > std::abs(wheel->angleDelta().y());
+  QCoreApplication::sendEvent(
+      sideways ? scroll->horizontalScrollBar() : scroll->verticalScrollBar(), wheel);
+}
+
+// Number fields and lists take the focus by click or Tab, never by the wheel, and ignore the
+// wheel until they have it.
+void TQtParameterEditor::GuardAgainstWheel(QWidget* input) {
+  input->setFocusPolicy(Qt::StrongFocus);
+  input->setProperty(kWheelGuardProperty, true);
+  input->installEventFilter(this);
+}
+
 QWidget* TQtParameterEditor::CreateInput(QWidget* container, const TCmdParameter& param) {
   switch (param.ParamType) {
     case ptInteger: {
       auto* edit = new TIntegerEdit(container);
+      GuardAgainstWheel(edit);
       edit->SetLimits(IntegerLow(param), IntegerHigh(param));
       edit->SetValue(DefaultIntegerValue(param));
       return edit;
@@ -438,6 +468,7 @@ QWidget* TQtParameterEditor::CreateInput(QWidget* container, const TCmdParameter
       break;
   }
   auto* list = new QComboBox(container);
+  GuardAgainstWheel(list);
   for (const TParamOption& option : param.Options) list->addItem(ToQString(option.Text));
   list->setCurrentIndex(DefaultOptionIndex(param));
   return list;

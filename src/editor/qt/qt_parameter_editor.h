@@ -18,6 +18,7 @@ class QTabWidget;
 class QWidget;
 class QGroupBox;
 class QTableWidget;
+class QWheelEvent;
 
 namespace quillon {
 
@@ -106,6 +107,8 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   // Every tagged control carries its packed tag in this dynamic property; the editor keeps the
   // unpacked address beside it, since the packed fields overflow past 255.
   static constexpr const char* kTagProperty = "ControlTag";
+  // Set on the inputs that ignore the wheel while they do not have the focus.
+  static constexpr const char* kWheelGuardProperty = "WheelNeedsFocus";
   struct TControlAddress {
     int Command = 0;
     int Instance = 0;
@@ -127,6 +130,8 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   int BuildTableView(QWidget* container, const QString& name, const TDevCommand& cmd, int command,
                      int instance, int yc);
   QWidget* CreateInput(QWidget* container, const TCmdParameter& param);
+  void GuardAgainstWheel(QWidget* input);
+  static void ScrollPageOf(QWidget* input, QWheelEvent* wheel);
   QWidget* CreateButton(QWidget* container, const QString& caption, const QString& name,
                         const TEditorCallbacks::Click TEditorCallbacks::*handler);
   void PlaceButton(QWidget* button, int left, int top, int width) const;
