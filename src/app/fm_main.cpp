@@ -329,6 +329,20 @@ void TfmMain::RegisterResponseProcessors() {
   // replayed afterwards; Esc stops a page run between two requests.
   batch_->StopRequested = [this] { return inputGuard_->StopRequested(); };
   TEditorCallbacks& callbacks = editor_->Callbacks();
+  // A mask of the profile that is no regular expression: the operator is told in a message box,
+  // once per mask; the field's text stays unchecked. Shown from the loop, not from inside the
+  // field's change or focus handling.
+  callbacks.MaskError = [this](const std::string& message) {
+    const QString text = ToQString(message);
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+          QMessageBox box(QMessageBox::Critical, windowTitle(), text, QMessageBox::Ok, this);
+          box.setObjectName(QStringLiteral("MaskErrorMessage"));
+          box.exec();
+        },
+        Qt::QueuedConnection);
+  };
   callbacks.CmdApplyClick = [this](const ParamAddress& a) {
     inputGuard_->Run([&] { engine_->ApplyCommand(a); });
   };

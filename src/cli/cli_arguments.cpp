@@ -7,6 +7,7 @@
 
 #include "editor/editor_rules.h"
 #include "editor/mask_matcher.h"
+#include "engine/request_values.h"
 #include "profile/cp1251.h"
 #include "profile/text_utils.h"
 
@@ -79,13 +80,12 @@ std::string ParseApplyArgs(const Args& args, TApplyArgs& out) {
   return {};
 }
 
-std::string CheckValue(const TCmdParameter& param, const std::string& utf8, std::string& value) {
+std::string CheckValue(const TCmdParameter& param, const std::string& utf8, std::string& value,
+                       TMaskMatcher* masks, std::string* warning) {
   value = Utf8ToCp1251(utf8);
   if ((!utf8.empty() && value.empty()) || Cp1251ToUtf8(value) != utf8)
     return "the value has characters the terminal cannot take";
-  // A comma would split the value into two on the wire, a line break would end the request.
-  if (value.find_first_of(",\r\n") != std::string::npos)
-    return "a value cannot contain a comma or a line break";
+  if (!IsSendableValue(value)) return "a value cannot contain a comma or a line break";
   switch (param.ParamType) {
     case ptInteger: {
       int64_t n = 0;
@@ -110,11 +110,16 @@ std::string CheckValue(const TCmdParameter& param, const std::string& utf8, std:
     case ptString: {
       if (param.MaxLen > 0 && static_cast<int>(value.size()) > param.MaxLen)
         return "longer than " + std::to_string(param.MaxLen) + " characters";
-      TMaskMatcher matcher;
+      TMaskMatcher own;
+      TMaskMatcher& matcher = masks ? *masks : own;
       for (const std::string* mask : {&param.OnCharMask, &param.OnLeaveMask}) {
         if (mask->empty()) continue;
-        if (matcher.Match(*mask, value) != mrMatch)
-          return "does not match the mask " + Cp1251ToUtf8(*mask);
+        const TMaskResult result = matcher.Match(*mask, value);
+        if (result == mrNoMatch) return "does not match the mask " + Cp1251ToUtf8(*mask);
+        if (result == mrInvalid && matcher.FirstReportOf(*mask) && warning)
+          *warning = "the profile's mask " + Cp1251ToUtf8(*mask) +
+                     " is not a valid regular expression (" + Cp1251ToUtf8(matcher.ErrorText()) +
+                     "); values are not checked against it";
       }
       return {};
     }
@@ -156,10 +161,12 @@ std::string PrepareValues(const TDevCommand& cmd, const TApplyArgs& request,
       count == 0 ? Cp1251ToUtf8(cmd.Name) + " has no parameters"
                  : Cp1251ToUtf8(cmd.Name) + " has parameters 0.." + std::to_string(count - 1);
   std::set<int> seen;
+  TMaskMatcher masks;
   for (const auto& [indexText, utf8] : request.Sets) {
     TPreparedValue p;
     if (!ParseIndex(indexText, count, p.Index)) return "--set " + indexText + ": " + range;
-    const std::string error = CheckValue(cmd.Parameters[p.Index], utf8, p.Value);
+    const std::string error =
+        CheckValue(cmd.Parameters[p.Index], utf8, p.Value, &masks, &p.Warning);
     if (!error.empty()) return Address(cmd, instance, indexText) + " = " + utf8 + ": " + error;
     if (!seen.insert(p.Index).second) return Address(cmd, instance, indexText) + " is given twice";
     prepared.push_back(p);

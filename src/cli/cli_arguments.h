@@ -12,6 +12,10 @@
 #include "link/console_link.h"
 #include "profile/command_profile.h"
 
+namespace quillon {
+class TMaskMatcher;
+}
+
 namespace quillon::cli {
 
 struct TProfileArgs {
@@ -67,8 +71,10 @@ std::string ParseApplyArgs(const Args& args, TApplyArgs& out);
 // ---- value checks against the profile ----
 
 // Checks one value given on the command line as the editor's fields would take it; value is
-// the text to send (Windows-1251).
-std::string CheckValue(const TCmdParameter& param, const std::string& utf8, std::string& value);
+// the text to send (Windows-1251). A mask of the profile that is no regular expression checks
+// nothing; the first time masks meets it, warning (UTF-8) says so.
+std::string CheckValue(const TCmdParameter& param, const std::string& utf8, std::string& value,
+                       TMaskMatcher* masks = nullptr, std::string* warning = nullptr);
 
 // The instance to write, from 0, for the --instance given (from 1, 0 when not given).
 std::string ResolveInstance(const TDevCommand& cmd, int given, int& instance);
@@ -77,7 +83,8 @@ std::string ResolveInstance(const TDevCommand& cmd, int given, int& instance);
 struct TPreparedValue {
   int Index = 0;
   bool Untick = false;
-  std::string Value;  // Windows-1251
+  std::string Value;    // Windows-1251
+  std::string Warning;  // UTF-8: what the check could not do (a broken mask), for stderr
 };
 // Every --set and --unset of an apply checked against the command.
 std::string PrepareValues(const TDevCommand& cmd, const TApplyArgs& request,

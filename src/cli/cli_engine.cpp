@@ -433,6 +433,8 @@ int Apply(const Args& args) {
     Fail("apply", valueError);
     return ceUsage;
   }
+  for (const TPreparedValue& value : values)
+    if (!value.Warning.empty()) Fail("apply", value.Warning);
 
   // Bad input and a missing password are found before anything goes to the terminal.
   TEngineCli cli(profile, settings, options);

@@ -121,4 +121,19 @@ bool HexTextInRange(const TCmdParameter& param, const std::string& text) {
   return param.MinValue <= value && value <= param.MaxValue;
 }
 
+std::string FitHexText(const std::string& text, int maxLen) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+  std::string value = text.substr(begin, end - begin);
+  for (char& c : value)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  if (maxLen <= 0) return value;
+  if (static_cast<int>(value.size()) < maxLen)
+    value.insert(0, static_cast<size_t>(maxLen) - value.size(), '0');
+  size_t zeros = 0;
+  while (static_cast<int>(value.size() - zeros) > maxLen && value[zeros] == '0') ++zeros;
+  return value.substr(zeros);
+}
+
 }  // namespace quillon

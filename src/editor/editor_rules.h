@@ -43,6 +43,11 @@ std::vector<TTableColumn> TableColumns(const TDevCommand& command);
 // only, upper case, at most maxLen of them (the text as it is when maxLen is not positive).
 std::string MaskHexText(const std::string& text, int maxLen);
 
+// A hexadecimal value longer than its field brought to the field's width where that loses
+// nothing: blanks trimmed, letters upper-cased, padded on the left with "0" to maxLen, leading
+// zeros dropped while it is longer. The result can still be longer than maxLen.
+std::string FitHexText(const std::string& text, int maxLen);
+
 // The hex field's text read as "$" + text into 64 bits (0 when it is not a number), of which
 // the low 32 bits count, unsigned; then tested against MinValue..MaxValue.
 bool HexTextInRange(const TCmdParameter& param, const std::string& text);

@@ -116,6 +116,16 @@ void THeadlessEditor::SetInputText(int page, int command, int instance, int para
       FindGroup(page, command)->Command->Parameters[static_cast<size_t>(param)];
   if (p.ParamType == ptOption) return;
   row->Text = p.ParamType == ptHex ? MaskHexText(text, p.MaxLen) : text;
+  row->Unread = false;
+}
+
+void THeadlessEditor::MarkValueUnread(int page, int command, int instance, int param) {
+  if (TRow* row = FindRow(page, command, instance, param, ckInput)) row->Unread = true;
+}
+
+bool THeadlessEditor::ValueUnread(int page, int command, int instance, int param) const {
+  const TRow* row = FindRow(page, command, instance, param, ckInput);
+  return row && row->Unread;
 }
 
 int THeadlessEditor::OptionIndex(int page, int command, int instance, int param) const {

@@ -24,6 +24,8 @@ class THeadlessEditor : public IParameterEditor {
   int OptionIndex(int page, int command, int instance, int param) const override;
   void SetOptionIndex(int page, int command, int instance, int param, int index) override;
   bool InputEnabled(int page, int command, int instance, int param) const override;
+  void MarkValueUnread(int page, int command, int instance, int param) override;
+  bool ValueUnread(int page, int command, int instance, int param) const override;
   bool GroupEnabled(int page, int command) const override;
   void MarkCommandUnsupported(int page, int command) override;
   bool HasTable(int page, int command, int instance, int param) const override;
@@ -46,6 +48,7 @@ class THeadlessEditor : public IParameterEditor {
     bool Enabled = true;
     std::string Text;
     int OptionIndex = -1;
+    bool Unread = false;
   };
   struct TTable {
     std::vector<std::string> Headers;  // one per column, "" for caption-less ones

@@ -15,6 +15,12 @@ void DecodeControlTag(uint32_t tag, int32_t& command, int32_t& instance, int32_t
   parameter = static_cast<int32_t>(tag & 255u);
 }
 
+void IParameterEditor::MarkValueUnread(int, int, int, int) {}
+
+bool IParameterEditor::ValueUnread(int, int, int, int) const {
+  return false;
+}
+
 bool IParameterEditor::InputEnabled(int page, int command, int instance, int param) const {
   return HasControl(page, command, instance, param, ckInput);
 }

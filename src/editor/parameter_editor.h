@@ -52,6 +52,13 @@ class IParameterEditor {
   // while its box is ticked). Implementations that do not track it answer HasControl.
   virtual bool InputEnabled(int page, int command, int instance, int param) const;
 
+  // ckInput: a value of the terminal that the input could not take (a hexadecimal value longer
+  // than its field). The input keeps its text and shows that it was not read; an apply of the
+  // command is refused until the operator types a value or a later answer fits. Setting the
+  // text (SetInputText) clears the mark. Implementations that do not track it answer false.
+  virtual void MarkValueUnread(int page, int command, int instance, int param);
+  virtual bool ValueUnread(int page, int command, int instance, int param) const;
+
   // ckGroup: the command's group box.
   virtual bool GroupEnabled(int page, int command) const = 0;
   virtual void MarkCommandUnsupported(int page, int command) = 0;

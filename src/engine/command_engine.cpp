@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/request_values.h"
 #include "link/log_model.h"
 #include "link/terminal_session.h"
 #include "profile/command_profile.h"
@@ -75,6 +76,7 @@ bool TCommandEngine::Apply(const ParamAddress& address, const std::string* given
     session_.Log().WriteLog("Неверно задан пароль", 4);
     return false;
   }
+  if (!ValuesSendable(address, *cmd)) return false;
   // Built once: every retry sends the same values, even if the editor changes meanwhile.
   const std::string values =
       givenValues ? *givenValues : BuildParamList(address.Page, address.Command, address.Instance);
@@ -116,6 +118,27 @@ bool TCommandEngine::RunWithRetries(const ParamAddress& address, const std::stri
     }
   } while (attemptsLeft > 0 && !AnswerRecognized);
   return result;
+}
+
+// What the editor holds for the instance must reach the terminal as it is shown: a value the
+// terminal would read into other parameters, or one the terminal's answer could not fill in,
+// stops the request before anything is sent.
+bool TCommandEngine::ValuesSendable(const ParamAddress& address, const TDevCommand& cmd) {
+  const int k = address.Instance;
+  for (int i = 0; i < static_cast<int>(cmd.Parameters.size()); ++i) {
+    const TCmdParameter& parameter = cmd.Parameters[i];
+    if (parameter.Optional && !editor_.Checked(address.Page, address.Command, k, i)) continue;
+    const char* refusal = nullptr;
+    if (editor_.ValueUnread(address.Page, address.Command, k, i))
+      refusal = "Значение не прочитано из терминала, команда не отправлена: ";
+    else if (parameter.ParamType != ptOption &&
+             !IsSendableValue(editor_.InputText(address.Page, address.Command, k, i)))
+      refusal = "Запятая или перевод строки в значении, команда не отправлена: ";
+    if (refusal == nullptr) continue;
+    session_.Log().WriteLog(refusal + ParameterName(cmd, k, i), 4);
+    return false;
+  }
+  return true;
 }
 
 std::string TCommandEngine::BuildParamList(int page, int command, int instance) const {

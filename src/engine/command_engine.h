@@ -57,6 +57,7 @@ class TCommandEngine {
 
  private:
   bool Apply(const ParamAddress& address, const std::string* values);
+  bool ValuesSendable(const ParamAddress& address, const TDevCommand& cmd);
   bool RunWithRetries(const ParamAddress& address, const std::string& request,
                       const std::string& logText, int32_t timeout);
 

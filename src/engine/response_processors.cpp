@@ -3,7 +3,9 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
+#include "editor/editor_rules.h"
 #include "editor/parameter_editor.h"
+#include "engine/request_values.h"
 #include "link/log_model.h"
 #include "link/session_ui.h"
 #include "link/terminal_session.h"
@@ -97,6 +99,20 @@ void TResponseProcessors::SetValue(int page, int command, int instance, int para
   const TCmdParameter& parameter = cmd.Parameters[param];
   if (!parameter.Overwrite) return;
   if (!editor_.HasControl(page, command, instance, param, ckInput)) return;
+  if (parameter.ParamType == ptHex && parameter.MaxLen > 0 &&
+      static_cast<int>(item.size()) > parameter.MaxLen) {
+    // The field would cut it, and a later apply would write the cut value.
+    const std::string fitted = FitHexText(item, parameter.MaxLen);
+    if (static_cast<int>(fitted.size()) > parameter.MaxLen) {
+      editor_.MarkValueUnread(page, command, instance, param);
+      session_.Log().WriteLog("Значение не помещается в поле и не прочитано: " +
+                                  ParameterName(cmd, instance, param) + ": " + item,
+                              4);
+      return;
+    }
+    editor_.SetInputText(page, command, instance, param, fitted);
+    return;
+  }
   if (parameter.ParamType != ptOption) {
     editor_.SetInputText(page, command, instance, param, item);
     return;

@@ -462,6 +462,10 @@ QWidget* TQtParameterEditor::CreateInput(QWidget* container, const TCmdParameter
       edit->setText(ToQString(param.DefaultValue));
       edit->OnKeyPress = [this](THexEdit* sender, QChar& key) { HexEditKeyPress(sender, key); };
       edit->OnExit = [this](THexEdit* sender) { HexEditExit(sender); };
+      // What the operator types replaces a value that could not be read.
+      connect(edit, &QLineEdit::textEdited, edit, [edit] {
+        if (edit->property(kUnreadProperty).toBool()) ShowUnread(edit, false);
+      });
       return edit;
     }
     case ptOption:
@@ -612,6 +616,7 @@ void TQtParameterEditor::CheckBoxClick(QWidget* sender) {
 }
 
 void TQtParameterEditor::ReportMaskError(const std::string& mask) {
+  if (!maskRegex_.FirstReportOf(mask)) return;
   const std::string message = FromQString(QStringLiteral("Ошибка в регулярном выражении ")) + mask +
                               ": " + maskRegex_.ErrorText();
   if (callbacks_.MaskError)
@@ -715,6 +720,26 @@ void TQtParameterEditor::SetInputText(int page, int command, int instance, int p
     edit->setText(ToQString(text));
     edit->setModified(false);
   }
+  if (input && input->property(kUnreadProperty).toBool()) ShowUnread(input, false);
+}
+
+void TQtParameterEditor::ShowUnread(QWidget* input, bool unread) {
+  input->setProperty(kUnreadProperty, unread);
+  input->setStyleSheet(unread ? QStringLiteral("background-color: #ffd0d0;") : QString());
+  input->setToolTip(
+      unread ? QCoreApplication::translate("TQtParameterEditor",
+                                           "Значение терминала не помещается в поле и не прочитано")
+             : QString());
+}
+
+void TQtParameterEditor::MarkValueUnread(int page, int command, int instance, int param) {
+  if (QWidget* input = FindParameterControl(page, command, instance, param, ckInput))
+    ShowUnread(input, true);
+}
+
+bool TQtParameterEditor::ValueUnread(int page, int command, int instance, int param) const {
+  QWidget* input = FindParameterControl(page, command, instance, param, ckInput);
+  return input && input->property(kUnreadProperty).toBool();
 }
 
 int TQtParameterEditor::OptionIndex(int page, int command, int instance, int param) const {

@@ -93,6 +93,8 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   int OptionIndex(int page, int command, int instance, int param) const override;
   void SetOptionIndex(int page, int command, int instance, int param, int index) override;
   bool InputEnabled(int page, int command, int instance, int param) const override;
+  void MarkValueUnread(int page, int command, int instance, int param) override;
+  bool ValueUnread(int page, int command, int instance, int param) const override;
   bool GroupEnabled(int page, int command) const override;
   void MarkCommandUnsupported(int page, int command) override;
   bool HasTable(int page, int command, int instance, int param) const override;
@@ -109,6 +111,8 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   static constexpr const char* kTagProperty = "ControlTag";
   // Set on the inputs that ignore the wheel while they do not have the focus.
   static constexpr const char* kWheelGuardProperty = "WheelNeedsFocus";
+  // Set on an input whose value the terminal sent but the input could not take.
+  static constexpr const char* kUnreadProperty = "ValueUnread";
   struct TControlAddress {
     int Command = 0;
     int Instance = 0;
@@ -132,6 +136,7 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   QWidget* CreateInput(QWidget* container, const TCmdParameter& param);
   void GuardAgainstWheel(QWidget* input);
   static void ScrollPageOf(QWidget* input, QWheelEvent* wheel);
+  static void ShowUnread(QWidget* input, bool unread);
   QWidget* CreateButton(QWidget* container, const QString& caption, const QString& name,
                         const TEditorCallbacks::Click TEditorCallbacks::*handler);
   void PlaceButton(QWidget* button, int left, int top, int width) const;
