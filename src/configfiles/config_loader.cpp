@@ -181,8 +181,9 @@ std::string TConfigLoader::StringValue(const TCmdParameter& param, const std::st
     case mrInvalid:
       break;
   }
-  // A broken mask checks nothing, as when the operator types; the profile is at fault.
-  messages_.Add("Ошибка в регулярном выражении " + param.OnLeaveMask + ": " + mask_.ErrorText());
+  // A broken mask checks nothing, as when the operator types; the profile is at fault. Told once.
+  if (mask_.FirstReportOf(param.OnLeaveMask))
+    messages_.Add("Ошибка в регулярном выражении " + param.OnLeaveMask + ": " + mask_.ErrorText());
   return text;
 }
 

@@ -205,6 +205,23 @@ TEST(ConfigLoader, AValueIsSetEvenWhenItFailsTheTypingMask) {
   EXPECT_TRUE(messages.Empty());
 }
 
+// A mask that is no regular expression checks nothing and is told once, however many values
+// meet it.
+TEST(ConfigLoader, ABrokenMaskIsToldOnceAndChecksNothing) {
+  const CommandProfile profile = ProfileFromXml(R"(<page id="1" name="P">
+    <command command="+M" maxindex="3"><parameter type="string" optional="0" onleave_mask="(["/>
+    </command></page>)");
+  THeadlessEditor editor(profile);
+  TConfigMessages messages;
+  LoadConfigurationXml(profile, editor,
+                       Command("+M", Instance(0, Param(0, "a")) + Instance(1, Param(0, "b")) +
+                                         Instance(2, Param(0, "c"))),
+                       messages);
+  EXPECT_EQ(editor.InputText(0, 0, 2, 0), "c");
+  ASSERT_EQ(messages.Lines().size(), 1u);
+  EXPECT_EQ(messages.Lines()[0].rfind("Ошибка в регулярном выражении ([: ", 0), 0u);
+}
+
 // One parameter (as profile XML), the text in the file, what the control shows, and the
 // message logged ("" for none).
 struct ValueCase {

@@ -61,14 +61,20 @@ TEST_F(EngineTest, PollRequestIgnoresTheInstance) {
 }
 
 TEST_F(EngineTest, ValuesAreSentExactlyAsShown) {
-  EditText("+ABCD", 0, 0, " a,b ");
+  EditText("+ABCD", 0, 0, " a b ");
   ParamAddress o = rig.At("+OPTC");
   rig.editor->SetOptionIndex(o.Page, o.Command, 0, 0, -1);
   rig.engine->ApplyCommand(rig.At("+ABCD"));
   rig.engine->ApplyCommand(o);
-  // The comma splits the string into two values on the wire; no selection sends nothing.
+  // Blanks stay; no selection sends nothing.
   EXPECT_EQ(rig.line->Requests(),
-            (std::vector<std::string>{"AT+ABCD=222222, a,b ,5,", "AT+OPTC=222222,,"}));
+            (std::vector<std::string>{"AT+ABCD=222222, a b ,5,", "AT+OPTC=222222,,"}));
+
+  // A comma would split the string into two values on the wire: refused, nothing sent.
+  EditText("+ABCD", 0, 0, " a,b ");
+  EXPECT_FALSE(rig.engine->ApplyCommand(rig.At("+ABCD")));
+  EXPECT_EQ(rig.line->Requests().size(), 2u);
+  EXPECT_EQ(rig.Notices().back().rfind("Запятая или перевод строки в значении", 0), 0u);
 }
 
 TEST_F(EngineTest, PasswordByMode) {
