@@ -60,6 +60,14 @@ bool TRecordingEditor::InputEnabled(int page, int command, int instance, int par
   return inner_.InputEnabled(page, command, instance, param);
 }
 
+void TRecordingEditor::MarkValueUnread(int page, int command, int instance, int param) {
+  inner_.MarkValueUnread(page, command, instance, param);
+}
+
+bool TRecordingEditor::ValueUnread(int page, int command, int instance, int param) const {
+  return inner_.ValueUnread(page, command, instance, param);
+}
+
 bool TRecordingEditor::GroupEnabled(int page, int command) const {
   return inner_.GroupEnabled(page, command);
 }

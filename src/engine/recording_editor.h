@@ -29,6 +29,8 @@ class TRecordingEditor : public IParameterEditor {
   int OptionIndex(int page, int command, int instance, int param) const override;
   void SetOptionIndex(int page, int command, int instance, int param, int index) override;
   bool InputEnabled(int page, int command, int instance, int param) const override;
+  void MarkValueUnread(int page, int command, int instance, int param) override;
+  bool ValueUnread(int page, int command, int instance, int param) const override;
   bool GroupEnabled(int page, int command) const override;
   void MarkCommandUnsupported(int page, int command) override;
   bool HasTable(int page, int command, int instance, int param) const override;
