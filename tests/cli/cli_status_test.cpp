@@ -269,6 +269,18 @@ TEST_F(CliStatusTest, TextOutputShowsCaptionsAndValues) {
   EXPECT_EQ(run.Err, "");
 }
 
+TEST_F(CliStatusTest, SecondsEndTheStreamWithTheStopRequest) {
+  StartSim();
+  const TProgramRun run =
+      RunProgram("./quillon-cli", StatusArgs({"--json", "--seconds", "2.5", "--verbose"}));
+  ASSERT_EQ(run.Code, 0) << run.Err;
+  // Reports come once a second, six at a time: at least the first round is in.
+  const size_t lines = static_cast<size_t>(std::count(run.Out.begin(), run.Out.end(), '\n'));
+  EXPECT_GE(lines, 6u) << run.Out;
+  EXPECT_NE(run.Err.find(">AT+SDAD=*,,0,"), std::string::npos) << run.Err;
+  EXPECT_EQ(ReportMode(), "0");
+}
+
 TEST_F(CliStatusTest, SignalsStillSendTheStopRequest) {
   StartSim();
   for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
