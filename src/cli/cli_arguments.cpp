@@ -53,8 +53,12 @@ std::string ParseApplyArgs(const Args& args, TApplyArgs& out) {
   if (!ParseEngineOptions(args, out.Engine, rest, error)) return error;
   for (size_t i = 0; i < rest.size(); ++i) {
     const std::string& a = rest[i];
-    if (a == "--poll-first" || a == "--store" || a == "--allow-defaults") {
-      (a == "--poll-first" ? out.PollFirst : a == "--store" ? out.Store : out.AllowDefaults) = true;
+    if (a == "--poll-first" || a == "--no-poll-first" || a == "--store" ||
+        a == "--allow-defaults") {
+      (a == "--poll-first"      ? out.PollFirst
+       : a == "--no-poll-first" ? out.NoPollFirst
+       : a == "--store"         ? out.Store
+                                : out.AllowDefaults) = true;
       continue;
     }
     if (a != "--command" && a != "--instance" && a != "--set" && a != "--unset")
@@ -77,6 +81,8 @@ std::string ParseApplyArgs(const Args& args, TApplyArgs& out) {
     }
   }
   if (out.CommandName.empty()) return "--command NAME is required";
+  if (out.PollFirst && out.NoPollFirst)
+    return "--poll-first and --no-poll-first exclude each other";
   return {};
 }
 

@@ -62,7 +62,8 @@ struct TApplyArgs {
   int Instance = 0;                                       // from 1; 0: not given
   std::vector<std::pair<std::string, std::string>> Sets;  // index text, UTF-8 value
   std::vector<std::string> Unsets;
-  bool PollFirst = false;
+  bool PollFirst = false;      // --poll-first: the default for a command that can be read
+  bool NoPollFirst = false;    // --no-poll-first: parameters not given get the profile's value
   bool Store = false;          // store into flash once the write is verified
   bool AllowDefaults = false;  // parameters that cannot be read back may get the editor's value
 };

@@ -233,6 +233,27 @@ bool UnreadableParametersGiven(const IParameterEditor& editor, const TDevCommand
   return missing.empty();
 }
 
+// Without a poll first, every parameter not given goes out with what the editor starts with,
+// the profile's value: named on stderr, so that the operator sees what else was written.
+void NameDefaultsSent(const IParameterEditor& editor, const TDevCommand& cmd, int page, int command,
+                      int instance, const std::vector<TPreparedValue>& values) {
+  std::set<int> given;
+  for (const TPreparedValue& v : values) given.insert(v.Index);
+  for (int i = 0; i < static_cast<int>(cmd.Parameters.size()); ++i) {
+    if (given.count(i)) continue;
+    const TCmdParameter& param = cmd.Parameters[i];
+    if (param.Optional && !editor.Checked(page, command, instance, i)) continue;
+    std::string value;
+    if (param.ParamType != ptOption)
+      value = editor.InputText(page, command, instance, i);
+    else if (const int o = editor.OptionIndex(page, command, instance, i);
+             o >= 0 && o < static_cast<int>(param.Options.size()))
+      value = param.Options[o].Value;
+    Fail("apply", Address(cmd, instance, i) + " (" + Utf8(param.Description) +
+                      ") is sent with the profile's value \"" + Utf8(value) + "\"");
+  }
+}
+
 // apply --store: a write is stored into flash once it is verified, or when the command gives
 // nothing to compare with and the terminal took it without a refusal. The exit code.
 int StoreAfterApply(TEngineCli& cli, const TDevCommand& cmd, int instance,
@@ -298,7 +319,7 @@ std::string ApplyUsage() {
   return std::string(
              "usage: quillon-cli apply [--port PORT] --command NAME [--instance K] "
              "[--set INDEX=VALUE ...]\n"
-             "                         [--unset INDEX ...] [--poll-first] [--allow-defaults]\n"
+             "                         [--unset INDEX ...] [--no-poll-first] [--allow-defaults]\n"
              "                         [--store] [--json] [options]\n"
              "\n"
              "Writes one command (one instance of an indexed command) to the terminal as the\n"
@@ -309,8 +330,12 @@ std::string ApplyUsage() {
              "  --set INDEX=VALUE      value of parameter INDEX (from 0); an option takes its\n"
              "                         value or its text; an optional parameter is ticked\n"
              "  --unset INDEX          untick an optional parameter (sent empty)\n"
-             "  --poll-first           read the command first, so that parameters not set\n"
-             "                         keep the terminal's values instead of the defaults\n"
+             "  --poll-first           read the command first (the default for a command that\n"
+             "                         can be read), so that parameters not set keep the\n"
+             "                         terminal's values\n"
+             "  --no-poll-first        do not read first: parameters not set are written with\n"
+             "                         the profile's values, each named on stderr (as for a\n"
+             "                         command that cannot be read)\n"
              "  --allow-defaults       write parameters the terminal cannot report back with\n"
              "                         the profile's value when --set gives none (otherwise\n"
              "                         such a command is refused with exit 2, nothing sent)\n"
@@ -425,6 +450,9 @@ int Apply(const Args& args) {
     Fail("apply", Utf8(cmd.Name) + " cannot be read, so --poll-first is not possible");
     return ceUsage;
   }
+  // A command that can be read is read first, so that what is not given keeps the terminal's
+  // value instead of being reset to the profile's.
+  const bool pollFirst = cmd.PollData && !request.NoPollFirst;
   int instance = 0;
   std::vector<TPreparedValue> values;
   std::string valueError = ResolveInstance(cmd, request.Instance, instance);
@@ -445,7 +473,7 @@ int Apply(const Args& args) {
   const int connected = cli.Connect();
   if (connected != ceOk) return connected;
 
-  if (request.PollFirst) {
+  if (pollFirst) {
     if (!cli.Engine->PollCommand({page, command, 0, 0})) return ceTransferError;
     const int outcome = cli.CommandOutcome(page, command);
     if (outcome != ceOk) {
@@ -454,6 +482,7 @@ int Apply(const Args& args) {
     }
   }
   PutValues(*cli.Editor, cmd, page, command, instance, values);
+  if (!pollFirst) NameDefaultsSent(*cli.Editor, cmd, page, command, instance, values);
   const std::string sent =
       "AT" + cmd.Name + "=*," + cli.Engine->BuildParamList(page, command, instance);
   // Taken before the answer refills the editor.

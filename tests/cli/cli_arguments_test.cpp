@@ -69,6 +69,11 @@ TEST(CliArguments, EveryParserReturnsItsError) {
       {"apply set without =", kApply, {"--command", "+A", "--set", "0"}, "INDEX=VALUE"},
       {"apply unset without index", kApply, {"--command", "+A", "--unset"}, "missing value"},
       {"apply stray", kApply, {"--command", "+A", "--store-it"}, "unexpected argument"},
+      {"apply no poll first", kApply, {"--command", "+A", "--no-poll-first"}, ""},
+      {"apply poll first both ways",
+       kApply,
+       {"--command", "+A", "--poll-first", "--no-poll-first"},
+       "exclude each other"},
   };
   for (const TParseCase& c : cases) {
     const std::string error = c.Parse(c.Arguments);
@@ -94,6 +99,7 @@ TEST(CliArguments, ParsedValuesLandInTheirFields) {
   EXPECT_EQ(apply.Sets[0].second, "a=b") << "only the first = splits";
   EXPECT_EQ(apply.Unsets, std::vector<std::string>{"2"});
   EXPECT_TRUE(apply.PollFirst);
+  EXPECT_FALSE(apply.NoPollFirst);
   EXPECT_TRUE(apply.Engine.Json);
   EXPECT_EQ(apply.Engine.MasterPassword.value_or(""), "5678");
 

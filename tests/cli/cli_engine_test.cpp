@@ -137,7 +137,7 @@ TEST_F(CliEngineTest, HangUpMidRun) {
        5,
        {failed, U8(u8"Процесс прерван на команде +SSRV"), "stopped by a failed request"}},
       {"12",
-       {"apply", "--command", "+SGPR", "--set", "1=apn.example", "--unset", "3"},
+       {"apply", "--command", "+SGPR", "--set", "1=apn.example", "--unset", "3", "--no-poll-first"},
        5,
        {failed, "the request failed"}},
       // Gone during entry: the port it went with cannot be opened again.
@@ -154,6 +154,39 @@ TEST_F(CliEngineTest, HangUpMidRun) {
     // No values of a run that broke off are passed off as the terminal's.
     EXPECT_EQ(r.Out.find("+SSRV"), std::string::npos) << r.Out;
   }
+}
+
+// apply reads the command first, so that what is not given keeps the terminal's value; with
+// --no-poll-first the profile's values go out instead, each named on stderr.
+TEST_F(CliEngineTest, ApplyChangesOnlyWhatIsGiven) {
+  TSimulatorProcess sim;
+  std::string error;
+  ASSERT_TRUE(sim.Start({}, 5000, error)) << error;
+  const TProgramRun all = CliOn(
+      sim.DevicePath(), {"apply", "--command", "+SSRV", "--instance", "1", "--set", "0=10.0.0.7",
+                         "--set", "1=9001", "--set", "2=UDP", "--set", "3=120"});
+  ASSERT_EQ(all.Code, 0) << all.Err;
+
+  const TProgramRun port = CliOn(
+      sim.DevicePath(), {"apply", "--command", "+SSRV", "--instance", "1", "--set", "1=9100"});
+  ASSERT_EQ(port.Code, 0) << port.Err;
+  EXPECT_NE(port.Out.find("AT+SSRV=*,1,10.0.0.7,9100,1,120,"), std::string::npos) << port.Out;
+  EXPECT_EQ(port.Err.find("profile's value"), std::string::npos) << port.Err;
+
+  const TProgramRun reset = CliOn(sim.DevicePath(), {"apply", "--command", "+SSRV", "--instance",
+                                                     "1", "--set", "1=9200", "--no-poll-first"});
+  ASSERT_EQ(reset.Code, 0) << reset.Err;
+  EXPECT_NE(reset.Out.find("AT+SSRV=*,1,0.0.0.0,9200,0,60,"), std::string::npos) << reset.Out;
+  for (const char* named : {"+SSRV#1[0]", "+SSRV#1[2]", "+SSRV#1[3]"})
+    EXPECT_NE(reset.Err.find(std::string(named) + " ("), std::string::npos) << reset.Err;
+  EXPECT_EQ(reset.Err.find("+SSRV#1[1]"), std::string::npos) << reset.Err;
+
+  // A command that cannot be read is written as before, and what it sends unasked is named.
+  const TProgramRun unread =
+      CliOn(sim.DevicePath(), {"apply", "--command", "+SPAS", "--allow-defaults"});
+  EXPECT_EQ(unread.Code, 0) << unread.Err;
+  EXPECT_NE(unread.Err.find("+SPAS[0] ("), std::string::npos) << unread.Err;
+  EXPECT_NE(unread.Err.find("profile's value \"0000\""), std::string::npos) << unread.Err;
 }
 
 TEST_F(CliEngineTest, PortThatCannotBeOpened) {
