@@ -1,5 +1,7 @@
 #include "status/com_data_packet.h"
 
+#include <algorithm>
+
 #include "profile/text_utils.h"
 
 namespace quillon {
@@ -48,6 +50,7 @@ void TComDataPacket::ResetBuffer() {
   if (buffer_.empty()) return;
   buffer_.clear();
   inPacket_ = false;
+  searchFrom_ = 0;
 }
 
 void TComDataPacket::AddData(const std::string& chunk) {
@@ -85,6 +88,7 @@ bool TComDataPacket::CutOnePacket() {
       if (at == std::string::npos) return false;
       inPacket_ = true;
       buffer_.erase(0, at);
+      searchFrom_ = 0;
     }
   }
 
@@ -100,15 +104,27 @@ bool TComDataPacket::CutOnePacket() {
   inPacket_ = false;
   std::string packet = buffer_.substr(0, cut);
   buffer_.erase(0, cut);
+  searchFrom_ = 0;
   Deliver(std::move(packet));
   return true;
 }
 
-// First occurrence of marker in the buffer at or after from.
-size_t TComDataPacket::Find(const std::string& marker, size_t from) const {
-  if (from > buffer_.size()) return std::string::npos;
-  if (!caseInsensitive_) return buffer_.find(marker, from);
-  return UpperAscii(buffer_).find(UpperAscii(marker), from);
+// First occurrence of marker in the buffer at or after from. The part of the buffer already
+// searched in vain is not searched again: a packet that comes in many small chunks costs work
+// in proportion to its length.
+size_t TComDataPacket::Find(const std::string& marker, size_t from) {
+  from = std::max(from, searchFrom_);
+  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+  const auto same = [&](char a, char b) {
+    return caseInsensitive_ ? upper(a) == upper(b) : a == b;
+  };
+  const auto at =
+      std::search(buffer_.begin() + static_cast<std::ptrdiff_t>(std::min(from, buffer_.size())),
+                  buffer_.end(), marker.begin(), marker.end(), same);
+  if (at != buffer_.end()) return static_cast<size_t>(at - buffer_.begin());
+  // A marker may begin in the last marker-length - 1 characters and end in the next chunk.
+  searchFrom_ = buffer_.size() >= marker.size() ? buffer_.size() - marker.size() + 1 : 0;
+  return std::string::npos;
 }
 
 void TComDataPacket::Deliver(std::string packet) {
@@ -132,6 +148,7 @@ void TComDataPacket::LimitBuffer() {
   if (MaxBufferSize > 0 && buffer_.size() >= static_cast<size_t>(MaxBufferSize)) {
     buffer_.clear();
     inPacket_ = false;
+    searchFrom_ = 0;
   }
 }
 

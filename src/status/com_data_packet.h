@@ -52,7 +52,7 @@ class TComDataPacket : public TComLink {
  private:
   void ProcessBuffer();
   bool CutOnePacket();
-  size_t Find(const std::string& marker, size_t from) const;
+  size_t Find(const std::string& marker, size_t from);
   void Deliver(std::string packet);
   void LimitBuffer();
 
@@ -63,6 +63,7 @@ class TComDataPacket : public TComLink {
   TComPort* port_ = nullptr;
   std::string buffer_;
   bool inPacket_ = false;
+  size_t searchFrom_ = 0;  // the buffer before it holds no complete marker
 };
 
 }  // namespace quillon

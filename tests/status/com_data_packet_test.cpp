@@ -88,6 +88,24 @@ TEST(ComDataPacketTest, StartAndStopMarkersCaseInsensitive) {
   EXPECT_EQ(packets.back(), "<s>three</s>");
 }
 
+// Markers cut by chunk boundaries anywhere are still found, also after searches that failed.
+TEST(ComDataPacketTest, MarkersSplitAcrossChunks) {
+  TComDataPacket framer;
+  framer.SetStartString("<s>");
+  framer.SetStopString("</S>");
+  framer.SetCaseInsensitive(true);
+  framer.MaxBufferSize = 0;
+  std::vector<std::string> packets;
+  framer.OnPacket = [&](const std::string& p) { packets.push_back(p); };
+  const std::string stream = "xx<S>first</s>yy<s>" + std::string(5000, 'z') + "</S><s>a</s>";
+  for (char c : stream) framer.AddData(std::string(1, c));
+  EXPECT_EQ(packets, (std::vector<std::string>{"first", std::string(5000, 'z'), "a"}));
+  packets.clear();
+  for (size_t i = 0; i < stream.size(); i += 3) framer.AddData(stream.substr(i, 3));
+  EXPECT_EQ(packets, (std::vector<std::string>{"first", std::string(5000, 'z'), "a"}));
+  EXPECT_TRUE(framer.Buffer().empty());
+}
+
 TEST(ComDataPacketTest, StopSearchedAfterTheStartMarker) {
   // The stop marker inside the start marker does not end the packet.
   TComDataPacket framer;
