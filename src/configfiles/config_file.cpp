@@ -9,12 +9,11 @@
 
 #include "configfiles/atomic_file.h"
 #include "configfiles/bounded_inflater.h"
+#include "profile/fixed_texts.h"
 
 namespace quillon {
 
 namespace {
-
-const char* const kTooLarge = "Входной файл слишком велик";
 
 // What the loader gets from the decompression, the text or the reason it gets none.
 class TTextGatherer {
@@ -33,7 +32,7 @@ class TTextGatherer {
       case TBoundedInflater::isDone:
         return true;
       case TBoundedInflater::isTooLarge:
-        messages.Add(kTooLarge);
+        messages.Add(quillon::Text(TText::InputFileTooLarge));
         result.Outcome = loTooLarge;
         return false;
       default:
@@ -59,8 +58,7 @@ bool SaveConfigurationToBuffer(const CommandProfile& profile, const IParameterEd
   const std::string xml = WriteConfigurationXml(profile, editor, messages, options);
   if (xml.size() > kMaxConfigurationText) {
     // The loader refuses such a text, so a file of it would be a backup that cannot be restored.
-    messages.Add("Конфигурация не сохранена: её текст длиннее " +
-                 std::to_string(kMaxConfigurationText) + " байт, такой файл не удастся загрузить");
+    messages.Add(Text(TText::ConfigurationTooLong, {std::to_string(kMaxConfigurationText)}));
     return false;
   }
   out = DeflateBest(xml);
@@ -74,7 +72,7 @@ bool SaveConfigurationToFile(const CommandProfile& profile, const IParameterEdit
   if (!SaveConfigurationToBuffer(profile, editor, data, messages, options)) return false;
   std::string error;
   if (!WriteFileAtomically(fileName, data, error)) {
-    messages.Add("Не могу создать файл, ошибка=" + error);
+    messages.Add(Text(TText::CannotCreateFile, {error}));
     return false;
   }
   return true;
@@ -93,7 +91,7 @@ TLoadResult LoadConfigurationFromFile(const CommandProfile& profile, IParameterE
                                       const std::string& fileName, TConfigMessages& messages) {
   TLoadResult result;
   const auto cannotOpen = [&](int code) {
-    messages.Add(std::string("Не могу открыть файл, ошибка=") + std::strerror(code));
+    messages.Add(Text(TText::CannotOpenFile, {std::strerror(code)}));
     result.Outcome = loNotOpened;
     return result;
   };

@@ -7,16 +7,13 @@
 #include "configfiles/config_file.h"
 #include "editor/editor_rules.h"
 #include "editor/mask_matcher.h"
+#include "profile/fixed_texts.h"
 #include "profile/text_utils.h"
 #include "profile/xml_parser_utf8.h"
 
 namespace quillon {
 
 namespace {
-
-const char* const kOutOfRange = "Значение выходит за рамки диапазона: ";
-const char* const kMaskFailed = "Значение не соответствует маске: ";
-const char* const kNotInList = "Значение не в списке допустимых: ";
 
 bool IsMarkup(TXmlPartKind kind) {
   return kind == pkStartTag || kind == pkEmptyTag || kind == pkContent || kind == pkCData;
@@ -80,9 +77,9 @@ bool TConfigLoader::Stop(const std::string& message) {
 bool TConfigLoader::Part(const TXmlParserUTF8& xml) {
   if (!IsMarkup(xml.PartKind())) return true;
   const std::string& name = xml.PartName();
-  if (name == "Quillon") return previousName_.empty() || Stop("Ошибка в данных 1");
+  if (name == "Quillon") return previousName_.empty() || Stop(Text(TText::DataError, {"1"}));
   if (name == "ExportCommandParamenters")
-    return previousName_ == "Quillon" || Stop("Ошибка в данных 2");
+    return previousName_ == "Quillon" || Stop(Text(TText::DataError, {"2"}));
   if (name == "command") return Command(xml.PartAttributes());
   // Elements before any command have nothing to fall on.
   if (!haveCommand_) return true;
@@ -96,10 +93,10 @@ bool TConfigLoader::Part(const TXmlParserUTF8& xml) {
 
 bool TConfigLoader::Command(const TXmlAttributeList& attributes) {
   const std::string name = attributes.Value("name");
-  if (name.empty()) return Stop("Ошибка в данных 3");
+  if (name.empty()) return Stop(Text(TText::DataError, {"3"}));
   int page = -1, command = -1;
   if (!profile_.FindCommand(name, page, command) || page < 0 || !profile_.Command(page, command))
-    return Stop("Команда " + name + " не найдена");
+    return Stop(Text(TText::CommandNotFound, {name}));
   page_ = page;
   command_ = command;
   haveCommand_ = true;
@@ -112,7 +109,7 @@ bool TConfigLoader::Index(const TXmlAttributeList& attributes) {
   param_ = 0;
   // A negative number is as wrong as one past the end.
   if (instance_ < 0 || instance_ >= InstanceCount(CurrentCommand()))
-    return Stop("Ошибка в данных - превышен индекс команды " + CurrentCommand().Name);
+    return Stop(Text(TText::IndexExceeded, {CurrentCommand().Name}));
   NoteInstance();
   return true;
 }
@@ -126,10 +123,10 @@ bool TConfigLoader::ParameterTag(const TXmlAttributeList& attributes) {
   const TDevCommand& cmd = CurrentCommand();
   param_ = StrToInt32Def(attributes.Value("index"), 0);
   if (param_ < 0 || param_ >= static_cast<int>(cmd.Parameters.size()))
-    return Stop("Ошибка в данных - превышен номер параметра команды " + cmd.Name);
+    return Stop(Text(TText::ParameterNumberExceeded, {cmd.Name}));
   if (!cmd.Parameters[static_cast<size_t>(param_)].Optional) return true;
   if (!editor_.HasControl(page_, command_, instance_, param_, ckCheckBox))
-    return Stop("Ошибка - не найден выключатель");
+    return Stop(Text(TText::SwitchNotFound));
   NoteInstance();
   editor_.SetChecked(page_, command_, instance_, param_, attributes.Value("enabled") != "0");
   return true;
@@ -138,7 +135,7 @@ bool TConfigLoader::ParameterTag(const TXmlAttributeList& attributes) {
 bool TConfigLoader::ParameterValue(const std::string& text) {
   const TDevCommand& cmd = CurrentCommand();
   if (!editor_.HasControl(page_, command_, instance_, param_, ckInput))
-    return Stop("Ошибка - не найден элемент ввода");
+    return Stop(Text(TText::InputNotFound));
   // An editor answers no control for a parameter the command lacks; this only guards the index.
   if (param_ < 0 || param_ >= static_cast<int>(cmd.Parameters.size())) return true;
   NoteInstance();
@@ -164,7 +161,7 @@ std::string TConfigLoader::IntegerValue(const TCmdParameter& param, const std::s
   int32_t number = 0;
   if (!ParseInt32(text, number)) number = StrToInt32Def(param.DefaultValue, 0);
   if (number < param.MinValue || number > param.MaxValue) {
-    messages_.Add(kOutOfRange + text);
+    messages_.Add(Text(TText::ValueOutOfRange, {text}));
     number = StrToInt32Def(param.DefaultValue, 0);
   }
   return std::to_string(number);
@@ -176,14 +173,14 @@ std::string TConfigLoader::StringValue(const TCmdParameter& param, const std::st
     case mrMatch:
       return text;
     case mrNoMatch:
-      messages_.Add(kMaskFailed + text);
+      messages_.Add(Text(TText::ValueMaskFailed, {text}));
       return param.DefaultValue;
     case mrInvalid:
       break;
   }
   // A broken mask checks nothing, as when the operator types; the profile is at fault. Told once.
   if (mask_.FirstReportOf(param.OnLeaveMask))
-    messages_.Add("Ошибка в регулярном выражении " + param.OnLeaveMask + ": " + mask_.ErrorText());
+    messages_.Add(Text(TText::RegexError, {param.OnLeaveMask, mask_.ErrorText()}));
   return text;
 }
 
@@ -198,7 +195,7 @@ std::string TConfigLoader::HexValue(const TCmdParameter& param, const std::strin
       if (value[0] == '0') {
         value.erase(0, 1);
       } else if (!defaultTaken) {
-        messages_.Add(kMaskFailed + text);
+        messages_.Add(Text(TText::ValueMaskFailed, {text}));
         value = param.DefaultValue;
         defaultTaken = true;
       } else {
@@ -211,7 +208,7 @@ std::string TConfigLoader::HexValue(const TCmdParameter& param, const std::strin
   if (!ParseInt64("$" + value, number) || value.empty())
     number = StrToInt64Def("$" + param.DefaultValue, 0);
   if (number > param.MaxValue || number < param.MinValue) {
-    messages_.Add(kOutOfRange + text);
+    messages_.Add(Text(TText::ValueOutOfRange, {text}));
     value = param.DefaultValue.empty() ? std::string(maxLen, '0') : param.DefaultValue;
   }
   return value;
@@ -225,7 +222,7 @@ int TConfigLoader::OptionValue(const TCmdParameter& param, const std::string& te
   };
   int index = find(text);
   if (index < 0) {
-    messages_.Add(kNotInList + text);
+    messages_.Add(Text(TText::ValueNotInList, {text}));
     index = find(param.DefaultValue);
   }
   if (index < 0 && !param.Options.empty()) index = 0;

@@ -4,6 +4,7 @@
 #include "configfiles/config_file.h"
 #include "editor/editor_rules.h"
 #include "profile/cp1251.h"
+#include "profile/fixed_texts.h"
 
 namespace quillon {
 
@@ -42,15 +43,6 @@ void AppendEscaped(std::string& out, const std::string& text) {
   }
 }
 
-std::string Formatted(const char* pattern, const std::string& name, int number = 0) {
-  std::string text = pattern;
-  const size_t s = text.find("%s");
-  if (s != std::string::npos) text.replace(s, 2, name);
-  const size_t d = text.find("%d");
-  if (d != std::string::npos) text.replace(d, 2, std::to_string(number));
-  return text;
-}
-
 // The value a parameter's input control holds, as the file stores it.
 std::string ParameterValue(const IParameterEditor& editor, const TCmdParameter& param, int page,
                            int command, int instance, int index) {
@@ -86,7 +78,7 @@ void WriteCommand(std::string& out, const IParameterEditor& editor, const TDevCo
       if (editor.HasControl(page, command, i, n, ckInput))
         AppendEscaped(out, ParameterValue(editor, param, page, command, i, n));
       else
-        messages.Add(Formatted("Команда %s, параметр %d не найден", cmd.Name, n));
+        messages.Add(Text(TText::WriterParameterNotFound, {cmd.Name, std::to_string(n)}));
       out += "</parameter>\r\n";
     }
     out += "      </index>\r\n";
@@ -111,7 +103,7 @@ std::string WriteConfigurationXml(const CommandProfile& profile, const IParamete
       if (!cmd.ExportData) continue;
       const int page = static_cast<int>(p), command = static_cast<int>(c);
       if (!editor.HasControl(page, command, 0, 0, ckGroup)) {
-        messages.Add(Formatted("Команда %s не найдена, пропущена", cmd.Name));
+        messages.Add(Text(TText::WriterCommandSkipped, {cmd.Name}));
         continue;
       }
       if (!editor.GroupEnabled(page, command)) continue;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "profile/cp1251.h"
+#include "profile/fixed_texts.h"
 #include "profile/text_utils.h"
 
 namespace quillon {
@@ -68,20 +69,23 @@ std::string ParameterHint(const TCmdParameter& param) {
   std::string hint = param.Description + "\r\n";
   switch (param.ParamType) {
     case ptInteger:
-      hint += "Число";
-      if (param.MinValue != -2147483648LL) hint += " от " + std::to_string(param.MinValue);
-      if (param.MaxValue != 2147483647LL) hint += " до " + std::to_string(param.MaxValue);
+      hint += Text(TText::HintNumber);
+      if (param.MinValue != -2147483648LL)
+        hint += Text(TText::HintFrom, {std::to_string(param.MinValue)});
+      if (param.MaxValue != 2147483647LL)
+        hint += Text(TText::HintTo, {std::to_string(param.MaxValue)});
       break;
     case ptString:
-      hint += "Строка";
-      if (param.MaxLen > 0) hint += " до " + std::to_string(param.MaxLen) + " символов";
-      if (!param.OnLeaveMask.empty()) hint += ", маска " + param.OnLeaveMask;
+      hint += Text(TText::HintString);
+      if (param.MaxLen > 0) hint += Text(TText::HintUpToChars, {std::to_string(param.MaxLen)});
+      if (!param.OnLeaveMask.empty()) hint += Text(TText::HintMask, {param.OnLeaveMask});
       break;
     case ptHex:
-      hint += "Шестнадцатеричное число " + std::to_string(param.MaxLen) + " символов";
-      if (param.MinValue != 0) hint += " от " + HexWithDecimal(param.MinValue, param.MaxLen);
+      hint += Text(TText::HintHex, {std::to_string(param.MaxLen)});
+      if (param.MinValue != 0)
+        hint += Text(TText::HintFrom, {HexWithDecimal(param.MinValue, param.MaxLen)});
       if (param.MaxValue != 4294967295LL)
-        hint += " до " + HexWithDecimal(param.MaxValue, param.MaxLen);
+        hint += Text(TText::HintTo, {HexWithDecimal(param.MaxValue, param.MaxLen)});
       break;
     case ptOption:
       break;

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "profile/fixed_texts.h"
+
 namespace quillon {
 
 namespace {
@@ -170,13 +172,13 @@ bool TMaskMatcher::Compile(const std::string& mask) {
   if (!code_) {
     PCRE2_UCHAR buffer[256];
     pcre2_get_error_message(errorCode, buffer, sizeof buffer);
-    compileError_ = reinterpret_cast<const char*>(buffer);
-    compileError_ += " (позиция " + std::to_string(errorOffset) + ")";
+    compileError_ = Text(TText::MaskAtPosition,
+                         {reinterpret_cast<const char*>(buffer), std::to_string(errorOffset)});
     return false;
   }
   matchData_ = pcre2_match_data_create_from_pattern(code_, nullptr);
   if (!matchData_) {
-    compileError_ = "нет памяти для поиска";
+    compileError_ = Text(TText::MaskNoMemory);
     pcre2_code_free(code_);
     code_ = nullptr;
     return false;

@@ -8,15 +8,9 @@
 #include "link/session_ui.h"
 #include "link/terminal_session.h"
 #include "profile/command_profile.h"
+#include "profile/fixed_texts.h"
 
 namespace quillon {
-
-namespace {
-
-const char kStoppedAtCommand[] = "Процесс прерван на команде";
-const char kStoppedAtIndex[] = "Процесс прерван на индексе";
-
-}  // namespace
 
 TBatchOperations::TBatchOperations(TCommandEngine& engine) : engine_(engine) {}
 
@@ -98,7 +92,7 @@ bool TBatchOperations::CmdApplyAll(ParamAddress address) {
       }
       if (!MayGoOn(requests) || !engine_.ApplyCommand(address, values[k])) {
         engine_.Session().Log().WriteLog(
-            std::string(kStoppedAtCommand) + " " + cmd.Name + "/" + std::to_string(k), 4);
+            Text(TText::StoppedAtCommand) + " " + cmd.Name + "/" + std::to_string(k), 4);
         return false;
       }
       AdvanceProgress(1);
@@ -125,7 +119,7 @@ bool TBatchOperations::CmdPollAll(ParamAddress address) {
     }
     // One poll reads all instances of an indexed command.
     if (!MayGoOn(requests) || !engine_.PollCommand(address)) {
-      engine_.Session().Log().WriteLog(std::string(kStoppedAtCommand) + " " + cmd.Name, 4);
+      engine_.Session().Log().WriteLog(Text(TText::StoppedAtCommand) + " " + cmd.Name, 4);
       return false;
     }
     AdvanceProgress(1);
@@ -147,7 +141,7 @@ bool TBatchOperations::CmdApplyAllIndexed(ParamAddress address) {
     progress.SetPosition(k);
     address.Instance = k;
     if (!MayGoOn(requests) || !engine_.ApplyCommand(address, values[k])) {
-      engine_.Session().Log().WriteLog(std::string(kStoppedAtIndex) + " " + std::to_string(k), 4);
+      engine_.Session().Log().WriteLog(Text(TText::StoppedAtIndex) + " " + std::to_string(k), 4);
       return false;
     }
   }

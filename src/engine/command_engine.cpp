@@ -1,11 +1,13 @@
 #include "engine/command_engine.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "engine/request_values.h"
 #include "link/log_model.h"
 #include "link/terminal_session.h"
 #include "profile/command_profile.h"
+#include "profile/fixed_texts.h"
 #include "profile/text_utils.h"
 #include "settings/settings.h"
 
@@ -73,7 +75,7 @@ bool TCommandEngine::Apply(const ParamAddress& address, const std::string* given
   if (cmd == nullptr || !cmd->SetData) return false;
   const std::string password = CommandPassword(*cmd);
   if (password.empty()) {
-    session_.Log().WriteLog("Неверно задан пароль", 4);
+    session_.Log().WriteLog(Text(TText::WrongPassword), 4);
     return false;
   }
   if (!ValuesSendable(address, *cmd)) return false;
@@ -112,8 +114,8 @@ bool TCommandEngine::RunWithRetries(const ParamAddress& address, const std::stri
     DispatchResponse(address, answer);
     if (!AnswerRecognized) {
       --attemptsLeft;
-      session_.Log().WriteLog(std::string("Не получен ожидаемый ответ на команду.") + " " +
-                                  (attemptsLeft > 0 ? "Повтор" : "Прекращаю попытку"),
+      session_.Log().WriteLog(Text(TText::NoExpectedAnswer) + " " +
+                                  Text(attemptsLeft > 0 ? TText::Retrying : TText::GivingUp),
                               4);
     }
   } while (attemptsLeft > 0 && !AnswerRecognized);
@@ -128,14 +130,14 @@ bool TCommandEngine::ValuesSendable(const ParamAddress& address, const TDevComma
   for (int i = 0; i < static_cast<int>(cmd.Parameters.size()); ++i) {
     const TCmdParameter& parameter = cmd.Parameters[i];
     if (parameter.Optional && !editor_.Checked(address.Page, address.Command, k, i)) continue;
-    const char* refusal = nullptr;
+    std::optional<TText> refusal;
     if (editor_.ValueUnread(address.Page, address.Command, k, i))
-      refusal = "Значение не прочитано из терминала, команда не отправлена: ";
+      refusal = TText::NotReadRefused;
     else if (parameter.ParamType != ptOption &&
              !IsSendableValue(editor_.InputText(address.Page, address.Command, k, i)))
-      refusal = "Запятая или перевод строки в значении, команда не отправлена: ";
-    if (refusal == nullptr) continue;
-    session_.Log().WriteLog(refusal + ParameterName(cmd, k, i), 4);
+      refusal = TText::CommaRefused;
+    if (!refusal) continue;
+    session_.Log().WriteLog(Text(*refusal, {ParameterName(cmd, k, i)}), 4);
     return false;
   }
   return true;

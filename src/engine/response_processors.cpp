@@ -10,6 +10,7 @@
 #include "link/session_ui.h"
 #include "link/terminal_session.h"
 #include "profile/command_profile.h"
+#include "profile/fixed_texts.h"
 #include "profile/text_utils.h"
 
 namespace quillon {
@@ -82,14 +83,14 @@ bool TResponseProcessors::HandleNotSupported(int page, int command, const std::s
 bool TResponseProcessors::HandleRefusal(const std::vector<std::string>& items) {
   if (items.size() < 3 || items[1] != "ERROR") return false;
   const std::string& reason = items[2];
-  const char* message = nullptr;
+  std::string message;
   if (reason == "PASSWORD")
-    message = "Неверно задан пароль";
+    message = Text(TText::WrongPassword);
   else if (reason == "PERMISSION")
-    message = "Недостаточный уровень доступа";
+    message = Text(TText::NoPermission);
   else if (reason == "COMMAND")
-    message = "Ошибка обработки параметров";
-  if (message == nullptr) return false;
+    message = Text(TText::ParameterError);
+  if (message.empty()) return false;
   session_.Ui().ShowMessage(message);
   return true;
 }
@@ -105,9 +106,8 @@ void TResponseProcessors::SetValue(int page, int command, int instance, int para
     const std::string fitted = FitHexText(item, parameter.MaxLen);
     if (static_cast<int>(fitted.size()) > parameter.MaxLen) {
       editor_.MarkValueUnread(page, command, instance, param);
-      session_.Log().WriteLog("Значение не помещается в поле и не прочитано: " +
-                                  ParameterName(cmd, instance, param) + ": " + item,
-                              4);
+      session_.Log().WriteLog(
+          Text(TText::ValueDoesNotFit, {ParameterName(cmd, instance, param) + ": " + item}), 4);
       return;
     }
     editor_.SetInputText(page, command, instance, param, fitted);
@@ -135,8 +135,7 @@ void TResponseProcessors::ReadValues(int page, int command, const TDevCommand& c
     for (int j = 0; j < params; ++j) {
       ++i;
       if (i >= items.size()) {
-        session_.Log().WriteLog(
-            std::string("Некорректный ответ - отсутствует параметр") + " " + std::to_string(i), 4);
+        session_.Log().WriteLog(Text(TText::ParameterMissing, {std::to_string(i)}), 4);
         return;
       }
       if (onlyInstance_ < 0 || onlyInstance_ == k) SetValue(page, command, k, j, cmd, items[i]);
@@ -146,7 +145,7 @@ void TResponseProcessors::ReadValues(int page, int command, const TDevCommand& c
 }
 
 void TResponseProcessors::CheckPrompt(const std::string& last) {
-  if (last != ">") session_.Log().WriteLog("Терминал не в командном режиме", 4);
+  if (last != ">") session_.Log().WriteLog(Text(TText::NotInCommandMode), 4);
 }
 
 void TResponseProcessors::ProcessDefault(int page, int command, int /*instance*/, int /*param*/,

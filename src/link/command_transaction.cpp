@@ -6,6 +6,7 @@
 #include "link/log_model.h"
 #include "link/progress_marker.h"
 #include "link/session_ui.h"
+#include "profile/fixed_texts.h"
 #include "settings/settings.h"
 
 namespace quillon {
@@ -23,8 +24,8 @@ bool TCommandTransaction::Run(const std::string& cmd, const std::string& logText
   port_.PurgeBuffers(true, true);
   const int written = WriteByteWise(cmd);
   if (written < static_cast<int>(cmd.size())) {
-    log_.WriteLog(
-        "Ошибка записи, записано " + std::to_string(written) + "/" + std::to_string(cmd.size()), 3);
+    log_.WriteLog(Text(TText::WriteError, {std::to_string(written), std::to_string(cmd.size())}),
+                  3);
     error = true;
   }
   log_.WriteLog(logText, 1);
@@ -71,14 +72,14 @@ bool TCommandTransaction::CutAnswer(int64_t start, std::string& answer) {
   std::string reason;
   if (answer.size() >= kMaxAnswerBytes) {
     answer.resize(kMaxAnswerBytes);
-    reason = "больше " + std::to_string(kMaxAnswerBytes >> 20) + " МиБ";
+    reason = Text(TText::AnswerLargerThan, {std::to_string(kMaxAnswerBytes >> 20)});
   } else if (port_.Platform().NowMs() - start >= kMaxAnswerFlowMs) {
-    reason = "поток без паузы дольше " + std::to_string(kMaxAnswerFlowMs / 1000) + " с";
+    reason = Text(TText::AnswerEndlessFlow, {std::to_string(kMaxAnswerFlowMs / 1000)});
   } else {
     return false;
   }
   answerCut_ = true;
-  log_.WriteLog("Ответ прерван (" + reason + "), он неполон", 4);
+  log_.WriteLog(Text(TText::AnswerCut, {reason}), 4);
   return true;
 }
 

@@ -1,6 +1,7 @@
 #include "link/log_model.h"
 
 #include "link/password_masker.h"
+#include "profile/fixed_texts.h"
 #include "settings/settings.h"
 
 namespace quillon {
@@ -41,7 +42,7 @@ void TLogModel::WriteLog(const std::string& entry, int kind) {
       prefix = "]", color = settings_.GeneralErrorColorText;
       break;
     default:
-      WriteLog("Неизвестный тип протоколирования " + std::to_string(kind), 4);
+      WriteLog(Text(TText::UnknownLogKind, {std::to_string(kind)}), 4);
       // The entry keeps the colour the notice left behind.
       color = settings_.GeneralErrorColorText;
       break;

@@ -7,6 +7,7 @@
 #include "link/log_model.h"
 #include "link/session_ui.h"
 #include "profile/command_profile.h"
+#include "profile/fixed_texts.h"
 #include "settings/settings.h"
 
 namespace quillon {
@@ -101,7 +102,7 @@ void TTerminalSession::ExecuteCommand(std::string cmd, bool& error, std::string 
     port_.SetReadTotalConstant(settings_.Timeout);
   } catch (const std::exception& e) {
     // The device failed while the time-out was reset: the next transaction reopens the port.
-    log_.WriteLog(std::string("Ошибка чтения, исключение=") + e.what(), 2);
+    log_.WriteLog(Text(TText::ReadError, {e.what()}), 2);
     DropSession();
   }
   log_.WriteLog(AnswerForLog(answer, cmd, logText), 0);
@@ -124,7 +125,7 @@ bool TTerminalSession::PortReadyForTransaction(bool noReconnect) {
 void TTerminalSession::TransferFailed(const std::string& message, const std::string& cmd,
                                       bool& error, const std::string& logText, bool noWait,
                                       bool noReconnect, std::string& answer) {
-  log_.WriteLog("Ошибка чтения, исключение=" + message, 2);
+  log_.WriteLog(Text(TText::ReadError, {message}), 2);
   error = true;
   DropSession();
   if (noReconnect || !ui_.AskRetry()) return;
@@ -150,7 +151,7 @@ bool TTerminalSession::OpenPort() {
     try {
       port_.Open();
     } catch (const std::exception& e) {
-      log_.WriteLog(std::string("Не могу открыть порт, исключение=") + e.what(), 4);
+      log_.WriteLog(Text(TText::CannotOpenPort, {e.what()}), 4);
       return false;
     }
   }
@@ -202,10 +203,10 @@ bool TTerminalSession::EntryTry(int tryNumber) {
   bool ok = false;
   if (settings_.ConnectMethod == 1 && !error && answer == code + "\r") {
     ok = true;
-    log_.WriteLog("Уже в командном режиме", 4);
+    log_.WriteLog(Text(TText::AlreadyInCommandMode), 4);
   }
   if (error) {
-    log_.WriteLog("Ошибка при связи с трекером", 4);
+    log_.WriteLog(Text(TText::LinkError), 4);
     return ok;
   }
   if (EndsWithPrompt(answer)) return true;
@@ -215,7 +216,7 @@ bool TTerminalSession::EntryTry(int tryNumber) {
   if (tryNumber % 5 == 0 && !ok) {
     ExecuteCommand("AT+TEXT=" + settings_.EffectivePassword + ",", error, "AT+TEXT=*,", false, true,
                    true, -1, answer);
-    if (error) log_.WriteLog("Ошибка при связи с трекером", 4);
+    if (error) log_.WriteLog(Text(TText::LinkError), 4);
   }
   return ok;
 }
@@ -241,7 +242,7 @@ bool TTerminalSession::ApplyProfileCommand(const char* name) {
 void TTerminalSession::LeaveCommandMode() {
   if (!PortOpenInCommandMode()) return;
   if (ApplyProfileCommand("+TEXT")) return;
-  log_.WriteLog("Команда +TEXT не описана!", 4);
+  log_.WriteLog(Text(TText::TextCommandMissing), 4);
   std::string answer;
   SendCommand("AT+TEXT=" + settings_.EffectivePassword + ",", "AT+TEXT=*,", true, true, answer);
   InCommandMode = false;
@@ -251,7 +252,7 @@ void TTerminalSession::LeaveCommandMode() {
 void TTerminalSession::StoreSettingsToFlash() {
   if (!PortOpenInCommandMode()) return;
   if (ApplyProfileCommand("+SAVE")) return;
-  log_.WriteLog("Команда +SAVE не описана!", 4);
+  log_.WriteLog(Text(TText::SaveCommandMissing), 4);
   std::string answer;
   SendCommand("AT+SAVE=" + settings_.EffectivePassword + ",", "AT+SAVE=*,", false, false, answer);
 }

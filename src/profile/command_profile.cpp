@@ -1,5 +1,6 @@
 #include "profile/command_profile.h"
 
+#include "profile/fixed_texts.h"
 #include "profile/text_utils.h"
 #include "profile/xml_parser_utf8.h"
 
@@ -82,9 +83,9 @@ void ReadCommand(CommandProfile& profile, const TXmlAttributeList& attrs, TLoadS
   cmd.ExportData = ReadBool(attrs, "exportdata", false);
   cmd.MaxIndex = StrToInt32Def(attrs.Value("maxindex"), -1);
   if (cmd.MaxIndex > CommandProfile::kMaxIndex) {
-    profile.LoadMessages.push_back("Профиль: команда " + cmd.Name + ": maxindex " +
-                                   std::to_string(cmd.MaxIndex) + " уменьшен до " +
-                                   std::to_string(CommandProfile::kMaxIndex));
+    profile.LoadMessages.push_back(
+        Text(TText::ProfileMaxIndexCut,
+             {cmd.Name, std::to_string(cmd.MaxIndex), std::to_string(CommandProfile::kMaxIndex)}));
     cmd.MaxIndex = CommandProfile::kMaxIndex;
   }
   cmd.Indexed = cmd.MaxIndex > 0;
@@ -102,9 +103,9 @@ void ReadParameter(CommandProfile& profile, const TXmlAttributeList& attrs, TLoa
   auto& params = cmd.Parameters;
   if (params.size() >= CommandProfile::kMaxParameters) {
     if (state.parameter >= 0)
-      profile.LoadMessages.push_back("Профиль: команда " + cmd.Name + ": параметры после " +
-                                     std::to_string(CommandProfile::kMaxParameters) +
-                                     "-го пропущены");
+      profile.LoadMessages.push_back(
+          Text(TText::ProfileParametersSkipped,
+               {cmd.Name, std::to_string(CommandProfile::kMaxParameters)}));
     state.parameter = -1;  // its options go with it
     return;
   }
@@ -201,9 +202,10 @@ void CommandProfile::LoadCommandProfile(const std::string& fileName) {
   LoadCommandProfileFromBuffer(data);  // an unreadable file reads as an empty document
   FileStatus = result;
   if (result.Status == TFileReadStatus::Refused)
-    LoadMessages.push_back("Профиль " + fileName + " не прочитан: " +
-                           (result.TooLarge ? "размер больше " + SizeLimitText(kMaxFileSize)
-                                            : std::string("это не обычный файл")));
+    LoadMessages.push_back(
+        Text(TText::ProfileNotRead,
+             {fileName, result.TooLarge ? Text(TText::FileLargerThan, {SizeLimitText(kMaxFileSize)})
+                                        : Text(TText::FileNotRegular)}));
 }
 
 void CommandProfile::LoadCommandProfileFromBuffer(const std::string& utf8) {

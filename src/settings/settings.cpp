@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "profile/command_profile.h"
+#include "profile/fixed_texts.h"
 #include "profile/text_utils.h"
 #include "settings/ini_file.h"
 #include "settings/program_paths.h"
@@ -91,10 +92,10 @@ void LoadSettings(TIniFile& ini, const CommandProfile& profile, TSettings& setti
 std::string SettingsRefusalNotice(const TIniFile& ini) {
   const TFileReadResult& read = ini.ReadResult();
   if (read.Status != TFileReadStatus::Refused) return std::string();
-  return "Файл настроек " + ini.FileName() + " не прочитан: " +
-         (read.TooLarge ? "размер больше " + SizeLimitText(TIniFile::kMaxFileSize)
-                        : std::string("это не обычный файл")) +
-         "; действуют настройки по умолчанию, файл не будет перезаписан";
+  return Text(TText::SettingsNotRead,
+              {ini.FileName(),
+               read.TooLarge ? Text(TText::FileLargerThan, {SizeLimitText(TIniFile::kMaxFileSize)})
+                             : Text(TText::FileNotRegular)});
 }
 
 void SaveSettings(TIniFile& ini, const TSettings& settings) {
