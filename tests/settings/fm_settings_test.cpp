@@ -6,13 +6,16 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -403,6 +406,34 @@ class TfmSettingsTest : public QObject {
     QApplication::clipboard()->setText(QStringLiteral("pin: 98-76 5432 10 99"));
     QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(edit->text(), QStringLiteral("5987654321"));
+    // So does "Paste" of the field's context menu.
+    edit->clear();
+    QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(4, 4),
+                                edit->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(edit, &menuEvent);
+    QMenu* menu = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* m = qobject_cast<QMenu*>(w); m && m->isVisible()) menu = m;
+    QVERIFY(menu);
+    QAction* paste = nullptr;
+    for (QAction* a : menu->actions())
+      if (a->text().contains(QStringLiteral("Paste")) ||
+          a->text().contains(QStringLiteral("Вставить")))
+        paste = a;
+    QVERIFY(paste);
+    paste->trigger();
+    menu->close();
+    QCOMPARE(edit->text(), QStringLiteral("9876543210"));
+    // And text from an input method.
+    QInputMethodEvent composed(QString(), {});
+    composed.setCommitString(QStringLiteral("пароль"));
+    edit->clear();
+    QApplication::sendEvent(edit, &composed);
+    QVERIFY(edit->text().isEmpty());
+    composed.setCommitString(QStringLiteral("12"));
+    QApplication::sendEvent(edit, &composed);
+    QCOMPARE(edit->text(), QStringLiteral("12"));
+    edit->setText(QStringLiteral("5987654321"));
 
     // The stored master password, longer than can be typed, is shown in full and kept.
     QCOMPARE(fm.edtMasterPassword->text(), QStringLiteral("12345678901234"));

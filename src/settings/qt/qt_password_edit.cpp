@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -78,15 +79,32 @@ void TQtPasswordEdit::keyPressEvent(QKeyEvent* event) {
   QLineEdit::keyPressEvent(event);
 }
 
+// The standard menu, with its "Paste" taking digits only. Qt names that action in newer
+// versions; older ones are known by the shortcut shown after its caption.
 void TQtPasswordEdit::contextMenuEvent(QContextMenuEvent* event) {
   QMenu* menu = createStandardContextMenu();
+  const QString pasteKey =
+      QLatin1Char('\t') + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
   for (QAction* action : menu->actions()) {
-    if (action->objectName() != QLatin1String("edit-paste")) continue;
+    if (action->objectName() != QLatin1String("edit-paste") && !action->text().endsWith(pasteKey))
+      continue;
     action->disconnect();
     connect(action, &QAction::triggered, this, &TQtPasswordEdit::PasteDigits);
   }
   menu->setAttribute(Qt::WA_DeleteOnClose);
   menu->popup(event->globalPos());
+}
+
+// Text composed by an input method obeys the same rule as typed text.
+void TQtPasswordEdit::inputMethodEvent(QInputMethodEvent* event) {
+  const QString commit = event->commitString();
+  bool digits = !commit.isEmpty();
+  for (QChar c : commit) digits = digits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+  if (!commit.isEmpty() && (!digits || commit.size() > Room())) {
+    event->accept();
+    return;
+  }
+  QLineEdit::inputMethodEvent(event);
 }
 
 void TQtPasswordEdit::PasteDigits() {

@@ -22,6 +22,7 @@ class TQtPasswordEdit : public QLineEdit {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
 
  private:
   void SetShown(bool shown);
