@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "link/line_timeouts.h"
 #include "profile/text_utils.h"
 #include "settings/settings.h"
 
@@ -112,11 +113,11 @@ void TComPort::ApplyPortSettings(const TSettings& settings) {
       static_cast<TDataBits>(LookupIndex(std::to_string(settings.DataBits), kDataBits, dbEight));
   line_.Parity = static_cast<TParityBits>(LookupIndex(settings.Parity, kParity, prNone));
   line_.StopBits = static_cast<TStopBits>(LookupIndex(settings.StopBits, kStopBits, sbOneStopBit));
-  timeouts_.ReadInterval = settings.TimeoutInterval;
+  timeouts_.ReadInterval = LineTimeout(settings.TimeoutInterval);
   timeouts_.ReadTotalMultiplier = 0;
-  timeouts_.ReadTotalConstant = settings.Timeout;
+  timeouts_.ReadTotalConstant = LineTimeout(settings.Timeout);
   timeouts_.WriteTotalMultiplier = 0;
-  timeouts_.WriteTotalConstant = settings.Timeout;
+  timeouts_.WriteTotalConstant = LineTimeout(settings.Timeout);
 }
 
 void TComPort::Open() {

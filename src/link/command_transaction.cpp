@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "link/com_port.h"
+#include "link/line_timeouts.h"
 #include "link/log_model.h"
 #include "link/progress_marker.h"
 #include "link/session_ui.h"
@@ -47,10 +48,11 @@ int TCommandTransaction::WriteByteWise(const std::string& cmd) {
 }
 
 void TCommandTransaction::ReadEcho(const std::string& cmd, int answerTimeout, std::string& answer) {
-  port_.SetReadTotalConstant(settings_.TimeoutEcho);
+  port_.SetReadTotalConstant(LineTimeout(settings_.TimeoutEcho));
   answer = port_.ReadText(static_cast<int>(cmd.size()));
   // Without a good echo the terminal is probably not listening: wait only for a pause.
-  port_.SetReadTotalConstant(answer == cmd ? answerTimeout : settings_.TimeoutInterval);
+  port_.SetReadTotalConstant(answer == cmd ? answerTimeout
+                                           : LineTimeout(settings_.TimeoutInterval));
 }
 
 void TCommandTransaction::ReadAnswer(int answerTimeout, std::string& answer) {
@@ -61,7 +63,7 @@ void TCommandTransaction::ReadAnswer(int answerTimeout, std::string& answer) {
     answer += chunk;
     const bool full = static_cast<int>(chunk.size()) == kChunkSize;
     if (full && CutAnswer(start, answer)) break;
-    if (full) port_.SetReadTotalConstant(settings_.TimeoutInterval);
+    if (full) port_.SetReadTotalConstant(LineTimeout(settings_.TimeoutInterval));
     TrackProgress(answer, markers, answerTimeout);
     if (!full) break;
   }

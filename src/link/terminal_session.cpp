@@ -4,6 +4,7 @@
 
 #include "link/com_port.h"
 #include "link/command_transaction.h"
+#include "link/line_timeouts.h"
 #include "link/log_model.h"
 #include "link/session_ui.h"
 #include "profile/command_profile.h"
@@ -81,7 +82,7 @@ void TTerminalSession::ExecuteCommand(std::string cmd, bool& error, std::string 
   error = false;
   lastAnswerCut_ = false;
   if (logText.empty()) logText = cmd;
-  const int answerTimeout = timeout > 0 ? timeout : settings_.Timeout;
+  const int answerTimeout = timeout > 0 ? timeout : LineTimeout(settings_.Timeout);
   if (!PortReadyForTransaction(noReconnect)) return;
   if (appendCR) cmd += '\r';
 
@@ -99,7 +100,7 @@ void TTerminalSession::ExecuteCommand(std::string cmd, bool& error, std::string 
   if (failure)
     TransferFailed(ErrorMessage(failure), cmd, error, logText, noWait, noReconnect, answer);
   try {
-    port_.SetReadTotalConstant(settings_.Timeout);
+    port_.SetReadTotalConstant(LineTimeout(settings_.Timeout));
   } catch (const std::exception& e) {
     // The device failed while the time-out was reset: the next transaction reopens the port.
     log_.WriteLog(Text(TText::ReadError, {e.what()}), 2);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
+#include <thread>
 #include <cstring>
 
 #include "link/serial_posix.h"
@@ -160,6 +162,39 @@ TEST_F(PtyTest, SilentTerminalEndsAfterEchoAndIntervalTimeouts) {
   EXPECT_EQ(answer, "");
   EXPECT_GE(elapsed, std::chrono::milliseconds(100 + 50));
   EXPECT_LT(elapsed, std::chrono::milliseconds(3000));  // not the 5000 ms of the argument
+}
+
+// Time-outs of 0 or less in a hand-edited settings file count as 250 ms where the line uses
+// them: 0 would mean no limit, and a silent terminal would hold the window for good. A run that
+// blocks is freed by hanging the terminal up, so that the test fails instead of hanging.
+TEST_F(PtyTest, TimeoutsOfZeroOrLessStillEndOnASilentTerminal) {
+  for (int32_t value : {0, -1}) {
+    PtySession s(terminal.SlavePath());
+    s.settings.Timeout = value;
+    s.settings.TimeoutInterval = value;
+    s.settings.TimeoutEcho = value;
+    s.port.ApplyPortSettings(s.settings);
+    s.port.Open();
+    std::promise<void> finished;
+    std::future<void> done = finished.get_future();
+    bool error = false;
+    std::string answer;
+    const auto start = std::chrono::steady_clock::now();
+    std::thread run([&] {
+      s.session.ExecuteCommand("AT+ABCD=?", error, "", false, true, true, -1, answer);
+      finished.set_value();
+    });
+    const bool ended = done.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    if (!ended) terminal.HangUp();
+    run.join();
+    ASSERT_TRUE(ended) << value << ": the transaction did not end";
+    EXPECT_FALSE(error) << value;
+    EXPECT_EQ(answer, "") << value;
+    // The echo's 250 ms, then 250 ms for the answer after the missing echo.
+    EXPECT_GE(elapsed, std::chrono::milliseconds(500)) << value;
+    EXPECT_LT(elapsed, std::chrono::milliseconds(500 + 2000)) << value;
+  }
 }
 
 TEST_F(PtyTest, DeviceVanishingMidTransactionDropsTheSession) {
