@@ -48,20 +48,34 @@ void TLogModel::WriteLog(const std::string& entry, int kind) {
       break;
   }
 
-  std::vector<TLogLine> appended;
   // Lines end as ExtractLine ends them (CR LF, CR, LF or NUL, the earliest first), walked by
   // position so that a long entry is not copied once per line.
+  struct TSpan {
+    size_t Start, Length;
+    bool Terminated;
+  };
+  std::vector<TSpan> spans;
   static const std::string kTerminators("\r\n\0", 3);
   size_t start = 0;
   for (;;) {
     size_t end = text.find_first_of(kTerminators, start);
     if (end == std::string::npos) break;
-    appended.push_back({prefix + MaskControls(text.substr(start, end - start)), color});
+    spans.push_back({start, end - start, true});
     bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
     start = end + (crlf ? 2 : 1);
   }
   // What follows the last terminator goes in as it is, control characters included.
-  if (start < text.size()) appended.push_back({prefix + text.substr(start), color});
+  if (start < text.size()) spans.push_back({start, text.size() - start, false});
+
+  // Only the newest lines of a long entry could stay in the pane: the others are never made,
+  // so a burst costs work in proportion to what is kept.
+  const size_t first = spans.size() > kMaxLines ? spans.size() - kMaxLines : 0;
+  std::vector<TLogLine> appended;
+  appended.reserve(spans.size() - first);
+  for (size_t i = first; i < spans.size(); ++i) {
+    std::string line = text.substr(spans[i].Start, spans[i].Length);
+    appended.push_back({prefix + (spans[i].Terminated ? MaskControls(line) : line), color});
+  }
 
   lines_.insert(lines_.end(), appended.begin(), appended.end());
   size_t dropped = 0;

@@ -107,6 +107,29 @@ class TLogViewTest : public QObject {
     QCOMPARE(view.document()->lastBlock().text(), QStringLiteral("<m1499"));
   }
 
+  // A burst of a hundred thousand lines in one entry reaches the pane as the thousand it keeps,
+  // not as a hundred thousand lines added and dropped again.
+  void aBurstCostsNoMoreThanTheLinesKept() {
+    TSettings settings;
+    TLogModel model(settings);
+    TLogView view;
+    view.Attach(&model);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    int changes = 0;
+    connect(view.document(), &QTextDocument::contentsChange, this, [&changes] { ++changes; });
+    std::string burst;
+    for (int i = 0; i < 100000; ++i) burst += "b" + std::to_string(i) + "\r\n";
+    burst += "tail";
+    model.WriteLog(burst, 0);
+    QCOMPARE(view.document()->blockCount(), 1000);
+    QCOMPARE(view.document()->firstBlock().text(), QStringLiteral("<b99001"));
+    QCOMPARE(view.document()->lastBlock().text(), QStringLiteral("<tail"));
+    QCOMPARE(model.Lines().size(), size_t(1000));
+    // Each line handed to the pane changes its document a few times; far fewer than 100 000.
+    QVERIFY2(changes <= 3 * 1000, qPrintable(QString::number(changes)));
+  }
+
   void attachingShowsWhatTheModelAlreadyHolds() {
     TSettings settings;
     TLogModel model(settings);

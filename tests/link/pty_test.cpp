@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <future>
 #include <thread>
-#include <cstring>
 
 #include "link/serial_posix.h"
 #include "link_fixture.h"
