@@ -1,6 +1,7 @@
 // The settings dialog on real widgets, offscreen: what each stored value shows as, what
 // "Применить" writes back, the password fields, the port list, the run's overrides, a file that
 // cannot be written, and the debug command reaching the simulated terminal.
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -216,6 +217,9 @@ class TfmSettingsTest : public QObject {
     QVERIFY(fm.ApplyBtn->mapTo(&fm, QPoint()).x() > fm.CancelBtn->mapTo(&fm, QPoint()).x());
     QVERIFY(!fm.gbDebug->isVisible());  // Debug is off
     Shot(&fm, QStringLiteral("settings"));
+    fm.clrbRead->showPopup();
+    Shot(fm.clrbRead->view()->window(), QStringLiteral("settings-colours"));
+    fm.clrbRead->hidePopup();
   }
 
   // Each stored value, what the dialog shows for it, and what "Применить" stores untouched.
