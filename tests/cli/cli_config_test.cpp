@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -334,6 +335,25 @@ TEST_F(CliConfigTest, BackupThatCannotBeCompleteWritesNoFile) {
   }
   EXPECT_FALSE(namesStim);
   EXPECT_TRUE(namesSnam);
+}
+
+// The program's profile knows a parameter of +STIM that this terminal does not report: the
+// backup would hold the profile's default in its place, so it stops without a file.
+TEST_F(CliConfigTest, BackupOfAnAnswerWithoutAllItsValuesStops) {
+  std::string profile = ReadFile("cmdprofile.xml");
+  const std::string stim = "<command command=\"+STIM\"";
+  const size_t at = profile.find("</command>", profile.find(stim));
+  ASSERT_NE(at, std::string::npos);
+  profile.insert(at, "<parameter type=\"integer\" description=\"Extra\" defaultvalue=\"0\"/>");
+  const std::string newer = dir_.Write("newer.xml", profile);
+  StartTerminal();
+  const std::string backup = dir_.File("backup.zxml");
+  const TProgramRun r = Cli({"config", "save", backup, "--profile", newer});
+  EXPECT_EQ(r.Code, 10) << r.Err;
+  EXPECT_TRUE(Has(r.Err, "+STIM[2] (Extra): the answer holds no value the profile knows")) << r.Err;
+  EXPECT_TRUE(Has(r.Err, "no file written")) << r.Err;
+  EXPECT_FALSE(std::filesystem::exists(backup));
+  EXPECT_TRUE(r.Out.empty()) << r.Out;
 }
 
 TEST_F(CliConfigTest, StoreLeaveAndApplyStore) {
