@@ -5,7 +5,9 @@
 // (a) BuildEditor in this process on a profile of 40 pages x 20 commands x 6 parameters, the
 //     first showing of the window that holds it, and building the controls of the other pages;
 // (b) the quillon program from launch until its main window is up and idle (--quit-when-idle),
-//     with that profile beside a copy of the executable, against the same with an empty profile.
+//     with that profile beside a copy of the executable, against the same with an empty profile;
+// (c) the same launch with 40, 1000 and 4000 pages of one command each, side by side: start-up
+//     must grow with the number of pages, not with its square.
 // Every figure is the median of the runs. Without a display the offscreen platform is used.
 // --write-profile only writes the generated profile (for profiling the program by hand).
 #include <QApplication>
@@ -172,6 +174,55 @@ bool BenchLaunch(int runs, const QString& quillon) {
   return true;
 }
 
+// (c): launch times for growing numbers of pages, beside the empty profile of the same run.
+bool BenchPageScaling(int runs, const QString& quillon) {
+  if (!QFileInfo(quillon).isExecutable()) return true;
+  const int counts[] = {40, 1000, 4000};
+  QTemporaryDir dir;
+  QString empty;
+  QString programs[3];
+  qint64 sizes[3] = {};
+  if (!dir.isValid() ||
+      !PrepareFolder(dir.filePath(QStringLiteral("empty")), quillon, EmptyProfile(), empty))
+    return false;
+  for (int i = 0; i < 3; ++i) {
+    const QByteArray profile = GenerateProfile(counts[i], 1);
+    sizes[i] = profile.size();
+    if (!PrepareFolder(dir.filePath(QStringLiteral("p%1").arg(counts[i])), quillon, profile,
+                       programs[i]))
+      return false;
+  }
+  LaunchOnce(empty);
+  for (const QString& program : programs) LaunchOnce(program);
+  std::vector<double> times[3], withEmpty;
+  for (int r = 0; r < runs; ++r) {
+    withEmpty.push_back(LaunchOnce(empty));
+    for (int i = 0; i < 3; ++i) times[i].push_back(LaunchOnce(programs[i]));
+  }
+  for (const auto& t : times)
+    if (*std::min_element(t.begin(), t.end()) < 0) {
+      std::printf("(c) failed: quillon --quit-when-idle did not end cleanly\n");
+      return false;
+    }
+  const double base = Median(withEmpty);
+  std::printf(
+      "(c) quillon launch until idle by number of pages (1 command x %d parameters a page, "
+      "%d runs each; empty profile %.1f ms)\n",
+      kParameters, runs, base);
+  std::printf("    %6s %10s %12s %14s %12s\n", "pages", "profile", "launch ms", "added ms",
+              "vs 1000");
+  const double added1000 = Median(times[1]) - base;
+  for (int i = 0; i < 3; ++i) {
+    const double added = Median(times[i]) - base;
+    std::printf("    %6d %8.1f MB %12.1f %14.1f %11.2fx\n", counts[i], sizes[i] / 1e6,
+                Median(times[i]), added, added1000 > 0 ? added / added1000 : 0.0);
+  }
+  const double ratio = added1000 > 0 ? (Median(times[2]) - base) / added1000 : 0;
+  std::printf("    1000 pages within a second: %s; 4000 within 4.5x of 1000: %s\n",
+              added1000 < 1000 ? "met" : "MISSED", ratio <= 4.5 ? "met" : "MISSED");
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -205,5 +256,6 @@ int main(int argc, char** argv) {
 
   BenchBuild(runs);
   if (launch && !BenchLaunch(runs, quillon)) return 1;
+  if (launch && !BenchPageScaling(runs, quillon)) return 1;
   return 0;
 }

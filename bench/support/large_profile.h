@@ -48,13 +48,13 @@ inline QString Parameter(int index) {
 }
 
 // Every fifth command is indexed with three instances.
-inline QByteArray GenerateProfile() {
+inline QByteArray GenerateProfile(int pages = kPages, int commands = kCommands) {
   QString xml = QStringLiteral(
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<application>"
       "<title>Bench</title><inputwidth>24</inputwidth>\n");
-  for (int p = 0; p < kPages; ++p) {
+  for (int p = 0; p < pages; ++p) {
     xml += QStringLiteral("<page id=\"%1\" name=\"Страница %1\">\n").arg(p + 1);
-    for (int c = 0; c < kCommands; ++c) {
+    for (int c = 0; c < commands; ++c) {
       xml += QStringLiteral(
                  "<command command=\"+C%1X%2\" description=\"Команда %2 страницы %1\" "
                  "polldata=\"1\" exportdata=\"1\"%3>")

@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <set>
 
 #include "app/fm_about_box.h"
 #include "configfiles/config_file.h"
@@ -371,19 +372,16 @@ void TfmMain::ApplyInterfaceSettings() {
 
 // A disabled page stays selectable and shows its controls, but none of them takes input; so the
 // page widget is disabled, not the tab.
+// Each tab's text is set only when it changes: every change lays out the whole tab bar.
 void TfmMain::ApplyPageStates() {
   const int count = std::min<int>(PageControl1->count(), static_cast<int>(profile_.Pages.size()));
+  const std::set<std::string> enabled(settings_.EnabledPages.begin(), settings_.EnabledPages.end());
   for (int i = 0; i < count; ++i) {
     const TDevPage& page = profile_.Pages[static_cast<size_t>(i)];
-    PageControl1->widget(i)->setEnabled(false);
-    PageControl1->setTabText(i, ToQString(page.Name) + QStringLiteral("(*)"));
-  }
-  for (int i = 0; i < count; ++i) {
-    const TDevPage& page = profile_.Pages[static_cast<size_t>(i)];
-    const auto& enabled = settings_.EnabledPages;
-    if (std::find(enabled.begin(), enabled.end(), page.Id) == enabled.end()) continue;
-    PageControl1->widget(i)->setEnabled(true);
-    PageControl1->setTabText(i, ToQString(page.Name));
+    const bool on = enabled.count(page.Id) > 0;
+    PageControl1->widget(i)->setEnabled(on);
+    const QString text = ToQString(page.Name) + (on ? QString() : QStringLiteral("(*)"));
+    if (PageControl1->tabText(i) != text) PageControl1->setTabText(i, text);
   }
 }
 

@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -158,14 +159,21 @@ void TQtParameterEditor::BuildEditor(int unitWidth, int unitHeight) {
   const int pages = static_cast<int>(profile_.Pages.size());
   built_.assign(static_cast<size_t>(pages), false);
   tearingDown_ = false;
+  // Every insertion lays out the tabs before it, measuring each visible one: with thousands of
+  // pages that made start-up quadratic. Tabs after the first stay hidden until all are in, so
+  // each insertion measures one tab; the bar is laid out once when shown.
+  QTabBar* bar = pageControl_->tabBar();
   for (int p = 0; p < pages; ++p) {
     auto* tab = new QWidget;
     tab->setObjectName(QStringLiteral("page_%1").arg(p));
     tab->installEventFilter(this);
     // Tabs go only when the editor or the window goes; no page is built after that.
     connect(tab, &QObject::destroyed, this, [this] { tearingDown_ = true; });
-    pageControl_->addTab(tab, ToQString(profile_.Pages[static_cast<size_t>(p)].Name));
+    const int index =
+        pageControl_->addTab(tab, ToQString(profile_.Pages[static_cast<size_t>(p)].Name));
+    if (index > 0) bar->setTabVisible(index, false);
   }
+  for (int p = 1; p < pages; ++p) bar->setTabVisible(p, true);
   if (pages > 0) {
     pageControl_->setCurrentIndex(0);
     EnsurePageBuilt(0);
