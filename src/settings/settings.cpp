@@ -98,7 +98,7 @@ std::string SettingsRefusalNotice(const TIniFile& ini) {
                              : Text(TText::FileNotRegular)});
 }
 
-void SaveSettings(TIniFile& ini, const TSettings& settings) {
+void WriteSettings(TIniFile& ini, const TSettings& settings) {
   ini.WriteString(kConnection, "COM", settings.COM);
   ini.WriteInteger(kConnection, "Speed", settings.Speed);
   ini.WriteInteger(kConnection, "DataBits", settings.DataBits);
@@ -126,7 +126,10 @@ void SaveSettings(TIniFile& ini, const TSettings& settings) {
   ini.WriteString(kInterface, "MapHost", settings.MapHost);
   ini.WriteBool(kConnection, "FastAnswer", settings.FastAnswer);
   ini.WriteBool(kInterface, "SessionLog", settings.SessionLog);
+}
 
+void SaveSettings(TIniFile& ini, const TSettings& settings) {
+  WriteSettings(ini, settings);
   // An installed program's first save creates the user's folder for its settings.
   if (ini.FileName() == ProgramPaths().SettingsFile) {
     std::error_code ignored;  // a folder that cannot be made fails the write below, loudly

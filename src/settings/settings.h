@@ -52,6 +52,8 @@ void LoadSettings(TIniFile& ini, const CommandProfile& profile, TSettings& setti
 // The protocol-log line about a settings file refused at reading (not a regular file, or too
 // large), or "" when there is nothing to say.
 std::string SettingsRefusalNotice(const TIniFile& ini);
+// Writes the record into the INI object, in memory only.
+void WriteSettings(TIniFile& ini, const TSettings& settings);
 // Writes the record into the INI object and saves it; throws std::runtime_error
 // "Unable to write to <path>" when the file cannot be written.
 void SaveSettings(TIniFile& ini, const TSettings& settings);
