@@ -1,11 +1,13 @@
 // The program entry: language first, then the six windows, then the message loop.
 //
-//   quillon [--demo] [--port PATH] [--quit-when-idle] [--screenshot FILE] [--page N]
+//   quillon [--demo] [--port PATH] [--quit-when-idle] [--screenshot FILE] [--page N] [FILE.zxml]
 //
 // --demo runs against the simulated terminal (quillon-sim) for this run only; --port uses another
 // port for this run only; --quit-when-idle ends the program as soon as the main window is up and
 // the loop has nothing left to do (smoke tests, start-up benchmarks); --screenshot saves an image
 // of the main window at that moment and then ends; --page shows page N (counted from 1) first.
+// A configuration file named on the command line (a double click on it in the file manager) is
+// loaded into the editor once the window is up, as "Load" in the File menu would.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QPixmap>
@@ -31,10 +33,13 @@ namespace {
 
 const char* const kUsage =
     "Usage: quillon [--demo] [--port PATH] [--quit-when-idle] [--screenshot FILE] [--page N]\n"
+    "               [FILE.zxml]\n"
     "\n"
+    "  FILE.zxml          load this configuration file into the editor at start\n"
     "  --demo             run against the simulated terminal (quillon-sim)\n"
     "  --port PATH        use this serial port for this run only\n"
-    "  --quit-when-idle   end as soon as the main window is up and idle\n"
+    "  --quit-when-idle   end as soon as the main window is up and idle (exit code 1 when\n"
+    "                     FILE.zxml could not be loaded)\n"
     "  --screenshot FILE  save a picture of the main window, then end\n"
     "  --page N           show page N (1 = the first) at start\n"
     "  -h, --help         show this text\n";
@@ -53,6 +58,7 @@ struct TRunSwitches {
   bool QuitWhenIdle = false;
   QString Port;
   QString Screenshot;
+  QString ConfigurationFile;
   int Page = 0;  // 0-based
 };
 
@@ -65,10 +71,10 @@ bool ParseSwitches(const QApplication& app, TRunSwitches& switches) {
                                       QStringLiteral("FILE"));
   const QCommandLineOption page(QStringLiteral("page"), QString(), QStringLiteral("N"));
   parser.addOptions({demo, port, quitWhenIdle, screenshot, page});
-  if (!parser.parse(app.arguments()) || !parser.positionalArguments().isEmpty()) {
+  if (!parser.parse(app.arguments()) || parser.positionalArguments().size() > 1) {
     const QString error =
         parser.errorText().isEmpty()
-            ? QStringLiteral("unexpected argument: ") + parser.positionalArguments().constFirst()
+            ? QStringLiteral("unexpected argument: ") + parser.positionalArguments().constLast()
             : parser.errorText();
     std::fprintf(stderr, "quillon: %s\n%s", qPrintable(error), kUsage);
     return false;
@@ -77,6 +83,8 @@ bool ParseSwitches(const QApplication& app, TRunSwitches& switches) {
   switches.QuitWhenIdle = parser.isSet(quitWhenIdle);
   switches.Port = parser.value(port);
   switches.Screenshot = parser.value(screenshot);
+  if (!parser.positionalArguments().isEmpty())
+    switches.ConfigurationFile = parser.positionalArguments().constFirst();
   if (parser.isSet(page)) {
     bool ok = false;
     switches.Page = parser.value(page).toInt(&ok) - 1;
@@ -148,8 +156,18 @@ int main(int argc, char** argv) {
   if (switches.Page < fmMain.PageControl1->count())
     fmMain.PageControl1->setCurrentIndex(switches.Page);
   fmMain.show();
+  // Queued before the idle exit, so that a screenshot shows the loaded values.
+  bool loadFailed = false;
+  if (!switches.ConfigurationFile.isEmpty()) {
+    const QString file = switches.ConfigurationFile;
+    QTimer::singleShot(
+        0, &fmMain, [&fmMain, &loadFailed, file] { loadFailed = !fmMain.LoadConfiguration(file); });
+  }
   ScheduleIdleExit(fmMain, switches);
-  const int result = app.exec();
+  int result = app.exec();
+  // A run that ends by itself reports a file that could not be loaded (the log says why).
+  const bool unattended = switches.QuitWhenIdle || !switches.Screenshot.isEmpty();
+  if (result == 0 && loadFailed && unattended) result = 1;
   if (demo) demo->Stop();
   return result;
 }
