@@ -4,6 +4,8 @@
 # user's settings in ${XDG_CONFIG_HOME:-~/.config}/Quillon.
 
 set(QUILLON_APP_ID org.quillon.Quillon)
+# Installing and packaging take the programs as built; they do not build the tests first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(QUILLON_INSTALL_DATA ${PROJECT_SOURCE_DIR}/data/install)
 
 set(quillon_programs quillon-cli quillon-sim)
