@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "editor/headless_editor.h"
+#include "engine/recording_editor.h"
 #include "profile/command_profile.h"
 
 namespace quillon::test {
@@ -77,6 +78,28 @@ TEST_F(RestoreRulesTest, UnreadableParametersNeedAValueOrAClearBox) {
   editor_->SetChecked(page_, command_, 0, 2, false);
   EXPECT_EQ(missing({}), (std::vector<int>{1}));
   EXPECT_TRUE(UnreadableWithoutValue(Command("+NEXP"), *editor_, page_, command_, 0, {}).empty());
+}
+
+// What counts as given by a file or an answer: a value put in, or a box cleared; ticking a box
+// alone, an emptied selection or an address without a control is nothing.
+TEST_F(RestoreRulesTest, RecordingEditorNotesWhatWasGiven) {
+  Command("+SAVD");
+  TRecordingEditor recorder(*editor_);
+  recorder.SetChecked(page_, command_, 0, 2, true);
+  recorder.SetInputText(page_, command_, 0, 0, "x");
+  recorder.SetInputText(page_, command_, 0, 9, "nowhere");
+  EXPECT_TRUE(recorder.ValueSet(page_, command_, 0, 0));
+  EXPECT_FALSE(recorder.Given(page_, command_, 0, 2));
+  EXPECT_FALSE(recorder.Given(page_, command_, 0, 9));
+  recorder.SetChecked(page_, command_, 0, 2, false);
+  EXPECT_TRUE(recorder.Given(page_, command_, 0, 2));
+  EXPECT_FALSE(recorder.ValueSet(page_, command_, 0, 2));
+  EXPECT_FALSE(editor_->Checked(page_, command_, 0, 2));  // handed on
+  recorder.SetChecked(page_, command_, 0, 2, true);       // ticked again: the value must come
+  EXPECT_FALSE(recorder.Given(page_, command_, 0, 2));
+  recorder.Forget();
+  EXPECT_FALSE(recorder.Given(page_, command_, 0, 0));
+  EXPECT_EQ(editor_->InputText(page_, command_, 0, 0), "x");
 }
 
 }  // namespace
