@@ -98,7 +98,7 @@ std::string RawInflate(const std::string& data) {
 }
 
 struct TFigures {
-  double Save = 0, RawDeflate = 0, Load = 0, RawInflate = 0;
+  double Save = 0, Document = 0, RawDeflate = 0, Load = 0, RawInflate = 0;
 };
 
 TFigures Measure(const CommandProfile& profile, IParameterEditor& editor,
@@ -110,6 +110,10 @@ TFigures Measure(const CommandProfile& profile, IParameterEditor& editor,
   f.Save = MedianMs(runs, [&] {
     TConfigMessages m;
     SaveConfigurationToBuffer(profile, editor, file, m);
+  });
+  f.Document = MedianMs(runs, [&] {
+    TConfigMessages m;
+    WriteConfigurationXml(profile, editor, m);
   });
   f.RawDeflate = MedianMs(runs, [&] { DeflateBest(xml); });
   f.Load = MedianMs(runs, [&] {
@@ -126,6 +130,7 @@ void Print(const char* editor, const TFigures& f) {
   std::printf("%s\n", editor);
   std::printf("  save:  median %7.2f ms   raw zlib level 9 of the same text %7.2f ms   (%.2fx)\n",
               f.Save, f.RawDeflate, f.Save / f.RawDeflate);
+  std::printf("         of which the document read from the editor %7.2f ms\n", f.Document);
   std::printf("  load:  median %7.2f ms   raw inflate of the file           %7.2f ms\n", f.Load,
               f.RawInflate);
 }
