@@ -103,7 +103,9 @@ bool TCommandEngine::RunWithRetries(const ParamAddress& address, const std::stri
     // A closed port after the attempt means the request may never have gone out (the port
     // could not be opened, or the operator gave up on a failed transfer): that is no success,
     // and repeating it would only bring the reconnect window up again.
-    if (!session_.IsPortOpen()) {
+    // So is a failed transfer after which command mode could not be entered again: the
+    // terminal would take the next request as noise.
+    if (!session_.IsPortOpen() || (error && !session_.InCommandMode)) {
       if (!answer.empty()) {
         AnswerRecognized = true;
         DispatchResponse(address, answer);

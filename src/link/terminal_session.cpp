@@ -83,6 +83,7 @@ void TTerminalSession::ExecuteCommand(std::string cmd, bool& error, std::string 
   lastAnswerCut_ = false;
   if (logText.empty()) logText = cmd;
   const int answerTimeout = timeout > 0 ? timeout : LineTimeout(settings_.Timeout);
+  const bool meantForCommandMode = InCommandMode;
   if (!PortReadyForTransaction(noReconnect)) return;
   if (appendCR) cmd += '\r';
 
@@ -98,7 +99,8 @@ void TTerminalSession::ExecuteCommand(std::string cmd, bool& error, std::string 
     transaction.RestoreProgress();
   }
   if (failure)
-    TransferFailed(ErrorMessage(failure), cmd, error, logText, noWait, noReconnect, answer);
+    TransferFailed(ErrorMessage(failure), cmd, error, logText, noWait, noReconnect,
+                   meantForCommandMode, answer);
   try {
     port_.SetReadTotalConstant(LineTimeout(settings_.Timeout));
   } catch (const std::exception& e) {
@@ -125,11 +127,16 @@ bool TTerminalSession::PortReadyForTransaction(bool noReconnect) {
 
 void TTerminalSession::TransferFailed(const std::string& message, const std::string& cmd,
                                       bool& error, const std::string& logText, bool noWait,
-                                      bool noReconnect, std::string& answer) {
+                                      bool noReconnect, bool meantForCommandMode,
+                                      std::string& answer) {
   log_.WriteLog(Text(TText::ReadError, {message}), 2);
   error = true;
   DropSession();
   if (noReconnect || !ui_.AskRetry()) return;
+  // The device may have been unplugged and plugged in again, the terminal restarted: it is out
+  // of command mode. A request meant for command mode goes out again only once the session is
+  // back; if the operator stops that, the transfer stays failed.
+  if (meantForCommandMode && !EnsureSession()) return;
   // The request already carries its CR; the repeat waits the general time-out.
   ExecuteCommand(cmd, error, logText, noWait, false, noReconnect, -1, answer);
 }

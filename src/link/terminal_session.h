@@ -68,7 +68,7 @@ class TTerminalSession {
   bool PortReadyForTransaction(bool noReconnect);
   void TransferFailed(const std::string& message, const std::string& cmd, bool& error,
                       const std::string& logText, bool noWait, bool noReconnect,
-                      std::string& answer);
+                      bool meantForCommandMode, std::string& answer);
   void DropSession();
   void DeviceDisconnected();
   bool EntryTry(int tryNumber);
