@@ -22,7 +22,7 @@ const char* const kPortsUsage =
     "  --sysfs DIR    read the tty class from DIR instead of /sys (tests)\n"
     "  --dev DIR      look for nodes and by-id links in DIR instead of /dev (tests)\n"
     "\n"
-    "Exit codes: 0 listed (also when there is none), 1 the port list cannot be read, 2 usage.\n";
+    "It exits 0 also when there is no port, and 1 when the port list cannot be read.\n";
 
 std::string ParsePortsArgs(const std::vector<std::string>& args, TPortsArgs& parsed) {
   parsed = TPortsArgs();

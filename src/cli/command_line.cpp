@@ -17,8 +17,7 @@ const char kExitCodesHelp[] =
     "3 port not opened, 4 no command mode, 5 transfer error, 6 refused by the terminal,\n"
     "7 not supported by the terminal, 8 no answer, 9 written but read back different,\n"
     "10 answer incomplete (a table without its closing line, an answer cut at the size\n"
-    "bound). Where several apply, the first command in profile order decides. config diff\n"
-    "answers like diff: 0 equal, 1 different, 2 usage or a file unreadable, 3-8 as above.\n";
+    "bound). Where several apply, the first command in profile order decides.\n";
 
 namespace {
 
@@ -38,9 +37,10 @@ std::string TopLevelHelp(const std::vector<TSubCommand>& commands) {
       "       quillon-cli COMMAND --help\n"
       "       quillon-cli --help | --version\n"
       "\n"
-      "The command line of Quillon, the configurator of Veltra navigation terminals: read\n"
-      "the command profile and the settings, and poll and apply the terminal's settings\n"
-      "over a serial port from scripts.\n"
+      "The command line of Quillon, the configurator of Veltra navigation terminals: for\n"
+      "scripts and technicians, it shows the command profile and the settings, reads and\n"
+      "writes the terminal's settings over a serial port, backs them up and restores them,\n"
+      "and follows the terminal's status.\n"
       "\n"
       "Commands:\n";
   size_t width = 0;

@@ -178,7 +178,7 @@ std::string ConfigShowUsage() {
          "                  or option; enabled is the check box of an optional parameter (null\n"
          "                  for one that is not optional); value is null for an option with\n"
          "                  none selected; text is an option's text (null for other types)\n"
-         "  --profile FILE  the command profile (default: cmdprofile.xml beside the program)\n";
+         "  --profile FILE  the command profile (default: the program's cmdprofile.xml)\n";
 }
 
 int ConfigShow(const Args& args) {
