@@ -16,13 +16,27 @@ install(TARGETS ${quillon_programs} RUNTIME DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/data/cmdprofile.xml DESTINATION share/quillon)
 
 # Language files: translations/quillon.<ABBR>.ts become quillon.<ABBR>.qm beside the programs in
-# the build folder and in share/quillon/translations when installed.
+# the build folder and in share/quillon/translations when installed. lrelease comes with
+# qt6-l10n-tools (scripts/setup); the CMake package of Qt's Linguist tools is not needed.
 file(GLOB quillon_ts_files ${PROJECT_SOURCE_DIR}/translations/quillon.*.ts)
 if(quillon_ts_files AND TARGET quillon)
-  find_package(Qt6 REQUIRED COMPONENTS LinguistTools)
-  set_source_files_properties(${quillon_ts_files} PROPERTIES OUTPUT_LOCATION
-                              ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
-  qt_add_lrelease(quillon TS_FILES ${quillon_ts_files} QM_FILES_OUTPUT_VARIABLE quillon_qm_files)
+  find_program(QUILLON_LRELEASE NAMES lrelease-qt6 lrelease REQUIRED
+    HINTS ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS} ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_LIBEXECS}
+          /usr/lib/qt6/bin)
+  set(quillon_qm_files)
+  foreach(ts ${quillon_ts_files})
+    get_filename_component(name ${ts} NAME_WE)
+    get_filename_component(ext ${ts} EXT)  # .<ABBR>.ts
+    string(REGEX REPLACE "\\.ts$" ".qm" ext ${ext})
+    set(qm ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${name}${ext})
+    add_custom_command(OUTPUT ${qm}
+      COMMAND ${QUILLON_LRELEASE} -silent -removeidentical ${ts} -qm ${qm}
+      DEPENDS ${ts}
+      VERBATIM)
+    list(APPEND quillon_qm_files ${qm})
+  endforeach()
+  add_custom_target(quillon_translations ALL DEPENDS ${quillon_qm_files})
+  add_dependencies(quillon quillon_translations)
   install(FILES ${quillon_qm_files} DESTINATION share/quillon/translations)
 endif()
 

@@ -121,8 +121,10 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   QApplication::setWindowIcon(quillon::AppIcon());
-  quillon::InstallLanguageFile(
+  const QTranslator* languageFile = quillon::InstallLanguageFile(
       app, quillon::LanguageFileCandidates(quillon::ProgramPaths().LanguageBase, language));
+  quillon::InstallQtTranslations(app, languageFile);
+  quillon::TranslateLogicTexts();
 
   TRunSwitches switches;
   if (!ParseSwitches(app, switches)) return 2;

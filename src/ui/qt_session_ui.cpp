@@ -10,14 +10,6 @@
 
 namespace quillon {
 
-namespace {
-
-QString Tr(const char* text) {
-  return QCoreApplication::translate("TQtSessionUi", text);
-}
-
-}  // namespace
-
 TQtSessionUi::TQtSessionUi(QWidget* owner, QLabel* linkPanel, QLabel* cmdPanel)
     : owner_(owner), linkPanel_(linkPanel), cmdPanel_(cmdPanel) {}
 
@@ -27,7 +19,9 @@ void TQtSessionUi::SetWindows(TfmWaitingData* waitingData, TfmDeviceReconnect* d
 }
 
 bool TQtSessionUi::AskRetry() {
-  QMessageBox box(QMessageBox::NoIcon, Tr("Ошибка передачи данных"), Tr("Повторить попытку?"),
+  QMessageBox box(QMessageBox::NoIcon,
+                  QCoreApplication::translate("quillon::TQtSessionUi", "Ошибка передачи данных"),
+                  QCoreApplication::translate("quillon::TQtSessionUi", "Повторить попытку?"),
                   QMessageBox::Retry | QMessageBox::Cancel, owner_);
   box.setObjectName(QStringLiteral("RetryQuestion"));
   box.setDefaultButton(QMessageBox::Retry);
@@ -55,8 +49,12 @@ void TQtSessionUi::ShowMessage(const std::string& text) {
 
 void TQtSessionUi::LinkStateChanged(const std::string& portName, const std::string& baudText,
                                     bool portOpen, bool inCommandMode) {
-  if (cmdPanel_) cmdPanel_->setText(inCommandMode ? Tr("CMD") : QString());
-  if (linkPanel_) linkPanel_->setText(portOpen ? Tr("LINK") : QString());
+  if (cmdPanel_)
+    cmdPanel_->setText(inCommandMode ? QCoreApplication::translate("quillon::TQtSessionUi", "CMD")
+                                     : QString());
+  if (linkPanel_)
+    linkPanel_->setText(portOpen ? QCoreApplication::translate("quillon::TQtSessionUi", "LINK")
+                                 : QString());
   if (linkListener_) linkListener_(portName, baudText, portOpen, inCommandMode);
 }
 

@@ -1,6 +1,7 @@
 #include "editor/qt/qt_hex_edit.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QToolTip>
@@ -17,7 +18,8 @@ void THexEdit::SetMaxLen(int maxLen) {
 }
 
 QString THexEdit::IncompleteMessage() {
-  return QStringLiteral("Недопустимое значение: заполните все позиции поля");
+  return QCoreApplication::translate("quillon::THexEdit",
+                                     "Недопустимое значение: заполните все позиции поля");
 }
 
 void THexEdit::keyPressEvent(QKeyEvent* event) {

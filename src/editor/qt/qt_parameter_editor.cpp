@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -31,6 +32,7 @@
 #include "editor/qt/qt_text_edit.h"
 #include "editor/qt/qt_wrap_check_box.h"
 #include "link/log_model.h"
+#include "profile/fixed_texts.h"
 #include "ui/qt_text.h"
 
 namespace quillon {
@@ -193,7 +195,10 @@ std::unique_ptr<TQtParameterEditor::TMetrics> TQtParameterEditor::MeasureControl
   metrics->EditHeight = QLineEdit(&probe).sizeHint().height();
   metrics->SpinHeight = TIntegerEdit(&probe).sizeHint().height();
   metrics->ComboHeight = QComboBox(&probe).sizeHint().height();
-  metrics->ButtonHeight = QPushButton(QStringLiteral("Получить"), &probe).sizeHint().height();
+  metrics->ButtonHeight =
+      QPushButton(QCoreApplication::translate("quillon::TQtParameterEditor", "Получить"), &probe)
+          .sizeHint()
+          .height();
   metrics->GroupContentsTop = QGroupBox(QStringLiteral("#1"), &probe).contentsRect().top();
   TWrapCheckBox check(QStringLiteral("x"), &probe);
   check.resize(check.sizeHint());
@@ -263,14 +268,14 @@ void TQtParameterEditor::EnsurePageBuilt(int page) {
   for (int c = 0; c < commands; ++c) y = BuildCommandGroup(box, page, c, y) + H / 2;
 
   const int buttonHeight = metrics_->ButtonHeight;
-  QWidget* applyPage =
-      CreateButton(box, QStringLiteral("Применить страницу"), name + QStringLiteral("_apply"),
-                   &TEditorCallbacks::CmdApplyAllClick);
+  QWidget* applyPage = CreateButton(
+      box, QCoreApplication::translate("quillon::TQtParameterEditor", "Применить страницу"),
+      name + QStringLiteral("_apply"), &TEditorCallbacks::CmdApplyAllClick);
   PlaceButton(applyPage, W / 2, y, 7 * W);
   SetAddress(applyPage, 0, 0, 0);
-  QWidget* pollPage =
-      CreateButton(box, QStringLiteral("Получить страницу"), name + QStringLiteral("_poll"),
-                   &TEditorCallbacks::CmdPollAllClick);
+  QWidget* pollPage = CreateButton(
+      box, QCoreApplication::translate("quillon::TQtParameterEditor", "Получить страницу"),
+      name + QStringLiteral("_poll"), &TEditorCallbacks::CmdPollAllClick);
   PlaceButton(pollPage, FollowingLeft(applyPage, 8 * W), y, 7 * W);
   SetAddress(pollPage, 0, 0, 0);
 
@@ -322,9 +327,9 @@ int TQtParameterEditor::BuildCommandGroup(QWidget* box, int page, int command, i
     if (IsTableCommand(cmd)) yc = BuildTableView(container, base, cmd, command, k, yc);
     int height = yc;
     if (cmd.Indexed && cmd.SetData) {
-      QWidget* apply =
-          CreateButton(container, QStringLiteral("Применить"), base + QStringLiteral("_apply"),
-                       &TEditorCallbacks::CmdApplyClick);
+      QWidget* apply = CreateButton(
+          container, QCoreApplication::translate("quillon::TQtParameterEditor", "Применить"),
+          base + QStringLiteral("_apply"), &TEditorCallbacks::CmdApplyClick);
       PlaceButton(apply, W / 2, yc, 4 * W);
       SetAddress(apply, command, k, 0);
       height = yc + apply->height() + H / 2;
@@ -339,18 +344,21 @@ int TQtParameterEditor::BuildCommandGroup(QWidget* box, int page, int command, i
   QWidget* apply = nullptr;
   if (cmd.SetData) {
     last = cmd.Indexed
-               ? CreateButton(group, QStringLiteral("Применить все"),
-                              name + QStringLiteral("_applyAll"),
-                              &TEditorCallbacks::CmdApplyAllIndexedClick)
-               : CreateButton(group, QStringLiteral("Применить"), name + QStringLiteral("_apply"),
-                              &TEditorCallbacks::CmdApplyClick);
+               ? CreateButton(
+                     group,
+                     QCoreApplication::translate("quillon::TQtParameterEditor", "Применить все"),
+                     name + QStringLiteral("_applyAll"), &TEditorCallbacks::CmdApplyAllIndexedClick)
+               : CreateButton(
+                     group, QCoreApplication::translate("quillon::TQtParameterEditor", "Применить"),
+                     name + QStringLiteral("_apply"), &TEditorCallbacks::CmdApplyClick);
     PlaceButton(last, W / 2, buttonTop, 6 * W);
     SetAddress(last, command, 0, 0);
     apply = last;
   }
   if (cmd.PollData) {
-    last = CreateButton(group, QStringLiteral("Получить"), name + QStringLiteral("_poll"),
-                        &TEditorCallbacks::CmdPollClick);
+    last =
+        CreateButton(group, QCoreApplication::translate("quillon::TQtParameterEditor", "Получить"),
+                     name + QStringLiteral("_poll"), &TEditorCallbacks::CmdPollClick);
     PlaceButton(last, apply ? FollowingLeft(apply, 7 * W) : 7 * W, buttonTop, 6 * W);
     SetAddress(last, command, 0, 0);
   }
@@ -625,8 +633,7 @@ void TQtParameterEditor::CheckBoxClick(QWidget* sender) {
 
 void TQtParameterEditor::ReportMaskError(const std::string& mask) {
   if (!maskRegex_.FirstReportOf(mask)) return;
-  const std::string message = FromQString(QStringLiteral("Ошибка в регулярном выражении ")) + mask +
-                              ": " + maskRegex_.ErrorText();
+  const std::string message = Text(TText::RegexError, {mask, maskRegex_.ErrorText()});
   if (callbacks_.MaskError)
     callbacks_.MaskError(message);
   else
@@ -662,7 +669,9 @@ void TQtParameterEditor::EditExit(TTextEdit* sender) {
       break;
   }
   ReturnFocusLater(sender);
-  log_.WriteLog(FromQString(QStringLiteral("Значение не удовлетворяет маске")), 4);
+  log_.WriteLog(FromQString(QCoreApplication::translate("quillon::TQtParameterEditor",
+                                                        "Значение не удовлетворяет маске")),
+                4);
   QApplication::beep();
 }
 
@@ -677,7 +686,9 @@ void TQtParameterEditor::HexEditExit(THexEdit* sender) {
   const TCmdParameter* param = ParameterAt(GetControlAddress(sender));
   if (!param || HexTextInRange(*param, FromQString(sender->text()))) return;
   ReturnFocusLater(sender);
-  log_.WriteLog(FromQString(QStringLiteral("Значение не входит заданный диапазон")), 4);
+  log_.WriteLog(FromQString(QCoreApplication::translate("quillon::TQtParameterEditor",
+                                                        "Значение не входит заданный диапазон")),
+                4);
   QApplication::beep();
 }
 
@@ -735,7 +746,7 @@ void TQtParameterEditor::ShowUnread(QWidget* input, bool unread) {
   input->setProperty(kUnreadProperty, unread);
   input->setStyleSheet(unread ? QStringLiteral("background-color: #ffd0d0;") : QString());
   input->setToolTip(
-      unread ? QCoreApplication::translate("TQtParameterEditor",
+      unread ? QCoreApplication::translate("quillon::TQtParameterEditor",
                                            "Значение терминала не помещается в поле и не прочитано")
              : QString());
 }

@@ -1,0 +1,1230 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="ru_RU">
+<context>
+    <name>quillon::TAboutBox</name>
+    <message>
+        <source>О программе</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Версия %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>© Разработчики Quillon</source>
+        <translation>© The Quillon developers</translation>
+    </message>
+    <message>
+        <source>Программное обеспечение для настройки Veltra</source>
+        <translation>Veltra configuration software</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Техническая поддержка Veltra&lt;/b&gt;</source>
+        <translation>&lt;b&gt;Veltra technical support&lt;/b&gt;</translation>
+    </message>
+    <message>
+        <source>Электронная почта: &lt;a href=&quot;mailto:support@veltra.example&quot;&gt;support@veltra.example&lt;/a&gt;</source>
+        <translation>E-mail: &lt;a href=&quot;mailto:support@veltra.example&quot;&gt;support@veltra.example&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>Телефон: +7 (000) 000-00-00 (по рабочим дням, 9:00–18:00)</source>
+        <translation>Phone: +7 (000) 000-00-00 (working days, 9:00–18:00)</translation>
+    </message>
+    <message>
+        <source>Сайт: &lt;a href=&quot;https://www.veltra.example&quot;&gt;www.veltra.example&lt;/a&gt;</source>
+        <translation>Web: &lt;a href=&quot;https://www.veltra.example&quot;&gt;www.veltra.example&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Поддержка&lt;/b&gt;</source>
+        <translation>&lt;b&gt;Support&lt;/b&gt;</translation>
+    </message>
+    <message>
+        <source>Программа поставляется вместе с навигационными терминалами Veltra. По вопросам настройки и обслуживания терминала обращайтесь к поставщику, у которого было приобретено оборудование.</source>
+        <translation>The program comes with Veltra navigation terminals. For questions about setting up and servicing the terminal, contact the supplier you bought the equipment from.</translation>
+    </message>
+</context>
+<context>
+    <name>quillon::TFixedTexts</name>
+    <message>
+        <source>Число</source>
+        <translation>Number</translation>
+    </message>
+    <message>
+        <source> от %1</source>
+        <translation> from %1</translation>
+    </message>
+    <message>
+        <source> до %1</source>
+        <translation> to %1</translation>
+    </message>
+    <message>
+        <source>Строка</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source> до %1 символов</source>
+        <translation> up to %1 characters</translation>
+    </message>
+    <message>
+        <source>, маска %1</source>
+        <translation>, mask %1</translation>
+    </message>
+    <message>
+        <source>Шестнадцатеричное число %1 символов</source>
+        <translation>Hexadecimal number of %1 characters</translation>
+    </message>
+    <message>
+        <source>%1 (позиция %2)</source>
+        <translation>%1 (position %2)</translation>
+    </message>
+    <message>
+        <source>нет памяти для поиска</source>
+        <translation>no memory for matching</translation>
+    </message>
+    <message>
+        <source>Профиль: команда %1: maxindex %2 уменьшен до %3</source>
+        <translation>Profile: command %1: maxindex %2 reduced to %3</translation>
+    </message>
+    <message>
+        <source>Профиль: команда %1: параметры после %2-го пропущены</source>
+        <translation>Profile: command %1: parameters after number %2 skipped</translation>
+    </message>
+    <message>
+        <source>Профиль %1 не прочитан: %2</source>
+        <translation>Profile %1 not read: %2</translation>
+    </message>
+    <message>
+        <source>размер больше %1</source>
+        <translation>larger than %1</translation>
+    </message>
+    <message>
+        <source>это не обычный файл</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>Файл настроек %1 не прочитан: %2; действуют настройки по умолчанию, файл не будет перезаписан</source>
+        <translation>Settings file %1 not read: %2; default settings are in force, the file will not be overwritten</translation>
+    </message>
+    <message>
+        <source>Ошибка записи, записано %1/%2</source>
+        <translation>Write error, written %1/%2</translation>
+    </message>
+    <message>
+        <source>больше %1 МиБ</source>
+        <translation>more than %1 MiB</translation>
+    </message>
+    <message>
+        <source>поток без паузы дольше %1 с</source>
+        <translation>data without a pause for more than %1 s</translation>
+    </message>
+    <message>
+        <source>Ответ прерван (%1), он неполон</source>
+        <translation>Answer cut (%1), it is incomplete</translation>
+    </message>
+    <message>
+        <source>Ошибка чтения, исключение=%1</source>
+        <translation>Read error, exception=%1</translation>
+    </message>
+    <message>
+        <source>Не могу открыть порт, исключение=%1</source>
+        <translation>Cannot open the port, exception=%1</translation>
+    </message>
+    <message>
+        <source>Уже в командном режиме</source>
+        <translation>Already in command mode</translation>
+    </message>
+    <message>
+        <source>Ошибка при связи с трекером</source>
+        <translation>Error communicating with the tracker</translation>
+    </message>
+    <message>
+        <source>Команда +TEXT не описана!</source>
+        <translation>Command +TEXT is not described!</translation>
+    </message>
+    <message>
+        <source>Команда +SAVE не описана!</source>
+        <translation>Command +SAVE is not described!</translation>
+    </message>
+    <message>
+        <source>Неизвестный тип протоколирования %1</source>
+        <translation>Unknown log entry kind %1</translation>
+    </message>
+    <message>
+        <source>Неверно задан пароль</source>
+        <translation>Wrong password</translation>
+    </message>
+    <message>
+        <source>Недостаточный уровень доступа</source>
+        <translation>Insufficient access level</translation>
+    </message>
+    <message>
+        <source>Ошибка обработки параметров</source>
+        <translation>Parameter processing error</translation>
+    </message>
+    <message>
+        <source>Не получен ожидаемый ответ на команду.</source>
+        <translation>The expected answer to the command was not received.</translation>
+    </message>
+    <message>
+        <source>Повтор</source>
+        <translation>Retrying</translation>
+    </message>
+    <message>
+        <source>Прекращаю попытку</source>
+        <translation>Giving up</translation>
+    </message>
+    <message>
+        <source>Значение не прочитано из терминала, команда не отправлена: %1</source>
+        <translation>Value not read from the terminal, command not sent: %1</translation>
+    </message>
+    <message>
+        <source>Запятая или перевод строки в значении, команда не отправлена: %1</source>
+        <translation>Comma or line break in the value, command not sent: %1</translation>
+    </message>
+    <message>
+        <source>Значение не помещается в поле и не прочитано: %1</source>
+        <translation>Value does not fit the field and was not read: %1</translation>
+    </message>
+    <message>
+        <source>Некорректный ответ - отсутствует параметр %1</source>
+        <translation>Invalid answer - parameter %1 missing</translation>
+    </message>
+    <message>
+        <source>Терминал не в командном режиме</source>
+        <translation>The terminal is not in command mode</translation>
+    </message>
+    <message>
+        <source>Процесс прерван на команде</source>
+        <translation>Process stopped at command</translation>
+    </message>
+    <message>
+        <source>Процесс прерван на индексе</source>
+        <translation>Process stopped at index</translation>
+    </message>
+    <message>
+        <source>%1, параметр %2</source>
+        <translation>%1, parameter %2</translation>
+    </message>
+    <message>
+        <source>Значение выходит за рамки диапазона: %1</source>
+        <translation>Value out of range: %1</translation>
+    </message>
+    <message>
+        <source>Значение не соответствует маске: %1</source>
+        <translation>Value does not match the mask: %1</translation>
+    </message>
+    <message>
+        <source>Значение не в списке допустимых: %1</source>
+        <translation>Value not among the allowed ones: %1</translation>
+    </message>
+    <message>
+        <source>Ошибка в данных %1</source>
+        <translation>Data error %1</translation>
+    </message>
+    <message>
+        <source>Команда %1 не найдена</source>
+        <translation>Command %1 not found</translation>
+    </message>
+    <message>
+        <source>Ошибка в данных - превышен индекс команды %1</source>
+        <translation>Data error - index of command %1 exceeded</translation>
+    </message>
+    <message>
+        <source>Ошибка в данных - превышен номер параметра команды %1</source>
+        <translation>Data error - parameter number of command %1 exceeded</translation>
+    </message>
+    <message>
+        <source>Ошибка - не найден выключатель</source>
+        <translation>Error - switch not found</translation>
+    </message>
+    <message>
+        <source>Ошибка - не найден элемент ввода</source>
+        <translation>Error - input not found</translation>
+    </message>
+    <message>
+        <source>Ошибка в регулярном выражении %1: %2</source>
+        <translation>Error in regular expression %1: %2</translation>
+    </message>
+    <message>
+        <source>Команда %1, параметр %2 не найден</source>
+        <translation>Command %1, parameter %2 not found</translation>
+    </message>
+    <message>
+        <source>Команда %1 не найдена, пропущена</source>
+        <translation>Command %1 not found, skipped</translation>
+    </message>
+    <message>
+        <source>Входной файл слишком велик</source>
+        <translation>The input file is too large</translation>
+    </message>
+    <message>
+        <source>Конфигурация не сохранена: её текст длиннее %1 байт, такой файл не удастся загрузить</source>
+        <translation>Configuration not saved: its text is longer than %1 bytes, such a file could not be loaded</translation>
+    </message>
+    <message>
+        <source>Не могу создать файл, ошибка=%1</source>
+        <translation>Cannot create the file, error=%1</translation>
+    </message>
+    <message>
+        <source>Не могу открыть файл, ошибка=%1</source>
+        <translation>Cannot open the file, error=%1</translation>
+    </message>
+</context>
+<context>
+    <name>quillon::THexEdit</name>
+    <message>
+        <source>Недопустимое значение: заполните все позиции поля</source>
+        <translation>Invalid value: fill every position of the field</translation>
+    </message>
+</context>
+<context>
+    <name>quillon::TQtColorBox</name>
+    <message>
+        <source>Чёрный</source>
+        <translation>Black</translation>
+    </message>
+    <message>
+        <source>Бордовый</source>
+        <translation>Maroon</translation>
+    </message>
+    <message>
+        <source>Зелёный</source>
+        <translation>Green</translation>
+    </message>
+    <message>
+        <source>Оливковый</source>
+        <translation>Olive</translation>
+    </message>
+    <message>
+        <source>Тёмно-синий</source>
+        <translation>Navy</translation>
+    </message>
+    <message>
+        <source>Пурпурный</source>
+        <translation>Purple</translation>
+    </message>
+    <message>
+        <source>Сине-зелёный</source>
+        <translation>Teal</translation>
+    </message>
+    <message>
+        <source>Серый</source>
+        <translation>Gray</translation>
+    </message>
+    <message>
+        <source>Серебристый</source>
+        <translation>Silver</translation>
+    </message>
+    <message>
+        <source>Красный</source>
+        <translation>Red</translation>
+    </message>
+    <message>
+        <source>Ярко-зелёный</source>
+        <translation>Lime</translation>
+    </message>
+    <message>
+        <source>Жёлтый</source>
+        <translation>Yellow</translation>
+    </message>
+    <message>
+        <source>Синий</source>
+        <translation>Blue</translation>
+    </message>
+    <message>
+        <source>Фуксия</source>
+        <translation>Fuchsia</translation>
+    </message>
+    <message>
+        <source>Голубой</source>
+        <translation>Aqua</translation>
+    </message>
+    <message>
+        <source>Белый</source>
+        <translation>White</translation>
+    </message>
+    <message>
+        <source>Светло-зелёный</source>
+        <translation>Money green</translation>
+    </message>
+    <message>
+        <source>Небесно-голубой</source>
+        <translation>Sky blue</translation>
+    </message>
+    <message>
+        <source>Кремовый</source>
+        <translation>Cream</translation>
+    </message>
+    <message>
+        <source>Средне-серый</source>
+        <translation>Medium gray</translation>
+    </message>
+    <message>
+        <source>Системный цвет %1</source>
+        <translation>System colour %1</translation>
+    </message>
+    <message>
+        <source>Другой: %1</source>
+        <translation>Other: %1</translation>
+    </message>
+</context>
+<context>
+    <name>quillon::TQtParameterEditor</name>
+    <message>
+        <source>Получить</source>
+        <translation>Poll</translation>
+    </message>
+    <message>
+        <source>Применить страницу</source>
+        <translation>Apply page</translation>
+    </message>
+    <message>
+        <source>Получить страницу</source>
+        <translation>Poll page</translation>
+    </message>
+    <message>
+        <source>Применить</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>Применить все</source>
+        <translation>Apply all</translation>
+    </message>
+    <message>
+        <source>Значение не удовлетворяет маске</source>
+        <translation>The value does not match the mask</translation>
+    </message>
+    <message>
+        <source>Значение не входит заданный диапазон</source>
+        <translation>The value is out of the given range</translation>
+    </message>
+    <message>
+        <source>Значение терминала не помещается в поле и не прочитано</source>
+        <translation>The terminal&apos;s value does not fit the field and was not read</translation>
+    </message>
+</context>
+<context>
+    <name>quillon::TQtPasswordEdit</name>
+    <message>
+        <source>Скрыть пароль</source>
+        <translation>Hide password</translation>
+    </message>
+    <message>
+        <source>Показать пароль</source>
+        <translation>Show password</translation>
+    </message>
+</context>
+<context>
+    <name>quillon::TQtSessionUi</name>
+    <message>
+        <source>Ошибка передачи данных</source>
+        <translation>Data transfer error</translation>
+    </message>
+    <message>
+        <source>Повторить попытку?</source>
+        <translation>Try again?</translation>
+    </message>
+    <message>
+        <source>CMD</source>
+        <translation>CMD</translation>
+    </message>
+    <message>
+        <source>LINK</source>
+        <translation>LINK</translation>
+    </message>
+</context>
+<context>
+    <name>quillon::TStatusTexts</name>
+    <message>
+        <source>Активно</source>
+        <translation>Active</translation>
+    </message>
+    <message>
+        <source>Не активно</source>
+        <translation>Not active</translation>
+    </message>
+    <message>
+        <source>Разомкнуто</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>Замкнуто</source>
+        <translation>Closed</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Ошибка</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>Зафиксирована</source>
+        <translation>Detected</translation>
+    </message>
+    <message>
+        <source>В движении</source>
+        <translation>Moving</translation>
+    </message>
+    <message>
+        <source>Включено</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>Выключено</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>Активна</source>
+        <translation>Enabled</translation>
+    </message>
+    <message>
+        <source>Неактивна</source>
+        <translation>Disabled</translation>
+    </message>
+    <message>
+        <source>Заморожены</source>
+        <translation>Frozen</translation>
+    </message>
+    <message>
+        <source>Не заморожены</source>
+        <translation>Not frozen</translation>
+    </message>
+    <message>
+        <source>Домашняя сеть</source>
+        <translation>Home network</translation>
+    </message>
+    <message>
+        <source>Роуминг</source>
+        <translation>Roaming</translation>
+    </message>
+    <message>
+        <source>Нет регистрации</source>
+        <translation>Not registered</translation>
+    </message>
+    <message>
+        <source>SIM не готова</source>
+        <translation>SIM not ready</translation>
+    </message>
+    <message>
+        <source>Требуется PIN</source>
+        <translation>PIN required</translation>
+    </message>
+    <message>
+        <source>Требуется PUK</source>
+        <translation>PUK required</translation>
+    </message>
+    <message>
+        <source>Ошибка SIM</source>
+        <translation>SIM error</translation>
+    </message>
+    <message>
+        <source>Подключение</source>
+        <translation>Connecting</translation>
+    </message>
+    <message>
+        <source>Закрытие</source>
+        <translation>Closing</translation>
+    </message>
+    <message>
+        <source>Подключено</source>
+        <translation>Connected</translation>
+    </message>
+</context>
+<context>
+    <name>quillon::TSystemColors</name>
+    <message>
+        <source>Полоса прокрутки</source>
+        <translation>Scroll bar</translation>
+    </message>
+    <message>
+        <source>Рабочий стол</source>
+        <translation>Desktop</translation>
+    </message>
+    <message>
+        <source>Заголовок активного окна</source>
+        <translation>Active title bar</translation>
+    </message>
+    <message>
+        <source>Заголовок неактивного окна</source>
+        <translation>Inactive title bar</translation>
+    </message>
+    <message>
+        <source>Меню</source>
+        <translation>Menu</translation>
+    </message>
+    <message>
+        <source>Окно</source>
+        <translation>Window</translation>
+    </message>
+    <message>
+        <source>Рамка окна</source>
+        <translation>Window frame</translation>
+    </message>
+    <message>
+        <source>Текст меню</source>
+        <translation>Menu text</translation>
+    </message>
+    <message>
+        <source>Текст окна</source>
+        <translation>Window text</translation>
+    </message>
+    <message>
+        <source>Текст заголовка</source>
+        <translation>Title bar text</translation>
+    </message>
+    <message>
+        <source>Граница активного окна</source>
+        <translation>Active border</translation>
+    </message>
+    <message>
+        <source>Граница неактивного окна</source>
+        <translation>Inactive border</translation>
+    </message>
+    <message>
+        <source>Фон приложения</source>
+        <translation>Application background</translation>
+    </message>
+    <message>
+        <source>Выделение</source>
+        <translation>Highlight</translation>
+    </message>
+    <message>
+        <source>Текст выделения</source>
+        <translation>Highlighted text</translation>
+    </message>
+    <message>
+        <source>Поверхность кнопки</source>
+        <translation>Button face</translation>
+    </message>
+    <message>
+        <source>Тень кнопки</source>
+        <translation>Button shadow</translation>
+    </message>
+    <message>
+        <source>Недоступный текст</source>
+        <translation>Disabled text</translation>
+    </message>
+    <message>
+        <source>Текст кнопки</source>
+        <translation>Button text</translation>
+    </message>
+    <message>
+        <source>Текст неактивного заголовка</source>
+        <translation>Inactive title text</translation>
+    </message>
+    <message>
+        <source>Блик кнопки</source>
+        <translation>Button highlight</translation>
+    </message>
+    <message>
+        <source>Тёмная тень</source>
+        <translation>Dark shadow</translation>
+    </message>
+    <message>
+        <source>Светлая грань</source>
+        <translation>Light edge</translation>
+    </message>
+    <message>
+        <source>Текст подсказки</source>
+        <translation>Tooltip text</translation>
+    </message>
+    <message>
+        <source>Фон подсказки</source>
+        <translation>Tooltip background</translation>
+    </message>
+    <message>
+        <source>Ссылка</source>
+        <translation>Hyperlink</translation>
+    </message>
+    <message>
+        <source>Градиент активного заголовка</source>
+        <translation>Active title gradient</translation>
+    </message>
+    <message>
+        <source>Градиент неактивного заголовка</source>
+        <translation>Inactive title gradient</translation>
+    </message>
+    <message>
+        <source>Выделение меню</source>
+        <translation>Menu highlight</translation>
+    </message>
+    <message>
+        <source>Строка меню</source>
+        <translation>Menu bar</translation>
+    </message>
+</context>
+<context>
+    <name>quillon::TfmDeviceInfo</name>
+    <message>
+        <source>Состояние устройства</source>
+        <translation>Device status</translation>
+    </message>
+    <message>
+        <source>Подключение</source>
+        <translation>Connection</translation>
+    </message>
+    <message>
+        <source>COM-порт</source>
+        <translation>COM port</translation>
+    </message>
+    <message>
+        <source>Скорость порта</source>
+        <translation>Port speed</translation>
+    </message>
+    <message>
+        <source>Командный режим</source>
+        <translation>Command mode</translation>
+    </message>
+    <message>
+        <source>Устройство</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>Модель</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>ID блока</source>
+        <translation>Unit ID</translation>
+    </message>
+    <message>
+        <source>IMEI</source>
+        <translation>IMEI</translation>
+    </message>
+    <message>
+        <source>Версия ПО</source>
+        <translation>Firmware version</translation>
+    </message>
+    <message>
+        <source>Время работы</source>
+        <translation>Uptime</translation>
+    </message>
+    <message>
+        <source>GSM</source>
+        <translation>GSM</translation>
+    </message>
+    <message>
+        <source>Регистрация в сети</source>
+        <translation>Network registration</translation>
+    </message>
+    <message>
+        <source>GPRS</source>
+        <translation>GPRS</translation>
+    </message>
+    <message>
+        <source>Соединение с сервером</source>
+        <translation>Server connection</translation>
+    </message>
+    <message>
+        <source>Оператор</source>
+        <translation>Operator</translation>
+    </message>
+    <message>
+        <source>Уровень сигнала</source>
+        <translation>Signal level</translation>
+    </message>
+    <message>
+        <source>Активный сервер</source>
+        <translation>Active server</translation>
+    </message>
+    <message>
+        <source>Точка доступа</source>
+        <translation>Access point</translation>
+    </message>
+    <message>
+        <source>Состояние памяти</source>
+        <translation>Memory</translation>
+    </message>
+    <message>
+        <source>Указатель чтения</source>
+        <translation>Read pointer</translation>
+    </message>
+    <message>
+        <source>Указатель записи</source>
+        <translation>Write pointer</translation>
+    </message>
+    <message>
+        <source>Объем памяти</source>
+        <translation>Memory size</translation>
+    </message>
+    <message>
+        <source>Занято памяти, байт</source>
+        <translation>Memory used, bytes</translation>
+    </message>
+    <message>
+        <source>Занято памяти, %</source>
+        <translation>Memory used, %</translation>
+    </message>
+    <message>
+        <source>Слотов отправки</source>
+        <translation>Send slots</translation>
+    </message>
+    <message>
+        <source>Слотов свободно</source>
+        <translation>Free slots</translation>
+    </message>
+    <message>
+        <source>Переполнение памяти, возможна потеря данных</source>
+        <translation>Memory overflow, data may be lost</translation>
+    </message>
+    <message>
+        <source>Датчики</source>
+        <translation>Sensors</translation>
+    </message>
+    <message>
+        <source>Дискретные</source>
+        <translation>Digital</translation>
+    </message>
+    <message>
+        <source>Вход 1, частота</source>
+        <translation>Input 1, frequency</translation>
+    </message>
+    <message>
+        <source>Вход 1, счетчик</source>
+        <translation>Input 1, counter</translation>
+    </message>
+    <message>
+        <source>Вход 2, частота</source>
+        <translation>Input 2, frequency</translation>
+    </message>
+    <message>
+        <source>Вход 2, счетчик</source>
+        <translation>Input 2, counter</translation>
+    </message>
+    <message>
+        <source>Вход 3, счетчик</source>
+        <translation>Input 3, counter</translation>
+    </message>
+    <message>
+        <source>Реле 1</source>
+        <translation>Relay 1</translation>
+    </message>
+    <message>
+        <source>Дискретный</source>
+        <translation>Digital</translation>
+    </message>
+    <message>
+        <source>Остановка по акселерометру</source>
+        <translation>Stop by accelerometer</translation>
+    </message>
+    <message>
+        <source>Зажигание</source>
+        <translation>Ignition</translation>
+    </message>
+    <message>
+        <source>Аналоговые</source>
+        <translation>Analog</translation>
+    </message>
+    <message>
+        <source>Аналоговый вход 1</source>
+        <translation>Analog input 1</translation>
+    </message>
+    <message>
+        <source>Напряжение питания</source>
+        <translation>Supply voltage</translation>
+    </message>
+    <message>
+        <source>Напряжение на аккумуляторе</source>
+        <translation>Battery voltage</translation>
+    </message>
+    <message>
+        <source>Температура</source>
+        <translation>Temperature</translation>
+    </message>
+    <message>
+        <source>Акселерометр</source>
+        <translation>Accelerometer</translation>
+    </message>
+    <message>
+        <source>X</source>
+        <translation>X</translation>
+    </message>
+    <message>
+        <source>Y</source>
+        <translation>Y</translation>
+    </message>
+    <message>
+        <source>Z</source>
+        <translation>Z</translation>
+    </message>
+    <message>
+        <source>Счетчик спящего режима</source>
+        <translation>Sleep mode counter</translation>
+    </message>
+    <message>
+        <source>Навигация</source>
+        <translation>Navigation</translation>
+    </message>
+    <message>
+        <source>Широта</source>
+        <translation>Latitude</translation>
+    </message>
+    <message>
+        <source>Долгота</source>
+        <translation>Longitude</translation>
+    </message>
+    <message>
+        <source>Скорость</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <source>Высота</source>
+        <translation>Altitude</translation>
+    </message>
+    <message>
+        <source>Спутники</source>
+        <translation>Satellites</translation>
+    </message>
+    <message>
+        <source>Захват</source>
+        <translation>Fix</translation>
+    </message>
+    <message>
+        <source>Азимут</source>
+        <translation>Azimuth</translation>
+    </message>
+    <message>
+        <source>Дата (GPS)</source>
+        <translation>Date (GPS)</translation>
+    </message>
+    <message>
+        <source>Время (GPS)</source>
+        <translation>Time (GPS)</translation>
+    </message>
+    <message>
+        <source>Заморозка координат по акселерометру</source>
+        <translation>Freeze coordinates by accelerometer</translation>
+    </message>
+    <message>
+        <source>Заморозка координат по зажиганию</source>
+        <translation>Freeze coordinates by ignition</translation>
+    </message>
+    <message>
+        <source>Координаты заморожены</source>
+        <translation>Coordinates frozen</translation>
+    </message>
+    <message>
+        <source>Статус</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Flash-память</source>
+        <translation>Flash memory</translation>
+    </message>
+    <message>
+        <source>FlashID</source>
+        <translation>FlashID</translation>
+    </message>
+    <message>
+        <source>GPS/GLONASS</source>
+        <translation>GPS/GLONASS</translation>
+    </message>
+    <message>
+        <source>GSM-модем</source>
+        <translation>GSM modem</translation>
+    </message>
+    <message>
+        <source>SIM-статус</source>
+        <translation>SIM status</translation>
+    </message>
+    <message>
+        <source>Начать обмен</source>
+        <translation>Start exchange</translation>
+    </message>
+    <message>
+        <source>Остановить</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Закрыть</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Показать на карте</source>
+        <translation>Show on map</translation>
+    </message>
+    <message>
+        <source>Адрес сервиса карт не задан: параметр MapHost в разделе [Interface] файла настроек</source>
+        <translation>No map service address is set: MapHost in section [Interface] of the settings file</translation>
+    </message>
+</context>
+<context>
+    <name>quillon::TfmDeviceReconnect</name>
+    <message>
+        <source>Ожидание устройства</source>
+        <translation>Waiting for the device</translation>
+    </message>
+    <message>
+        <source>Идет подключение ждите</source>
+        <translation>Connecting, please wait</translation>
+    </message>
+    <message>
+        <source>Повторить</source>
+        <translation>Retry</translation>
+    </message>
+    <message>
+        <source>Остановить</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Подключение через %1</source>
+        <translation>Connecting in %1</translation>
+    </message>
+</context>
+<context>
+    <name>quillon::TfmMain</name>
+    <message>
+        <source>Программное обеспечение для настройки Veltra</source>
+        <translation>Veltra configuration software</translation>
+    </message>
+    <message>
+        <source>Файл</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>Загрузить конфигурацию из файла</source>
+        <translation>Load configuration from file</translation>
+    </message>
+    <message>
+        <source>Сохранить конфигурацию в файл</source>
+        <translation>Save configuration to file</translation>
+    </message>
+    <message>
+        <source>Выход</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>Связь</source>
+        <translation>Connection</translation>
+    </message>
+    <message>
+        <source>Параметры связи с терминалом...</source>
+        <translation>Connection settings...</translation>
+    </message>
+    <message>
+        <source>Установить связь с терминалом</source>
+        <translation>Connect to the terminal</translation>
+    </message>
+    <message>
+        <source>Сохранить настройки в энергонезависимой памяти</source>
+        <translation>Store settings in non-volatile memory</translation>
+    </message>
+    <message>
+        <source>Состояние устройства</source>
+        <translation>Device status</translation>
+    </message>
+    <message>
+        <source>Выйти из командного режима</source>
+        <translation>Leave command mode</translation>
+    </message>
+    <message>
+        <source>О программе</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Протокол</source>
+        <translation>Log</translation>
+    </message>
+    <message>
+        <source>Файлы настроек (*.zxml)</source>
+        <translation>Configuration files (*.zxml)</translation>
+    </message>
+    <message>
+        <source>Все файлы (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>✓ OK</source>
+        <translation>✓ OK</translation>
+    </message>
+    <message>
+        <source>Конфигурация сохранена в файл %1</source>
+        <translation>Configuration saved to file %1</translation>
+    </message>
+    <message>
+        <source>Конфигурация загружена из файла %1</source>
+        <translation>Configuration loaded from file %1</translation>
+    </message>
+</context>
+<context>
+    <name>quillon::TfmSettings</name>
+    <message>
+        <source>Русский</source>
+        <translation>Russian</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>мс</source>
+        <translation>ms</translation>
+    </message>
+    <message>
+        <source>Настройки программы</source>
+        <translation>Program settings</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Применить</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>Последовательный порт терминала: выберите из списка или впишите имя</source>
+        <translation>The terminal&apos;s serial port: pick one from the list or type its name</translation>
+    </message>
+    <message>
+        <source>COM-порт:</source>
+        <translation>COM port:</translation>
+    </message>
+    <message>
+        <source>Скорость порта</source>
+        <translation>Port speed</translation>
+    </message>
+    <message>
+        <source>Пароль связи</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>Мастер-пароль</source>
+        <translation>Master password</translation>
+    </message>
+    <message>
+        <source>Таймаут общий</source>
+        <translation>Total time-out</translation>
+    </message>
+    <message>
+        <source>Таймаут межсимвольный</source>
+        <translation>Inter-character time-out</translation>
+    </message>
+    <message>
+        <source>Таймаут &quot;эхо&quot;</source>
+        <translation>&quot;Echo&quot; time-out</translation>
+    </message>
+    <message>
+        <source>Цвета протокола</source>
+        <translation>Log colours</translation>
+    </message>
+    <message>
+        <source>Чтение</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>Запись</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>Ошибка чтения</source>
+        <translation>Read error</translation>
+    </message>
+    <message>
+        <source>Ошибка записи</source>
+        <translation>Write error</translation>
+    </message>
+    <message>
+        <source>Прочее</source>
+        <translation>Other</translation>
+    </message>
+    <message>
+        <source>Активные вкладки</source>
+        <translation>Active pages</translation>
+    </message>
+    <message>
+        <source>Стандартный</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>Быстрый</source>
+        <translation>Fast</translation>
+    </message>
+    <message>
+        <source>Язык интерфейса меняется при следующем запуске программы</source>
+        <translation>The interface language changes at the next start of the program</translation>
+    </message>
+    <message>
+        <source>Количество повторов команд</source>
+        <translation>Command retry count</translation>
+    </message>
+    <message>
+        <source>Вход в командный режим</source>
+        <translation>Entering command mode</translation>
+    </message>
+    <message>
+        <source>Язык:</source>
+        <translation>Language:</translation>
+    </message>
+    <message>
+        <source>Контроль порта</source>
+        <translation>Watch the port</translation>
+    </message>
+    <message>
+        <source>Быстрый приём ответов</source>
+        <translation>Fast answers</translation>
+    </message>
+    <message>
+        <source>Ответ терминала считается полным, как только пришло его приглашение &quot;&gt;&quot;</source>
+        <translation>An answer of the terminal counts as complete as soon as its &quot;&gt;&quot; prompt has arrived</translation>
+    </message>
+    <message>
+        <source>Записывать протокол в файл</source>
+        <translation>Write the log to a file</translation>
+    </message>
+    <message>
+        <source>Каждая строка протокола пишется также в quillon-session.log рядом с файлом настроек</source>
+        <translation>Every log line is also written to quillon-session.log beside the settings file</translation>
+    </message>
+    <message>
+        <source>Адрес сервера карт без &quot;http://&quot;; пусто — кнопка карты в окне состояния недоступна</source>
+        <translation>Map server address without &quot;http://&quot;; empty: the map button in the status window is unavailable</translation>
+    </message>
+    <message>
+        <source>Сервер карт:</source>
+        <translation>Map server:</translation>
+    </message>
+    <message>
+        <source>Отладка-послать команду</source>
+        <translation>Debug - send a command</translation>
+    </message>
+    <message>
+        <source>Послать команду</source>
+        <translation>Send command</translation>
+    </message>
+    <message>
+        <source>В этом запуске используется порт %1, заданный при запуске программы.</source>
+        <translation>This run uses port %1, given when the program was started.</translation>
+    </message>
+    <message>
+        <source>В этом запуске используются пароли, заданные при запуске программы.</source>
+        <translation>This run uses the passwords given when the program was started.</translation>
+    </message>
+    <message>
+        <source>Здесь показаны значения из файла настроек; если их не менять, это останется в силе до конца работы.</source>
+        <translation>The values shown here are those of the settings file; left unchanged, the overrides stay in force until the program ends.</translation>
+    </message>
+    <message>
+        <source>Unable to write to %1</source>
+        <translation>Unable to write to %1</translation>
+    </message>
+</context>
+<context>
+    <name>quillon::TfmWaitingData</name>
+    <message>
+        <source>Установка связи</source>
+        <translation>Connecting</translation>
+    </message>
+    <message>
+        <source>Идет подключение ждите</source>
+        <translation>Connecting, please wait</translation>
+    </message>
+    <message>
+        <source>Остановить</source>
+        <translation>Stop</translation>
+    </message>
+</context>
+</TS>
