@@ -154,6 +154,7 @@ bool TConfigLoader::ParameterValue(const std::string& text) {
       editor_.SetOptionIndex(page_, command_, instance_, param_, OptionValue(param, text));
       break;
   }
+  editor_.SetValueOrigin(page_, command_, instance_, param_, voFile);
   return true;
 }
 

@@ -99,6 +99,7 @@ void THeadlessEditor::SetChecked(int page, int command, int instance, int param,
   if (!row) return;
   row->Checked = checked;
   row->Enabled = checked;
+  RefreshChanged(page, command, instance, param);
 }
 
 std::string THeadlessEditor::InputText(int page, int command, int instance, int param) const {
@@ -117,6 +118,7 @@ void THeadlessEditor::SetInputText(int page, int command, int instance, int para
   if (p.ParamType == ptOption) return;
   row->Text = p.ParamType == ptHex ? MaskHexText(text, p.MaxLen) : text;
   row->Unread = false;
+  RefreshChanged(page, command, instance, param);
 }
 
 void THeadlessEditor::MarkValueUnread(int page, int command, int instance, int param) {
@@ -141,6 +143,47 @@ void THeadlessEditor::SetOptionIndex(int page, int command, int instance, int pa
   if (p.ParamType != ptOption) return;
   const bool valid = index >= 0 && static_cast<size_t>(index) < p.Options.size();
   row->OptionIndex = valid ? index : -1;
+  RefreshChanged(page, command, instance, param);
+}
+
+TValueOrigin THeadlessEditor::ValueOrigin(int page, int command, int instance, int param) const {
+  return tracker_.Origin({page, command, instance, param});
+}
+
+void THeadlessEditor::SetValueOrigin(int page, int command, int instance, int param,
+                                     TValueOrigin origin) {
+  if (FindRow(page, command, instance, param, ckInput))
+    tracker_.SetOrigin({page, command, instance, param}, origin);
+}
+
+std::optional<std::string> THeadlessEditor::LastReadValue(int page, int command, int instance,
+                                                          int param) const {
+  return tracker_.LastRead({page, command, instance, param});
+}
+
+void THeadlessEditor::SetLastReadValue(int page, int command, int instance, int param,
+                                       const std::string& value) {
+  if (!FindRow(page, command, instance, param, ckInput)) return;
+  tracker_.SetLastRead({page, command, instance, param}, value);
+  RefreshChanged(page, command, instance, param);
+}
+
+bool THeadlessEditor::ValueChanged(int page, int command, int instance, int param) const {
+  return tracker_.Changed({page, command, instance, param});
+}
+
+int THeadlessEditor::ChangedCount(int page) const {
+  return page < 0 ? tracker_.ChangedCount() : tracker_.ChangedCount(page);
+}
+
+void THeadlessEditor::RefreshChanged(int page, int command, int instance, int param) {
+  const ParamAddress address{page, command, instance, param};
+  const std::optional<std::string> lastRead = tracker_.LastRead(address);
+  if (!lastRead) return;
+  const TCmdParameter& p =
+      FindGroup(page, command)->Command->Parameters[static_cast<size_t>(param)];
+  const std::optional<std::string> shown = ShownValue(*this, p, address);
+  tracker_.SetChanged(address, shown && !SameValue(p.ParamType, *shown, *lastRead));
 }
 
 bool THeadlessEditor::InputEnabled(int page, int command, int instance, int param) const {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "editor/parameter_editor.h"
+#include "editor/value_tracker.h"
 #include "profile/command_profile.h"
 
 namespace quillon {
@@ -26,6 +27,16 @@ class THeadlessEditor : public IParameterEditor {
   bool InputEnabled(int page, int command, int instance, int param) const override;
   void MarkValueUnread(int page, int command, int instance, int param) override;
   bool ValueUnread(int page, int command, int instance, int param) const override;
+  TValueOrigin ValueOrigin(int page, int command, int instance, int param) const override;
+  void SetValueOrigin(int page, int command, int instance, int param, TValueOrigin origin) override;
+  std::optional<std::string> LastReadValue(int page, int command, int instance,
+                                           int param) const override;
+  void SetLastReadValue(int page, int command, int instance, int param,
+                        const std::string& value) override;
+  bool ValueChanged(int page, int command, int instance, int param) const override;
+  int ChangedCount(int page = -1) const override;
+  // Every changed parameter, in profile order.
+  std::vector<ParamAddress> ChangedAddresses() const { return tracker_.ChangedAddresses(); }
   bool GroupEnabled(int page, int command) const override;
   void MarkCommandUnsupported(int page, int command) override;
   bool HasTable(int page, int command, int instance, int param) const override;
@@ -74,7 +85,11 @@ class THeadlessEditor : public IParameterEditor {
   const TTable* FindTable(int page, int command) const;
   TTable* FindTable(int page, int command);
 
+  // Compares the shown value with the last read one after either changed.
+  void RefreshChanged(int page, int command, int instance, int param);
+
   std::vector<std::vector<TGroup>> pages_;
+  TValueTracker tracker_;
 };
 
 }  // namespace quillon

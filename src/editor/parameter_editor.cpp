@@ -25,4 +25,19 @@ bool IParameterEditor::InputEnabled(int page, int command, int instance, int par
   return HasControl(page, command, instance, param, ckInput);
 }
 
+TValueOrigin IParameterEditor::ValueOrigin(int, int, int, int) const {
+  return voDefault;
+}
+void IParameterEditor::SetValueOrigin(int, int, int, int, TValueOrigin) {}
+std::optional<std::string> IParameterEditor::LastReadValue(int, int, int, int) const {
+  return std::nullopt;
+}
+void IParameterEditor::SetLastReadValue(int, int, int, int, const std::string&) {}
+bool IParameterEditor::ValueChanged(int, int, int, int) const {
+  return false;
+}
+int IParameterEditor::ChangedCount(int) const {
+  return 0;
+}
+
 }  // namespace quillon

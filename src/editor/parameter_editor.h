@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ struct ParamAddress {
 };
 
 enum TControlKind { ckCheckBox, ckInput, ckGroup };
+
+// Where a shown value came from.
+enum TValueOrigin { voDefault, voRead, voFile, voTyped };
 
 // Command in bits 16-31, instance in bits 8-15, parameter in bits 0-7, without masking.
 uint32_t EncodeControlTag(int32_t command, int32_t instance, int32_t parameter);
@@ -58,6 +62,21 @@ class IParameterEditor {
   // text (SetInputText) clears the mark. Implementations that do not track it answer false.
   virtual void MarkValueUnread(int page, int command, int instance, int param);
   virtual bool ValueUnread(int page, int command, int instance, int param) const;
+
+  // ckInput: where the shown value came from and the value the terminal last sent for it (as
+  // an answer gives it; an option by its Value), nothing before the first answer. Setting a
+  // value does not change its origin: whoever sets it says where it came from. A value is
+  // "changed" while it differs from the last read one. Implementations that do not track
+  // answer voDefault, nothing, false and 0.
+  virtual TValueOrigin ValueOrigin(int page, int command, int instance, int param) const;
+  virtual void SetValueOrigin(int page, int command, int instance, int param, TValueOrigin origin);
+  virtual std::optional<std::string> LastReadValue(int page, int command, int instance,
+                                                   int param) const;
+  virtual void SetLastReadValue(int page, int command, int instance, int param,
+                                const std::string& value);
+  virtual bool ValueChanged(int page, int command, int instance, int param) const;
+  // Changed values on every page, or on one page.
+  virtual int ChangedCount(int page = -1) const;
 
   // ckGroup: the command's group box.
   virtual bool GroupEnabled(int page, int command) const = 0;

@@ -31,6 +31,25 @@ class TRecordingEditor : public IParameterEditor {
   bool InputEnabled(int page, int command, int instance, int param) const override;
   void MarkValueUnread(int page, int command, int instance, int param) override;
   bool ValueUnread(int page, int command, int instance, int param) const override;
+  TValueOrigin ValueOrigin(int page, int command, int instance, int param) const override {
+    return inner_.ValueOrigin(page, command, instance, param);
+  }
+  void SetValueOrigin(int page, int command, int instance, int param,
+                      TValueOrigin origin) override {
+    inner_.SetValueOrigin(page, command, instance, param, origin);
+  }
+  std::optional<std::string> LastReadValue(int page, int command, int instance,
+                                           int param) const override {
+    return inner_.LastReadValue(page, command, instance, param);
+  }
+  void SetLastReadValue(int page, int command, int instance, int param,
+                        const std::string& value) override {
+    inner_.SetLastReadValue(page, command, instance, param, value);
+  }
+  bool ValueChanged(int page, int command, int instance, int param) const override {
+    return inner_.ValueChanged(page, command, instance, param);
+  }
+  int ChangedCount(int page = -1) const override { return inner_.ChangedCount(page); }
   bool GroupEnabled(int page, int command) const override;
   void MarkCommandUnsupported(int page, int command) override;
   bool HasTable(int page, int command, int instance, int param) const override;

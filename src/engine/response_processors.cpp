@@ -111,18 +111,43 @@ void TResponseProcessors::SetValue(int page, int command, int instance, int para
       return;
     }
     editor_.SetInputText(page, command, instance, param, fitted);
+    NoteRead(page, command, instance, param, fitted);
     return;
   }
   if (parameter.ParamType != ptOption) {
     editor_.SetInputText(page, command, instance, param, item);
+    NoteRead(page, command, instance, param, item);
     return;
   }
   for (size_t o = 0; o < parameter.Options.size(); ++o) {
     if (parameter.Options[o].Value == item) {
       editor_.SetOptionIndex(page, command, instance, param, static_cast<int>(o));
+      NoteRead(page, command, instance, param, item);
       return;
     }
   }
+}
+
+void TResponseProcessors::NoteRead(int page, int command, int instance, int param,
+                                   const std::string& value) {
+  editor_.SetLastReadValue(page, command, instance, param, value);
+  editor_.SetValueOrigin(page, command, instance, param, voRead);
+}
+
+// An instance the answer carries but does not refill: what the terminal holds is known, the
+// shown value stays (and so may become "changed").
+void TResponseProcessors::NoteReadOnly(int page, int command, int instance, int param,
+                                       const TDevCommand& cmd, const std::string& item) {
+  const TCmdParameter& parameter = cmd.Parameters[param];
+  if (!parameter.Overwrite || !editor_.HasControl(page, command, instance, param, ckInput)) return;
+  if (parameter.ParamType == ptHex && parameter.MaxLen > 0 &&
+      static_cast<int>(item.size()) > parameter.MaxLen) {
+    const std::string fitted = FitHexText(item, parameter.MaxLen);
+    if (static_cast<int>(fitted.size()) > parameter.MaxLen) return;
+    editor_.SetLastReadValue(page, command, instance, param, fitted);
+    return;
+  }
+  editor_.SetLastReadValue(page, command, instance, param, item);
 }
 
 // Values of all instances come in one line: instance 1's parameters first, then instance 2's.
@@ -138,7 +163,10 @@ void TResponseProcessors::ReadValues(int page, int command, const TDevCommand& c
         session_.Log().WriteLog(Text(TText::ParameterMissing, {std::to_string(i)}), 4);
         return;
       }
-      if (onlyInstance_ < 0 || onlyInstance_ == k) SetValue(page, command, k, j, cmd, items[i]);
+      if (onlyInstance_ < 0 || onlyInstance_ == k)
+        SetValue(page, command, k, j, cmd, items[i]);
+      else
+        NoteReadOnly(page, command, k, j, cmd, items[i]);
     }
     if (items.size() <= i) return;
   }

@@ -44,6 +44,9 @@ class TResponseProcessors {
   bool HandleRefusal(const std::vector<std::string>& items);
   void ReadValues(int page, int command, const TDevCommand& cmd,
                   const std::vector<std::string>& items);
+  void NoteRead(int page, int command, int instance, int param, const std::string& value);
+  void NoteReadOnly(int page, int command, int instance, int param, const TDevCommand& cmd,
+                    const std::string& item);
   void SetValue(int page, int command, int instance, int param, const TDevCommand& cmd,
                 const std::string& item);
   void CheckPrompt(const std::string& last);
