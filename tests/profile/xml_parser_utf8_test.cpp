@@ -101,6 +101,57 @@ TEST(XmlParser, AttributeValuesAreNormalisedAndSorted) {
   EXPECT_EQ(attrs.Value(attrs.Count()), "");
 }
 
+// Ordering the attributes of a part costs O(n log n) steps whatever order they come in: counted
+// in name comparisons and moves, since a timed test would only be flaky.
+TEST(XmlParser, ManyAttributesAreOrderedInNLogNSteps) {
+  constexpr int kCount = 100000;
+  auto document = [](bool descending) {
+    std::string doc = "<a";
+    char name[16];
+    for (int i = 0; i < kCount; ++i) {
+      std::snprintf(name, sizeof name, " n%06d=\"", descending ? kCount - 1 - i : i);
+      doc += name;
+      doc += std::to_string(i) + "\"";
+    }
+    return doc + "/>";
+  };
+  const double bound = 3.0 * kCount * 17;  // 17 > log2(100000)
+  for (bool descending : {false, true}) {
+    SCOPED_TRACE(descending ? "descending" : "ascending");
+    TXmlParserUTF8 xml;
+    xml.LoadFromBuffer(document(descending));
+    ASSERT_TRUE(xml.Scan());
+    const TXmlAttributeList& attrs = xml.PartAttributes();
+    ASSERT_EQ(attrs.Count(), kCount);
+    EXPECT_EQ(attrs.Name(0), "n000000");
+    EXPECT_EQ(attrs.Name(kCount - 1), "n099999");
+    EXPECT_EQ(attrs.Value("n000000"), descending ? std::to_string(kCount - 1) : "0");
+    EXPECT_EQ(attrs.Value("n012345"), std::to_string(descending ? kCount - 1 - 12345 : 12345));
+    EXPECT_LE(static_cast<double>(attrs.OrderingSteps()), bound);
+    if (!descending) {
+      EXPECT_EQ(attrs.OrderingSteps(), static_cast<size_t>(kCount - 1));
+    }
+  }
+}
+
+TEST(XmlParser, RepeatedAttributeNamesKeepTheirDocumentOrder) {
+  TXmlAttributeList attrs;
+  const char* names[] = {"z", "b", "a", "b", "c", "a", "b"};
+  for (int i = 0; i < 7; ++i) attrs.Add(names[i], std::to_string(i));
+  std::string order;
+  for (int i = 0; i < attrs.Count(); ++i) order += attrs.Name(i) + attrs.Value(i) + " ";
+  EXPECT_EQ(order, "a2 a5 b1 b3 b6 c4 z0 ");
+  EXPECT_EQ(attrs.Value("b"), "1");  // the first of a repeated name
+  // Reused after Clear, the list starts empty and orders the new attributes alone.
+  attrs.Clear();
+  attrs.Add("y", "1");
+  attrs.Add("x", "2");
+  EXPECT_EQ(attrs.Count(), 2);
+  EXPECT_EQ(attrs.Name(0), "x");
+  EXPECT_EQ(attrs.Value("y"), "1");
+  EXPECT_FALSE(attrs.Has("z"));
+}
+
 TEST(XmlParser, ReferencesInText) {
   EXPECT_EQ(ScanAll("<a>&#1055;&#x41; &lt;b&gt; &amp; &apos;&quot; x&#xZZ;y&#0;z</a>"),
             (Parts{"5 a", "8 a [ПA <b> & '\" x y z]", "7 a"}));
