@@ -1,6 +1,8 @@
 #include "profile/cp1251.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace quillon {
 
@@ -33,14 +35,32 @@ char CodePointToCp1251(char32_t cp) {
 
 std::string Utf8ToCp1251(const std::string& utf8) {
   std::string out;
-  out.reserve(utf8.size());
-  size_t i = 0;
-  const size_t n = utf8.size();
-  while (i < n) {
-    unsigned char b = static_cast<unsigned char>(utf8[i]);
+  AppendUtf8AsCp1251(out, utf8);
+  return out;
+}
+
+bool AppendUtf8AsCp1251(std::string& out, std::string_view utf8) {
+  const size_t start = out.size();
+  // Every character takes at most as many bytes here as in UTF-8.
+  out.resize(start + utf8.size());
+  char* to = out.data() + start;
+  const unsigned char* in = reinterpret_cast<const unsigned char*>(utf8.data());
+  const unsigned char* const end = in + utf8.size();
+  while (in < end) {
+    // Runs of ASCII go eight bytes at a time.
+    while (end - in >= 8) {
+      uint64_t word;
+      std::memcpy(&word, in, 8);
+      if (word & 0x8080808080808080ull) break;
+      std::memcpy(to, in, 8);
+      in += 8;
+      to += 8;
+    }
+    if (in >= end) break;
+    unsigned char b = *in;
     if (b < 0x80) {
-      out.push_back(static_cast<char>(b));
-      ++i;
+      *to++ = static_cast<char>(b);
+      ++in;
       continue;
     }
     int extra;
@@ -55,21 +75,32 @@ std::string Utf8ToCp1251(const std::string& utf8) {
       extra = 3;
       cp = b & 0x07;
     } else {
-      return std::string();  // continuation byte out of place, or an invalid lead byte
+      out.resize(start);  // continuation byte out of place, or an invalid lead byte
+      return false;
     }
-    if (i + extra >= n) return std::string();  // lead byte without its continuation bytes
+    if (end - in <= extra) {  // lead byte without its continuation bytes
+      out.resize(start);
+      return false;
+    }
     for (int k = 1; k <= extra; ++k) {
-      unsigned char c = static_cast<unsigned char>(utf8[i + k]);
-      if ((c & 0xC0) != 0x80) return std::string();
+      unsigned char c = in[k];
+      if ((c & 0xC0) != 0x80) {
+        out.resize(start);
+        return false;
+      }
       cp = (cp << 6) | (c & 0x3F);
     }
     // An overlong form would smuggle in characters (such as "<" or NUL) the text never shows.
     static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < kLeast[extra]) return std::string();
-    i += extra + 1;
-    out.push_back(extra == 3 ? '?' : CodePointToCp1251(cp));
+    if (cp < kLeast[extra]) {
+      out.resize(start);
+      return false;
+    }
+    in += extra + 1;
+    *to++ = extra == 3 ? '?' : CodePointToCp1251(cp);
   }
-  return out;
+  out.resize(static_cast<size_t>(to - out.data()));
+  return true;
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {

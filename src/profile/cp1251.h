@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace quillon {
 
@@ -15,6 +16,8 @@ char CodePointToCp1251(char32_t cp);
 // Decodes one piece of UTF-8 (sequences of one to three bytes). A malformed piece becomes the
 // empty string; a character Windows-1251 lacks, a four-byte sequence included, becomes '?'.
 std::string Utf8ToCp1251(const std::string& utf8);
+// The same, appended to `out`; a malformed piece appends nothing and gives false.
+bool AppendUtf8AsCp1251(std::string& out, std::string_view utf8);
 
 // Encodes Windows-1251 text as UTF-8.
 std::string Cp1251ToUtf8(const std::string& text);

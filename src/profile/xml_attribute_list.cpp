@@ -15,12 +15,19 @@ void TXmlAttributeList::Clear() {
   ordered_ = true;
 }
 
-void TXmlAttributeList::Add(std::string name, std::string value) {
-  // std::string compares bytes as unsigned char, which is the order the consumers expect.
+// While ordered_, order_ holds the sorted positions, so the last of them names the greatest.
+// std::string compares bytes as unsigned char, which is the order the consumers expect.
+void TXmlAttributeList::NoteOrder(std::string_view name) {
   if (ordered_ && size_ > 0) {
     ++steps_;
-    if (name < items_[size_ - 1].first) ordered_ = false;
+    if (name < std::string_view(At(size_ - 1).first)) ordered_ = false;
   }
+  if (order_.size() <= size_) order_.resize(size_ + 1);
+  order_[size_] = static_cast<uint32_t>(size_);
+}
+
+void TXmlAttributeList::Add(std::string name, std::string value) {
+  NoteOrder(name);
   if (size_ < items_.size()) {
     items_[size_].first.swap(name);
     items_[size_].second.swap(value);
@@ -30,10 +37,21 @@ void TXmlAttributeList::Add(std::string name, std::string value) {
   ++size_;
 }
 
-// A stable bottom-up merge sort: at most log2(n) passes of n moves and fewer comparisons.
+std::string& TXmlAttributeList::AddEmpty(std::string_view name) {
+  NoteOrder(name);
+  if (size_ == items_.size()) items_.emplace_back();
+  Item& item = items_[size_++];
+  item.first.assign(name);
+  item.second.clear();
+  return item.second;
+}
+
+// A stable bottom-up merge sort of positions: at most log2(n) passes of n moves and fewer
+// comparisons.
 void TXmlAttributeList::PutInOrder() const {
   if (ordered_) return;
   const size_t n = size_;
+  for (size_t m = 0; m < n; ++m) order_[m] = static_cast<uint32_t>(m);
   buffer_.resize(std::max(buffer_.size(), n));
   for (size_t width = 1; width < n; width *= 2) {
     for (size_t lo = 0; lo < n; lo += 2 * width) {
@@ -42,29 +60,27 @@ void TXmlAttributeList::PutInOrder() const {
       size_t i = lo, j = mid, k = lo;
       while (i < mid && j < hi) {
         ++steps_;
-        if (items_[j].first < items_[i].first)
-          buffer_[k++].swap(items_[j++]);
+        if (items_[order_[j]].first < items_[order_[i]].first)
+          buffer_[k++] = order_[j++];
         else
-          buffer_[k++].swap(items_[i++]);
+          buffer_[k++] = order_[i++];
       }
-      while (i < mid) buffer_[k++].swap(items_[i++]);
-      while (j < hi) buffer_[k++].swap(items_[j++]);
+      while (i < mid) buffer_[k++] = order_[i++];
+      while (j < hi) buffer_[k++] = order_[j++];
       steps_ += hi - lo;
     }
-    // The first n items now live in buffer_; the spare storage beyond stays in items_.
-    for (size_t m = 0; m < n; ++m) items_[m].swap(buffer_[m]);
-    steps_ += n;
+    order_.swap(buffer_);
   }
   ordered_ = true;
 }
 
 const TXmlAttributeList::Item* TXmlAttributeList::Find(const std::string& name) const {
   PutInOrder();
-  auto end = items_.begin() + static_cast<std::ptrdiff_t>(size_);
-  auto at =
-      std::lower_bound(items_.begin(), end, name,
-                       [](const Item& item, const std::string& key) { return item.first < key; });
-  return at != end && at->first == name ? &*at : nullptr;
+  auto end = order_.begin() + static_cast<std::ptrdiff_t>(size_);
+  auto at = std::lower_bound(
+      order_.begin(), end, name,
+      [this](uint32_t index, const std::string& key) { return items_[index].first < key; });
+  return at != end && items_[*at].first == name ? &items_[*at] : nullptr;
 }
 
 const std::string& TXmlAttributeList::Value(const std::string& name) const {
@@ -79,13 +95,13 @@ bool TXmlAttributeList::Has(const std::string& name) const {
 const std::string& TXmlAttributeList::Name(int index) const {
   if (index < 0 || index >= Count()) return kEmpty;
   PutInOrder();
-  return items_[index].first;
+  return At(static_cast<size_t>(index)).first;
 }
 
 const std::string& TXmlAttributeList::Value(int index) const {
   if (index < 0 || index >= Count()) return kEmpty;
   PutInOrder();
-  return items_[index].second;
+  return At(static_cast<size_t>(index)).second;
 }
 
 }  // namespace quillon

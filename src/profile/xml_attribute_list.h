@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -15,6 +17,9 @@ class TXmlAttributeList {
   // appended as they come and put in order once, when first looked at, so that a part with many
   // attributes in any order costs O(n log n), not O(n^2).
   void Add(std::string name, std::string value);
+  // Adds an attribute of this name and hands back its value to fill in place; the storage of an
+  // earlier part is reused, so a reader filling the list tag after tag allocates almost nothing.
+  std::string& AddEmpty(std::string_view name);
 
   // The value of the first attribute of exactly this name (letter case counts), else "".
   const std::string& Value(const std::string& name) const;
@@ -31,12 +36,16 @@ class TXmlAttributeList {
 
  private:
   using Item = std::pair<std::string, std::string>;
+  void NoteOrder(std::string_view name);
   void PutInOrder() const;
   const Item* Find(const std::string& name) const;
+  const Item& At(size_t index) const { return items_[order_[index]]; }
 
-  // Only the first size_ items are in use; the rest keep their storage for the next part.
-  mutable std::vector<Item> items_;
-  mutable std::vector<Item> buffer_;
+  // Only the first size_ items are in use, in document order; the rest keep their storage for
+  // the next part. order_ holds their positions sorted by name.
+  std::vector<Item> items_;
+  mutable std::vector<uint32_t> order_;
+  mutable std::vector<uint32_t> buffer_;
   size_t size_ = 0;
   mutable bool ordered_ = true;
   mutable size_t steps_ = 0;

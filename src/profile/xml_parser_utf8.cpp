@@ -62,19 +62,25 @@ bool ParseCharNumber(const std::string& name, char32_t& cp) {
 }
 
 // Leading and trailing blanks go, every inner run of them becomes one space.
-std::string CollapseBlanks(const std::string& text) {
-  std::string out;
+void CollapseBlanks(const std::string& text, std::string& out) {
+  out.resize(text.size());
+  char* to = out.data();
+  const char* const begin = to;
   bool blank = false;
   for (char c : text) {
     if (IsBlank(static_cast<unsigned char>(c))) {
-      blank = !out.empty();
+      blank = to != begin;
       continue;
     }
-    if (blank) out += ' ';
+    if (blank) *to++ = ' ';
     blank = false;
-    out += c;
+    *to++ = c;
   }
-  return out;
+  out.resize(static_cast<size_t>(to - begin));
+}
+
+bool IsAttributeNameByte(int c) {
+  return !IsBlank(c) && c != '=' && c != '>' && c != '/';
 }
 
 void BlanksToSpaces(std::string& text) {
@@ -103,8 +109,9 @@ bool TXmlParserUTF8::LoadFromBuffer(const std::string& utf8) {
   attributes_.Clear();
   try {
     // A byte 0 ends the document; a byte-order mark says nothing the reader needs.
-    std::string document = utf8.substr(0, utf8.find('\0'));
-    if (document.compare(0, 3, "\xEF\xBB\xBF") == 0) document.erase(0, 3);
+    const size_t length = std::min(utf8.find('\0'), utf8.size());
+    const size_t start = length >= 3 && utf8.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    std::string document = utf8.substr(start, length - start);
     documentSize_ = document.size();
     input_.Reset(std::move(document));
   } catch (const std::bad_alloc&) {
@@ -140,28 +147,32 @@ TXmlParserUTF8::TStep TXmlParserUTF8::ScanMarkup() {
 }
 
 TXmlParserUTF8::TStep TXmlParserUTF8::ScanText() {
-  std::string text;
-  std::string run;  // UTF-8 bytes since the last reference
-  auto flush = [&] {
-    text += Utf8ToCp1251(run);
-    run.clear();
-  };
+  text_.clear();
+  run_.clear();  // UTF-8 bytes since the last reference that went on past an entity's end
   for (;;) {
-    input_.TakeUntil(run, "<&");
-    int c = input_.Peek();
-    if (c < 0 || c == '<') break;
-    if (c != '&') continue;  // the end of an entity's text: read on below it
+    std::string_view span = input_.TakeSpanUntil("<&");
+    if (input_.FrameEnded() && input_.EntityDepth() > 0) {
+      run_.append(span);  // the end of an entity's text: read on below it
+      continue;
+    }
+    if (run_.empty()) {
+      AppendUtf8AsCp1251(text_, span);
+    } else {
+      run_.append(span);
+      AppendUtf8AsCp1251(text_, run_);
+      run_.clear();
+    }
+    if (input_.Peek() != '&') break;
     input_.Next();
-    flush();
     std::string name;
     if (!ReadReferenceName(name)) return TStep::End;
     TReference ref = Classify(name);
     switch (ref.kind) {
       case TRefKind::Char:
-        text += CodePointToCp1251(ref.cp);
+        text_ += CodePointToCp1251(ref.cp);
         break;
       case TRefKind::BadNumber:
-        text += ' ';
+        text_ += ' ';
         break;
       case TRefKind::External:
         break;  // never fetched
@@ -176,19 +187,19 @@ TXmlParserUTF8::TStep TXmlParserUTF8::ScanText() {
         break;
     }
   }
-  flush();
-  std::string normal = CollapseBlanks(text);
-  if (normal.empty()) return TStep::Nothing;
+  CollapseBlanks(text_, collapsed_);
+  if (collapsed_.empty()) return TStep::Nothing;
   kind_ = pkContent;
-  content_ = std::move(normal);
+  content_.swap(collapsed_);
   return TStep::Part;
 }
 
 TXmlParserUTF8::TStep TXmlParserUTF8::ReadTag(bool endTag) {
-  std::string name;
-  while (!IsTagNameEnd(input_.Peek())) name += static_cast<char>(input_.Next());
-  if (name.empty()) return TStep::End;
-  TXmlAttributeList attributes;
+  tagName_.clear();
+  input_.TakeWhile(tagName_, [](int c) { return !IsTagNameEnd(c); });
+  if (tagName_.empty()) return TStep::End;
+  TXmlAttributeList& attributes = tagAttributes_;
+  attributes.Clear();
   TXmlPartKind kind = endTag ? pkEndTag : pkStartTag;
   for (;;) {
     SkipBlanks();
@@ -205,21 +216,31 @@ TXmlParserUTF8::TStep TXmlParserUTF8::ReadTag(bool endTag) {
       if (!endTag) kind = pkEmptyTag;
       break;
     }
-    std::string attrName;
-    while ((c = input_.Peek()) >= 0 && !IsBlank(c) && c != '=' && c != '>' && c != '/')
-      attrName += static_cast<char>(input_.Next());
-    if (attrName.empty()) return TStep::End;
+    attrName_.clear();
+    input_.TakeWhile(attrName_, IsAttributeNameByte);
+    if (attrName_.empty()) return TStep::End;
     SkipBlanks();
     if (input_.Next() != '=') return TStep::End;
     SkipBlanks();
-    std::string raw;
-    std::string value;
-    if (!ReadQuoted(raw) || !AttributeValue(raw, value)) return TStep::End;
-    attributes.Add(std::move(attrName), std::move(value));
+    std::string& value = attributes.AddEmpty(attrName_);
+    std::string_view inside;
+    if (input_.TakeQuotedInFrame(inside)) {
+      if (inside.find('&') == std::string_view::npos) {
+        // The common case: a literal without references, converted where it stands.
+        AppendUtf8AsCp1251(value, inside);
+        BlanksToSpaces(value);
+      } else {
+        raw_.assign(inside);
+        if (!AttributeValue(raw_, value)) return TStep::End;
+      }
+      continue;
+    }
+    raw_.clear();
+    if (!ReadQuoted(raw_) || !AttributeValue(raw_, value)) return TStep::End;
   }
   kind_ = kind;
-  name_ = std::move(name);
-  attributes_ = std::move(attributes);
+  name_.swap(tagName_);
+  std::swap(attributes_, tagAttributes_);
   return TStep::Part;
 }
 
@@ -356,15 +377,13 @@ bool TXmlParserUTF8::SkipDeclaration() {
 bool TXmlParserUTF8::ReadQuoted(std::string& text) {
   int quote = input_.Next();
   if (quote != '"' && quote != '\'') return false;
-  for (int c = input_.Next(); c != quote; c = input_.Next()) {
-    if (c < 0) return false;
-    text += static_cast<char>(c);
-  }
-  return true;
+  input_.TakeWhile(text, [quote](int c) { return c != quote; });
+  return input_.Next() == quote;
 }
 
 bool TXmlParserUTF8::ReadUntil(const char* terminator, std::string& text) {
   const std::string_view end(terminator);
+  if (input_.TakeThroughInFrame(text, end)) return true;
   for (int c = input_.Next(); c >= 0; c = input_.Next()) {
     text += static_cast<char>(c);
     if (text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0) {
@@ -466,8 +485,9 @@ bool TXmlParserUTF8::AttributeValue(const std::string& raw, std::string& value) 
   std::string expanded;
   std::vector<std::string> open;
   if (!ExpandAttributeValue(raw, expanded, open)) return false;
-  BlanksToSpaces(expanded);
-  value = Utf8ToCp1251(expanded);
+  value.clear();
+  AppendUtf8AsCp1251(value, expanded);
+  BlanksToSpaces(value);
   return true;
 }
 

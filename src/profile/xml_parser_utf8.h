@@ -94,6 +94,15 @@ class TXmlParserUTF8 {
   std::string name_;
   std::string content_;
   TXmlAttributeList attributes_;
+
+  // Working storage kept from part to part, so that reading allocates little.
+  std::string text_;
+  std::string run_;
+  std::string collapsed_;
+  std::string tagName_;
+  std::string attrName_;
+  std::string raw_;
+  TXmlAttributeList tagAttributes_;
 };
 
 }  // namespace quillon

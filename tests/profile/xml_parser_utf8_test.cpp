@@ -142,6 +142,10 @@ TEST(XmlParser, RepeatedAttributeNamesKeepTheirDocumentOrder) {
   for (int i = 0; i < attrs.Count(); ++i) order += attrs.Name(i) + attrs.Value(i) + " ";
   EXPECT_EQ(order, "a2 a5 b1 b3 b6 c4 z0 ");
   EXPECT_EQ(attrs.Value("b"), "1");  // the first of a repeated name
+  // Added after a lookup, a name still finds its place.
+  attrs.Add("aa", "7");
+  EXPECT_EQ(attrs.Name(2), "aa");
+  EXPECT_EQ(attrs.Value("aa"), "7");
   // Reused after Clear, the list starts empty and orders the new attributes alone.
   attrs.Clear();
   attrs.Add("y", "1");
