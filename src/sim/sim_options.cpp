@@ -57,6 +57,12 @@ const std::map<std::string, TValueSetter>& ValueOptions() {
          o.MasterPassword = v;
          return true;
        }},
+      {"--imei",
+       [](const std::string& v, TSimOptions& o) {
+         o.Imei = v;
+         // Any text a report field can carry, so tests can show an invalid identity too.
+         return !v.empty() && v.size() <= 32 && v.find_first_of(",\"\r\n") == std::string::npos;
+       }},
       {"--unsupported",
        [](const std::string& v, TSimOptions& o) {
          for (const std::string& name : SplitNames(v)) o.Unsupported.push_back(name);
@@ -160,6 +166,7 @@ Device:
                           Commands with passwordmode admin need the master password; user,
                           adminuser and useradmin accept either (the master password opens
                           everything). A valid password short of the mode gives PERMISSION.
+  --imei IMEI             identity told by the DPRM report and +SVER (default 860417050417364)
   --unsupported N[,N...]  answer NOT SUPPORTED for these commands as well
   --part-size N           longest answer sent as one part, in bytes (default 512)
   --table-rows N          records in the answer of a table command (default 12)

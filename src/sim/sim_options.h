@@ -18,6 +18,7 @@ struct TSimOptions {
   std::string Password = "1234";         // user level
   std::string MasterPassword = "5678";   // administrator level
   std::vector<std::string> Unsupported;  // command names answered with NOT SUPPORTED
+  std::string Imei = "860417050417364";  // told by the identity report and +SVER
 
   int32_t PartSize = 512;  // longest answer sent as one part, in bytes
   int32_t Baud = 115200;   // 10 bits a byte on the simulated line

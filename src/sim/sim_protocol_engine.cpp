@@ -64,7 +64,7 @@ TSimProtocolEngine::TSimProtocolEngine(const CommandProfile& profile, const TSim
     : profile_(profile),
       options_(options),
       state_(profile),
-      reporter_(startUtc, SeedOf(options)),
+      reporter_(startUtc, SeedOf(options), options.Imei),
       random_(SeedOf(options)),
       startMs_(nowMs) {
   for (const std::string& name : options_.Unsupported) unsupported_.insert(UpperAscii(Bare(name)));
@@ -195,7 +195,7 @@ std::string TSimProtocolEngine::ValuesLine(const TTarget& target) const {
   }
   // The version request tells the terminal's real identity, whatever the profile's defaults.
   if (UpperAscii(target.Bare) == "SVER")
-    return line + "," + kSimModel + "," + kSimFirmware + "," + kSimImei;
+    return line + "," + kSimModel + "," + kSimFirmware + "," + options_.Imei;
   if (!target.Command || target.Command->Parameters.empty()) return line + ",OK";
   const std::vector<std::string>& values = state_.Values(target.Page, target.Index);
   for (const std::string& value : values) line += "," + TSimDeviceState::CsvItem(value);

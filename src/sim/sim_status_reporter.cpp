@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <utility>
 
 namespace quillon {
 
@@ -28,8 +29,8 @@ std::string DegreesMinutes(double degrees, int width, char hemisphere) {
 
 }  // namespace
 
-TSimStatusReporter::TSimStatusReporter(int64_t startUtc, uint32_t seed)
-    : startUtc_(startUtc), random_(seed) {}
+TSimStatusReporter::TSimStatusReporter(int64_t startUtc, uint32_t seed, std::string imei)
+    : startUtc_(startUtc), imei_(std::move(imei)), random_(seed) {}
 
 std::vector<std::string> TSimStatusReporter::Reports(int64_t uptimeMs) {
   int64_t seconds = uptimeMs / 1000;
@@ -38,7 +39,7 @@ std::vector<std::string> TSimStatusReporter::Reports(int64_t uptimeMs) {
 }
 
 std::string TSimStatusReporter::Identity() const {
-  return std::string("+RESP:DPRM,") + kSimModel + "," + kSimTrackerId + "," + kSimImei + "," +
+  return std::string("+RESP:DPRM,") + kSimModel + "," + kSimTrackerId + "," + imei_ + "," +
          kSimFirmware;
 }
 

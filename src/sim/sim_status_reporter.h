@@ -20,7 +20,7 @@ inline constexpr const char* kSimFirmware = "2.14.0";
 class TSimStatusReporter {
  public:
   // startUtc: the wall-clock time (seconds since 1970, UTC) at which the terminal started.
-  TSimStatusReporter(int64_t startUtc, uint32_t seed);
+  TSimStatusReporter(int64_t startUtc, uint32_t seed, std::string imei = kSimImei);
 
   // The six lines, without line ends, for the moment uptimeMs after the start.
   std::vector<std::string> Reports(int64_t uptimeMs);
@@ -34,6 +34,7 @@ class TSimStatusReporter {
   std::string Gsm(int64_t seconds);
 
   int64_t startUtc_;
+  std::string imei_;
   std::mt19937 random_;
   int satellites_ = 8;
   int signal_ = 18;

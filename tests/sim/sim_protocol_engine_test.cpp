@@ -1,5 +1,6 @@
 // The simulated terminal's protocol, driven without a pseudo-terminal.
 #include "sim/sim_protocol_engine.h"
+#include "sim/sim_options.h"
 
 #include <gtest/gtest.h>
 
@@ -281,6 +282,31 @@ TEST(SimVersionTest, SverAnswersTheTerminalsIdentity) {
   while (engine.TakeChunk(chunk)) out += chunk.Bytes;
   EXPECT_NE(out.find("\r\n+RESP:SVER,VT-300,2.14.0,860417050417364\r\n>"), std::string::npos)
       << out;
+}
+
+// Several simulated units differ by --imei; the identity report and +SVER tell the same one.
+TEST(SimVersionTest, ImeiOptionSetsBothIdentityAnswers) {
+  CommandProfile profile;
+  profile.LoadCommandProfile("cmdprofile.xml");
+  const char* argv[] = {"quillon-sim", "--imei", "356938035643809"};
+  TSimOptions options;
+  std::string error;
+  ASSERT_TRUE(ParseSimOptions(3, argv, options, error)) << error;
+  TSimProtocolEngine engine(profile, options, 0, 1700000000);
+  engine.Receive(kEntry + "AT+SVER=?\r", 0);
+  engine.Receive("AT+SDAD=1234,,3,,,,,,,,,,,\r", 0);
+  engine.Tick(0);
+  std::string out;
+  TSimProtocolEngine::TChunk chunk;
+  while (engine.TakeChunk(chunk)) out += chunk.Bytes;
+  EXPECT_NE(out.find("+RESP:SVER,VT-300,2.14.0,356938035643809\r\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("+RESP:DPRM,VT-300,000417,356938035643809,2.14.0\r\n"), std::string::npos)
+      << out;
+  for (const char* bad : {"", "1,2", "12\"3"}) {
+    const char* badArgv[] = {"quillon-sim", "--imei", bad};
+    TSimOptions rejected;
+    EXPECT_FALSE(ParseSimOptions(3, badArgv, rejected, error)) << bad;
+  }
 }
 
 TEST_F(SimProtocolEngineTest, NoPromptKeepsTheEntryPrompt) {
