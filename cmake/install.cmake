@@ -64,10 +64,10 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Quillon developers")
 set(CPACK_PACKAGE_CONTACT "The Quillon developers <quillon@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configurator for Veltra GSM/GPS navigation terminals")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Reads and writes the settings of a Veltra navigation terminal on a serial port, saves and\n"
-    "loads whole configurations, and shows the terminal's live status. Includes quillon-cli\n"
-    "for scripts and quillon-sim, a simulated terminal.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "Reads and writes the settings of a Veltra navigation terminal on a serial port, saves "
+       "and loads whole configurations, and shows the terminal's live status. Includes "
+       "quillon-cli for scripts and quillon-sim, a simulated terminal.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
