@@ -145,6 +145,13 @@ int TEngineCli::CommandOutcome(int page, int command) const {
                  name.c_str());
     return ceIncomplete;
   }
+  if (incompleteTables_.count({page, command}) > 0) {
+    std::fprintf(stderr,
+                 "quillon-cli: %s: table incomplete (its closing line never came: the terminal "
+                 "paused longer than TimeoutInterval)\n",
+                 name.c_str());
+    return ceIncomplete;
+  }
   if (!Editor->GroupEnabled(page, command)) {
     std::fprintf(stderr, "quillon-cli: %s: NOT SUPPORTED by the terminal\n", name.c_str());
     return ceNotSupported;
@@ -261,6 +268,7 @@ void TEngineCli::WatchProcessors() {
       recognized_[{page, command}] = Engine->AnswerRecognized;
       if (Ui.Refusals != refusalsBefore) refused_.insert({page, command});
       if (Session.LastAnswerCut()) cut_.insert({page, command});
+      if (Engine->Processors().LastTableIncomplete()) incompleteTables_.insert({page, command});
     };
   }
 }

@@ -127,7 +127,8 @@ class TEngineCli {
   bool verbose_ = false;
   std::map<std::pair<int, int>, bool> recognized_;
   std::set<std::pair<int, int>> refused_;
-  std::set<std::pair<int, int>> cut_;  // commands whose answer was cut
+  std::set<std::pair<int, int>> cut_;               // commands whose answer was cut
+  std::set<std::pair<int, int>> incompleteTables_;  // table answers without their closing line
 };
 
 }  // namespace quillon::cli

@@ -214,19 +214,28 @@ void TResponseProcessors::ProcessExitCmd(int, int, int, int, const std::string&)
 
 void TResponseProcessors::ProcessTable(int page, int command, int instance, int param,
                                        const std::string& answer) {
+  lastTableIncomplete_ = false;
   if (!editor_.HasTable(page, command, instance, param)) return;
   editor_.ClearTableRows(page, command, instance, param);
+  int records = 0;
   for (const std::string& line : AnswerLines(answer)) {
+    // The closing line, whatever it holds, says the records are all there.
+    if (StartsWith(line, kRespPrefix)) return;
     const std::vector<std::string> items = SplitCsv(line);
     if (items.size() < 2) continue;
-    if (StartsWith(items[0], kRespPrefix)) return;
     if (!IsTableRowItem(items[0])) continue;
     const int cells = static_cast<int>(items.size()) - 1;
     while (editor_.TableColumnCount(page, command, instance, param) < cells)
       editor_.AddTableColumn(page, command, instance, param);
     editor_.AddTableRow(page, command, instance, param,
                         std::vector<std::string>(items.begin() + 1, items.end()));
+    ++records;
   }
+  // Records without the closing line: the terminal paused longer than the line waits, and the
+  // rest of the table was never read.
+  if (records == 0) return;
+  lastTableIncomplete_ = true;
+  session_.Log().WriteLog(Text(TText::TableIncomplete, {std::to_string(records)}), 4);
 }
 
 void RegisterResponseProcessors(CommandProfile& profile, TResponseProcessors& processors) {

@@ -36,6 +36,10 @@ class TResponseProcessors {
   // and has not sent yet.
   void SetOnlyInstance(int instance) { onlyInstance_ = instance; }
 
+  // The last table answer ended without its closing "+RESP:" line (the terminal paused longer
+  // than TimeoutInterval between records): what the table shows is not all.
+  bool LastTableIncomplete() const { return lastTableIncomplete_; }
+
  private:
   // "NOT SUPPORTED" and the refusal lines common to the default and nonpoll processors; true
   // when the line was one of them.
@@ -57,6 +61,7 @@ class TResponseProcessors {
   bool& answerRecognized_;
   pcre2_real_code_8* tableRow_ = nullptr;
   int onlyInstance_ = -1;
+  bool lastTableIncomplete_ = false;
 };
 
 // Registers the four processors under "", "default", "nonpoll", "exitcmd" and "table". The

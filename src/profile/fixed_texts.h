@@ -56,6 +56,7 @@ enum class TText {
   NotInCommandMode,
   StoppedAtCommand,
   StoppedAtIndex,
+  TableIncomplete,
   ParameterSuffix,
   // Configuration files
   ValueOutOfRange,

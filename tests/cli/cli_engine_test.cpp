@@ -189,6 +189,28 @@ TEST_F(CliEngineTest, ApplyChangesOnlyWhatIsGiven) {
   EXPECT_NE(unread.Err.find("profile's value \"0000\""), std::string::npos) << unread.Err;
 }
 
+// A table whose records come with pauses longer than TimeoutInterval loses its closing line:
+// the poll says the table is incomplete and exits 10; with pauses shorter than the interval it
+// is whole.
+TEST_F(CliEngineTest, TableWithoutItsClosingLineIsIncomplete) {
+  struct TCase {
+    const char* Gap;
+    const char* Interval;
+    int Code;
+  };
+  for (const TCase& c : {TCase{"600", "200", 10}, TCase{"100", "400", 0}}) {
+    TSimulatorProcess sim;
+    std::string error;
+    ASSERT_TRUE(sim.Start({"--gap", c.Gap, "--table-rows", "4"}, 5000, error)) << error;
+    const TProgramRun r = CliOn(sim.DevicePath(), {"poll", "--command", "+SLOG", "--timeout",
+                                                   "3000", "--timeout-interval", c.Interval});
+    EXPECT_EQ(r.Code, c.Code) << c.Gap << ": " << r.Err;
+    const bool told = r.Err.find("+SLOG: table incomplete") != std::string::npos &&
+                      r.Err.find(U8(u8"Таблица получена не полностью")) != std::string::npos;
+    EXPECT_EQ(told, c.Code == 10) << c.Gap << ": " << r.Err;
+  }
+}
+
 TEST_F(CliEngineTest, PortThatCannotBeOpened) {
   const TProgramRun r = RunProgram("./quillon-cli", {"poll", "--command", "+SSRV", "--port",
                                                      "/nonexistent/tty", "--connect-tries", "1"});
