@@ -298,6 +298,22 @@ void TfmMain::LoadProfile() {
 void TfmMain::BuildEditor() {
   editor_ = std::make_unique<TQtParameterEditor>(PageControl1, profile_, *log_, *maskRegex_);
   editor_->BuildEditor(UnitWidth, UnitHeight);
+  ShowChangedCount();
+  connect(editor_.get(), &TQtParameterEditor::ChangedCountChanged, this,
+          [this] { ShowChangedCount(); });
+}
+
+// How many shown values differ from what the terminal last sent; empty while none do.
+void TfmMain::ShowChangedCount() {
+  if (!StatusBar1) return;
+  if (!ChangedPanel) {
+    ChangedPanel = new QLabel(StatusBar1);
+    ChangedPanel->setObjectName(QStringLiteral("ChangedPanel"));
+    StatusBar1->addWidget(ChangedPanel, 0);
+  }
+  const int count = editor_ ? editor_->ChangedCount() : 0;
+  ChangedPanel->setText(count > 0 ? tr("Изменено: %1").arg(count) : QString());
+  ChangedPanel->setVisible(count > 0);
 }
 
 void TfmMain::PlaceProgressBar() {

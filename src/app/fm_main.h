@@ -122,6 +122,7 @@ class TfmMain : public QMainWindow {
   QGroupBox* LogGroupBox = nullptr;
   TLogView* LogLines = nullptr;
   QStatusBar* StatusBar1 = nullptr;
+  QLabel* ChangedPanel = nullptr;  // the number of changed values
   QLabel* StatusPanels[kStatusPanelCount] = {};
   QProgressBar* ProgressBar = nullptr;
   QFileDialog* OpenDialog1 = nullptr;
@@ -134,6 +135,7 @@ class TfmMain : public QMainWindow {
   void CreateMenu();
   void CreateClientArea();
   void CreateStatusBar();
+  void ShowChangedCount();
   void CreateFileDialogs();
   void FormCreate();
   void MeasureUnits();

@@ -13,7 +13,10 @@
 
 namespace quillon {
 
-TIntegerEdit::TIntegerEdit(QWidget* parent) : QAbstractSpinBox(parent) {}
+TIntegerEdit::TIntegerEdit(QWidget* parent) : QAbstractSpinBox(parent) {
+  connect(lineEdit(), &QLineEdit::textChanged, this, &TIntegerEdit::TextChanged);
+  connect(lineEdit(), &QLineEdit::textEdited, this, &TIntegerEdit::TextEdited);
+}
 
 void TIntegerEdit::SetLimits(int32_t low, int32_t high) {
   low_ = low;
@@ -43,6 +46,7 @@ QString TIntegerEdit::Text() const {
 void TIntegerEdit::stepBy(int steps) {
   SetValue(Value() + steps);
   selectAll();
+  emit TextEdited();
 }
 
 QValidator::State TIntegerEdit::validate(QString&, int&) const {

@@ -28,6 +28,13 @@ class TIntegerEdit : public QAbstractSpinBox {
   QString Text() const;
 
   void stepBy(int steps) override;
+
+ signals:
+  // The text changed, by the program or the operator; TextEdited only by the operator.
+  void TextChanged();
+  void TextEdited();
+
+ public:
   QValidator::State validate(QString& input, int& pos) const override;
 
  protected:

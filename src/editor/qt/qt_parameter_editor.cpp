@@ -238,6 +238,7 @@ void TQtParameterEditor::RemoveAllTabs() {
   }
   addresses_.clear();
   built_.clear();
+  tracker_.Clear();
 }
 
 void TQtParameterEditor::EnsurePageBuilt(int page) {
@@ -265,6 +266,7 @@ void TQtParameterEditor::EnsurePageBuilt(int page) {
   box->resize(designWidth, H);
   int y = H / 5;
   const int commands = static_cast<int>(profile_.Pages[static_cast<size_t>(page)].Commands.size());
+  buildingPage_ = page;
   for (int c = 0; c < commands; ++c) y = BuildCommandGroup(box, page, c, y) + H / 2;
 
   const int buttonHeight = metrics_->ButtonHeight;
@@ -377,6 +379,7 @@ int TQtParameterEditor::BuildParameterRow(QWidget* container, const QString& nam
   const int captionTop = std::max(0, (inputHeight - metrics_->LineHeight) / 2);
 
   QLabel* label = nullptr;
+  QWidget* checkBox = nullptr;
   int leftHeight = 0;
   if (param.Optional) {
     auto* box = new TWrapCheckBox(description, container);
@@ -389,6 +392,7 @@ int TQtParameterEditor::BuildParameterRow(QWidget* container, const QString& nam
     box->setGeometry(W / 2, top, 14 * W, leftHeight);
     SetAddress(box, command, instance, index);
     connect(box, &QCheckBox::toggled, this, [this, box] { CheckBoxClick(box); });
+    checkBox = box;
   } else {
     label = new QLabel(description, container);
     label->setObjectName(base + QStringLiteral("_label"));
@@ -406,6 +410,7 @@ int TQtParameterEditor::BuildParameterRow(QWidget* container, const QString& nam
   input->setToolTip(hint);
   input->setStatusTip(hint);
   if (label) label->setBuddy(input);
+  WatchValue(input, checkBox, param, {buildingPage_, command, instance, index});
   input->setGeometry(15 * W, top, W * IW, inputHeight);
   anchors_->AnchorRight(input, true);
 
@@ -739,7 +744,10 @@ void TQtParameterEditor::SetInputText(int page, int command, int instance, int p
     edit->setText(ToQString(text));
     edit->setModified(false);
   }
-  if (input && input->property(kUnreadProperty).toBool()) ShowUnread(input, false);
+  if (input && input->property(kUnreadProperty).toBool()) {
+    ShowUnread(input, false);
+    ShowTracking(input, {page, command, instance, param});
+  }
 }
 
 void TQtParameterEditor::ShowUnread(QWidget* input, bool unread) {
@@ -850,6 +858,147 @@ std::vector<std::vector<std::string>> TQtParameterEditor::TableRows(int page, in
     rows.push_back(std::move(row));
   }
   return rows;
+}
+
+void TQtParameterEditor::WatchValue(QWidget* input, QWidget* box, const TCmdParameter& param,
+                                    const ParamAddress& a) {
+  const auto changed = [this, a] { RefreshChanged(a); };
+  const auto typed = [this, a] {
+    tracker_.SetOrigin(a, voTyped);
+    RefreshChanged(a);
+  };
+  switch (param.ParamType) {
+    case ptInteger: {
+      auto* edit = static_cast<TIntegerEdit*>(input);
+      connect(edit, &TIntegerEdit::TextChanged, this, changed);
+      connect(edit, &TIntegerEdit::TextEdited, this, typed);
+      break;
+    }
+    case ptString:
+    case ptHex: {
+      auto* edit = static_cast<QLineEdit*>(input);
+      connect(edit, &QLineEdit::textChanged, this, changed);
+      connect(edit, &QLineEdit::textEdited, this, typed);
+      break;
+    }
+    case ptOption: {
+      auto* list = static_cast<QComboBox*>(input);
+      connect(list, &QComboBox::currentIndexChanged, this, changed);
+      connect(list, &QComboBox::activated, this, typed);
+      break;
+    }
+  }
+  if (auto* check = qobject_cast<QCheckBox*>(box)) {
+    connect(check, &QCheckBox::toggled, this, changed);
+    connect(check, &QCheckBox::clicked, this, typed);
+  }
+  ShowTracking(input, a);
+}
+
+TValueOrigin TQtParameterEditor::ValueOrigin(int page, int command, int instance, int param) const {
+  return tracker_.Origin({page, command, instance, param});
+}
+
+void TQtParameterEditor::SetValueOrigin(int page, int command, int instance, int param,
+                                        TValueOrigin origin) {
+  QWidget* input = FindParameterControl(page, command, instance, param, ckInput);
+  if (!input) return;
+  const ParamAddress a{page, command, instance, param};
+  if (tracker_.Origin(a) == origin) return;
+  tracker_.SetOrigin(a, origin);
+  ShowTracking(input, a);
+}
+
+std::optional<std::string> TQtParameterEditor::LastReadValue(int page, int command, int instance,
+                                                             int param) const {
+  return tracker_.LastRead({page, command, instance, param});
+}
+
+void TQtParameterEditor::SetLastReadValue(int page, int command, int instance, int param,
+                                          const std::string& value) {
+  if (!FindParameterControl(page, command, instance, param, ckInput)) return;
+  const ParamAddress a{page, command, instance, param};
+  tracker_.SetLastRead(a, value);
+  RefreshChanged(a);
+}
+
+bool TQtParameterEditor::ValueChanged(int page, int command, int instance, int param) const {
+  return tracker_.Changed({page, command, instance, param});
+}
+
+int TQtParameterEditor::ChangedCount(int page) const {
+  return page < 0 ? tracker_.ChangedCount() : tracker_.ChangedCount(page);
+}
+
+void TQtParameterEditor::RefreshChanged(const ParamAddress& a) {
+  if (tearingDown_) return;
+  QWidget* input = FindParameterControl(a.Page, a.Command, a.Instance, a.Param, ckInput);
+  const TCmdParameter* param = ParameterAt(a);
+  if (!input || !param) return;
+  const std::optional<std::string> lastRead = tracker_.LastRead(a);
+  bool flipped = false;
+  if (lastRead) {
+    const std::optional<std::string> shown = ShownValue(*this, *param, a);
+    flipped = tracker_.SetChanged(a, shown && !SameValue(param->ParamType, *shown, *lastRead));
+  }
+  ShowTracking(input, a);
+  if (!flipped) return;
+  ShowPageCount(a.Page);
+  emit ChangedCountChanged(tracker_.ChangedCount());
+}
+
+// A default value is shown in italics in the placeholder colour, so it does not pass for the
+// terminal's; a changed value stands out in bold on a warm background, and its hint tells
+// what the terminal holds.
+void TQtParameterEditor::ShowTracking(QWidget* input, const ParamAddress& a) {
+  const bool fromDefault = tracker_.Origin(a) == voDefault;
+  const bool changed = tracker_.Changed(a);
+  if (input->property(kDefaultOriginProperty).toBool() != fromDefault ||
+      input->property(kChangedProperty).toBool() != changed) {
+    input->setProperty(kDefaultOriginProperty, fromDefault);
+    input->setProperty(kChangedProperty, changed);
+    QFont font = input->font();
+    font.setItalic(fromDefault);
+    font.setBold(changed);
+    input->setFont(font);
+    QPalette palette = input->parentWidget() ? input->parentWidget()->palette() : QPalette();
+    if (fromDefault) {
+      const QColor faint = palette.color(QPalette::PlaceholderText);
+      palette.setColor(QPalette::Text, faint);
+      palette.setColor(QPalette::ButtonText, faint);
+    }
+    if (changed) {
+      const QColor warm(0xff, 0xec, 0xb3);
+      palette.setColor(QPalette::Base, warm);
+      palette.setColor(QPalette::Button, warm);
+    }
+    input->setPalette(palette);
+  }
+  if (input->property(kUnreadProperty).toBool()) return;
+  const TCmdParameter* param = ParameterAt(a);
+  if (!param) return;
+  QString hint = ToQString(ParameterHint(*param));
+  const std::optional<std::string> lastRead = tracker_.LastRead(a);
+  if (changed && lastRead) {
+    QString shown = ToQString(*lastRead);
+    if (param->ParamType == ptOption)
+      for (const TParamOption& option : param->Options)
+        if (option.Value == *lastRead) shown = ToQString(option.Text);
+    hint += QLatin1Char('\n') +
+            QCoreApplication::translate("quillon::TQtParameterEditor", "Прочитано из терминала: %1")
+                .arg(shown);
+  }
+  input->setToolTip(hint);
+}
+
+void TQtParameterEditor::ShowPageCount(int page) {
+  if (!pageControl_ || page < 0 || page >= pageControl_->count()) return;
+  const int count = tracker_.ChangedCount(page);
+  pageControl_->setTabToolTip(
+      page,
+      count > 0
+          ? QCoreApplication::translate("quillon::TQtParameterEditor", "Изменено: %1").arg(count)
+          : QString());
 }
 
 }  // namespace quillon

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "editor/parameter_editor.h"
+#include "editor/value_tracker.h"
 #include "profile/command_profile.h"
 
 class QTabWidget;
@@ -95,6 +96,16 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   bool InputEnabled(int page, int command, int instance, int param) const override;
   void MarkValueUnread(int page, int command, int instance, int param) override;
   bool ValueUnread(int page, int command, int instance, int param) const override;
+  TValueOrigin ValueOrigin(int page, int command, int instance, int param) const override;
+  void SetValueOrigin(int page, int command, int instance, int param, TValueOrigin origin) override;
+  std::optional<std::string> LastReadValue(int page, int command, int instance,
+                                           int param) const override;
+  void SetLastReadValue(int page, int command, int instance, int param,
+                        const std::string& value) override;
+  bool ValueChanged(int page, int command, int instance, int param) const override;
+  int ChangedCount(int page = -1) const override;
+  // Every changed parameter, in profile order.
+  std::vector<ParamAddress> ChangedAddresses() const { return tracker_.ChangedAddresses(); }
   bool GroupEnabled(int page, int command) const override;
   void MarkCommandUnsupported(int page, int command) override;
   bool HasTable(int page, int command, int instance, int param) const override;
@@ -111,6 +122,10 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   static constexpr const char* kTagProperty = "ControlTag";
   // Set on the inputs that ignore the wheel while they do not have the focus.
   static constexpr const char* kWheelGuardProperty = "WheelNeedsFocus";
+  // Set on an input whose value is the profile's default ("Default") or differs from the value
+  // last read ("Changed"); the looks follow them.
+  static constexpr const char* kDefaultOriginProperty = "ValueFromDefault";
+  static constexpr const char* kChangedProperty = "ValueChanged";
   // Set on an input whose value the terminal sent but the input could not take.
   static constexpr const char* kUnreadProperty = "ValueUnread";
   struct TControlAddress {
@@ -118,6 +133,10 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
     int Instance = 0;
     int Param = 0;
   };
+
+ signals:
+  // The number of changed values (on every page) became count.
+  void ChangedCountChanged(int count);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -150,6 +169,13 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
 
   const TCmdParameter* ParameterAt(const ParamAddress& address) const;
   QTableWidget* FindTable(int page, int command) const;
+  // Keeps the tracker informed of what the input and its box show, and of the operator's edits.
+  void WatchValue(QWidget* input, QWidget* box, const TCmdParameter& param,
+                  const ParamAddress& address);
+  // Compares the shown value with the last read one and shows the outcome.
+  void RefreshChanged(const ParamAddress& address);
+  void ShowTracking(QWidget* input, const ParamAddress& address);
+  void ShowPageCount(int page);
   void ReportMaskError(const std::string& mask);
 
   QPointer<QTabWidget> pageControl_;
@@ -163,6 +189,8 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   bool tearingDown_ = false;
   QHash<QString, int> wrappedHeights_;
   QHash<const QObject*, TControlAddress> addresses_;
+  TValueTracker tracker_;
+  int buildingPage_ = 0;
   int W = 1, H = 1, IW = 20;
 };
 
