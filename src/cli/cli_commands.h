@@ -39,7 +39,10 @@ int ConfigLoad(const Args& args);  // quillon-cli config load --port PORT FILE .
 std::string ConfigLoadUsage();
 int ConfigShow(const Args& args);  // quillon-cli config show FILE [--json] [--profile FILE]
 std::string ConfigShowUsage();
-int Status(const Args& args);  // quillon-cli status --port PORT [--json] ...
+// quillon-cli restore --port PORT FILE: config load under the name a line worker looks for.
+std::string RestoreUsage();
+int Snapshots(const Args& args);  // quillon-cli snapshots [DIR] [--imei IMEI] [--json]
+int Status(const Args& args);     // quillon-cli status --port PORT [--json] ...
 std::string StatusUsage();
 
 }  // namespace quillon::cli

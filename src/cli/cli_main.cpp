@@ -3,6 +3,7 @@
 
 #include "cli/cli_commands.h"
 #include "cli/cli_ports.h"
+#include "cli/cli_snapshots.h"
 #include "cli/command_line.h"
 #include "settings/program_paths.h"
 
@@ -35,6 +36,10 @@ const std::vector<TSubCommand> kCommands = {
      cli::LeaveUsage},
     {"config", cli::Config,
      "back up the terminal's settings into a configuration file and restore them", nullptr},
+    {"restore", cli::ConfigLoad, "write a snapshot or configuration file back, verified",
+     cli::RestoreUsage},
+    {"snapshots", cli::Snapshots, "list the snapshots provisioning took, by IMEI",
+     [] { return std::string(cli::kSnapshotsUsage); }},
     {"status", cli::Status, "show the terminal's live status reports", cli::StatusUsage},
 };
 

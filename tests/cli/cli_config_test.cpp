@@ -160,6 +160,23 @@ TEST_F(CliConfigTest, BackupChangeRestoreVerified) {
   EXPECT_TRUE(Has(ReadFile(state_), "+STIM=3,1,")) << ReadFile(state_);
 }
 
+// restore is config load under another name: the same checks, lines and store.
+TEST_F(CliConfigTest, RestoreWritesASnapshotBack) {
+  StartTerminal();
+  const std::string backup = dir_.File("snapshot.zxml");
+  ASSERT_EQ(Cli({"config", "save", backup}).Code, 0);
+  ASSERT_EQ(Cli({"apply", "--command", "+STIM", "--set", "0=-5"}).Code, 0);
+  EXPECT_EQ(Cli({"restore", backup}).Code, 2) << "the APN password has no value in the file";
+  const TProgramRun restore = Cli({"restore", backup, "--allow-defaults"});
+  ASSERT_EQ(restore.Code, 0) << restore.Err;
+  EXPECT_TRUE(Has(restore.Out, "+STIM: verified\n")) << restore.Out;
+  EXPECT_TRUE(Has(restore.Out, "\nstored into flash\n")) << restore.Out;
+  EXPECT_FALSE(Has(ReadFile(state_), "+STIM=-5")) << ReadFile(state_);
+  const TProgramRun help = RunProgram("./quillon-cli", {"restore", "--help"});
+  EXPECT_EQ(help.Code, 0);
+  EXPECT_TRUE(Has(help.Out, "usage: quillon-cli restore [--port PORT] FILE")) << help.Out;
+}
+
 // A restore with something wrong in it: each gives its lines and exit code, and the terminal
 // receives nothing it should not.
 TEST_F(CliConfigTest, RestoreFailuresSendNothingUnintended) {
