@@ -12,6 +12,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QScreen>
+#include <QShowEvent>
 #include <QSocketNotifier>
 #include <QSplitter>
 #include <QStatusBar>
@@ -266,8 +268,8 @@ void TfmMain::FormCreate() {
     setWindowTitle(title);
   }
   if (profile_.InputWidth <= kMinInputWidth) profile_.InputWidth = kMinInputWidth;
-  resize((profile_.InputWidth + 22) * UnitWidth, kInitialClientHeight);
-  Splitter1->setSizes({kInitialClientHeight - kLogGroupHeight, kLogGroupHeight});
+  resize(FitOnScreen(QSize((profile_.InputWidth + 22) * UnitWidth, kInitialClientHeight)));
+  Splitter1->setSizes({std::max(height() - kLogGroupHeight, 1), kLogGroupHeight});
   BuildEditor();
   PlaceProgressBar();
   LoadProgramSettings();
@@ -278,6 +280,34 @@ void TfmMain::FormCreate() {
   OpenDialog1->setDirectory(QDir::currentPath());
   SaveDialog1->setDirectory(QDir::currentPath());
   RegisterResponseProcessors();
+}
+
+// The window opens no larger than the screen's free area, so that the status bar and the log
+// stay in sight on a small screen; the minimum size still holds.
+QSize TfmMain::FitOnScreen(QSize wanted) const {
+  const QScreen* where = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (!where) return wanted;
+  const QSize room = where->availableGeometry().size() - QSize(kFrameAllowance, kFrameAllowance);
+  return wanted.boundedTo(room).expandedTo(minimumSize());
+}
+
+void TfmMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (placedOnScreen_) return;
+  placedOnScreen_ = true;
+  // Where the window system put the frame: moved back inside the free area if it sticks out.
+  const QScreen* where = screen();
+  if (!where) return;
+  const QRect room = where->availableGeometry();
+  QRect frame = frameGeometry();
+  if (room.contains(frame)) return;
+  resize(FitOnScreen(size()));
+  frame = frameGeometry();
+  frame.moveLeft(std::clamp(frame.left(), room.left(),
+                            std::max(room.left(), room.right() - frame.width() + 1)));
+  frame.moveTop(std::clamp(frame.top(), room.top(),
+                           std::max(room.top(), room.bottom() - frame.height() + 1)));
+  move(frame.topLeft());
 }
 
 // A caption-less check box is the editor's layout unit: its size follows the font and the

@@ -64,6 +64,8 @@ class TfmMain : public QMainWindow {
   // The idle port watch runs on this period rather than on every idle moment of the loop.
   static constexpr int kPortPollIntervalMs = 300;
   static constexpr int kNotifierRestMs = 200;
+  // Room left for the window frame when the window is sized to the screen before it is shown.
+  static constexpr int kFrameAllowance = 40;
 
   explicit TfmMain(QWidget* parent = nullptr, TMainOptions options = {});
   ~TfmMain() override;
@@ -130,6 +132,7 @@ class TfmMain : public QMainWindow {
 
  protected:
   bool event(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void CreateMenu();
@@ -139,6 +142,7 @@ class TfmMain : public QMainWindow {
   void CreateFileDialogs();
   void FormCreate();
   void MeasureUnits();
+  QSize FitOnScreen(QSize wanted) const;
   void LoadProfile();
   void BuildEditor();
   void PlaceProgressBar();
@@ -172,6 +176,7 @@ class TfmMain : public QMainWindow {
   QTimer* statusMessageTimer_ = nullptr;
 
   TQtInputGuard* inputGuard_ = nullptr;
+  bool placedOnScreen_ = false;
   QTimer* portPollTimer_ = nullptr;
   QSocketNotifier* portNotifier_ = nullptr;
   int notifierHandle_ = -1;
