@@ -63,6 +63,15 @@ bool AppendUtf8AsCp1251(std::string& out, std::string_view utf8) {
       ++in;
       continue;
     }
+    // Cyrillic letters, most of any text here, map straight onto 0xC0..0xFF.
+    if ((b == 0xD0 || b == 0xD1) && end - in >= 2) {
+      const unsigned char c = in[1];
+      if (b == 0xD0 ? c >= 0x90 && c <= 0xBF : c >= 0x80 && c <= 0x8F) {
+        *to++ = static_cast<char>(b == 0xD0 ? 0xC0 + (c - 0x90) : 0xF0 + (c - 0x80));
+        in += 2;
+        continue;
+      }
+    }
     int extra;
     char32_t cp;
     if ((b & 0xE0) == 0xC0) {

@@ -7,6 +7,8 @@ namespace quillon {
 namespace {
 
 const std::string kEmpty;
+// Up to this many attributes are ordered by insertion, at most kSmall^2 / 2 steps.
+constexpr size_t kSmall = 16;
 
 }  // namespace
 
@@ -52,6 +54,20 @@ void TXmlAttributeList::PutInOrder() const {
   if (ordered_) return;
   const size_t n = size_;
   for (size_t m = 0; m < n; ++m) order_[m] = static_cast<uint32_t>(m);
+  if (n <= kSmall) {
+    // A tag's few attributes: insertion sort, stable, no second buffer.
+    for (size_t m = 1; m < n; ++m) {
+      const uint32_t item = order_[m];
+      size_t k = m;
+      while (k > 0 && (++steps_, items_[item].first < items_[order_[k - 1]].first)) {
+        order_[k] = order_[k - 1];
+        --k;
+      }
+      order_[k] = item;
+    }
+    ordered_ = true;
+    return;
+  }
   buffer_.resize(std::max(buffer_.size(), n));
   for (size_t width = 1; width < n; width *= 2) {
     for (size_t lo = 0; lo < n; lo += 2 * width) {
