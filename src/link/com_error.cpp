@@ -44,6 +44,11 @@ std::string Message(int number, int systemCode) {
 EComPort::EComPort(int number, int systemCode)
     : std::runtime_error(Message(number, systemCode)), number_(number), systemCode_(systemCode) {}
 
+EComPort::EComPort(int number, int systemCode, const std::string& detail)
+    : std::runtime_error(Message(number, systemCode) + (detail.empty() ? "" : ": " + detail)),
+      number_(number),
+      systemCode_(systemCode) {}
+
 std::string EComPort::Text(int number) {
   if (number < 1 || number > static_cast<int>(kTexts.size())) return {};
   return kTexts[number - 1];

@@ -40,6 +40,8 @@ class EComPort : public std::runtime_error {
  public:
   // systemCode > 0 appends " (Error: <code>)" to the message.
   explicit EComPort(int number, int systemCode = 0);
+  // The same followed by ": " and what the system said (operation, path, reason, remedy).
+  EComPort(int number, int systemCode, const std::string& detail);
 
   int Number() const { return number_; }
   int SystemCode() const { return systemCode_; }

@@ -14,6 +14,7 @@
 #include <limits>
 
 #include "link/com_error.h"
+#include "link/port_diagnosis.h"
 #include "link/serial_termios2.h"
 
 namespace quillon {
@@ -39,6 +40,7 @@ int PollWait(int64_t deadline, int64_t now) {
 class TSerialPosix::Private {
  public:
   int fd = -1;
+  std::string path;  // the device, for the messages of its failures
   TComTimeouts timeouts;
 
   void Require() const {
@@ -61,10 +63,12 @@ class TSerialPosix::Private {
     for (;;) {
       const ssize_t r = ::read(fd, buffer, static_cast<size_t>(count));
       if (r > 0) return static_cast<int>(r);
-      if (r == 0) throw EComPort(CE_ReadFailed, EIO);  // hang-up: raw mode never reads 0 bytes
+      // A hang-up: raw mode never reads 0 bytes.
+      if (r == 0) throw EComPort(CE_ReadFailed, EIO, DescribePortFailure("read", path, EIO));
       if (errno == EINTR) continue;
       if (errno == EAGAIN || errno == EWOULDBLOCK) return -1;
-      throw EComPort(CE_ReadFailed, errno);
+      const int code = errno;
+      throw EComPort(CE_ReadFailed, code, DescribePortFailure("read", path, code));
     }
   }
 };
@@ -93,7 +97,10 @@ void TSerialPosix::Open(const std::string& name) {
   if (d_->fd >= 0) return;
   const std::string path = DevicePath(name);
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) throw EComPort(CE_OpenFailed, errno);
+  if (fd < 0) {
+    const int code = errno;
+    throw EComPort(CE_OpenFailed, code, DescribePortFailure("open", path, code));
+  }
   int err = 0;
   // TIOCEXCL keeps other users out but not root; the advisory lock covers root and other
   // programs that lock their ports the same way. A second opener sees "busy" either way.
@@ -103,9 +110,10 @@ void TSerialPosix::Open(const std::string& name) {
     err = (errno == EWOULDBLOCK) ? EBUSY : errno;
   if (err != 0) {
     ::close(fd);
-    throw EComPort(CE_OpenFailed, err);
+    throw EComPort(CE_OpenFailed, err, DescribePortFailure("open", path, err));
   }
   d_->fd = fd;
+  d_->path = path;
   // DTR and RTS inactive; pseudo-terminals have no modem lines, so a failure is expected there.
   int lines = TIOCM_DTR | TIOCM_RTS;
   (void)ioctl(fd, TIOCMBIC, &lines);
@@ -161,11 +169,15 @@ int TSerialPosix::Write(const char* data, int count) {
       continue;
     }
     if (r < 0 && errno == EINTR) continue;
-    if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK) throw EComPort(CE_WriteFailed, errno);
+    if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+      const int code = errno;
+      throw EComPort(CE_WriteFailed, code, DescribePortFailure("write", d_->path, code));
+    }
     const int64_t now = NowMs();
     if (deadline != kNoLimit && now >= deadline) break;
     const short ev = d_->WaitFor(POLLOUT, PollWait(deadline, now), CE_WriteFailed);
-    if (ev & (POLLERR | POLLHUP | POLLNVAL)) throw EComPort(CE_WriteFailed, EIO);
+    if (ev & (POLLERR | POLLHUP | POLLNVAL))
+      throw EComPort(CE_WriteFailed, EIO, DescribePortFailure("write", d_->path, EIO));
   }
   return written;
 }
@@ -200,7 +212,8 @@ int TSerialPosix::Read(char* buffer, int count) {
     const int64_t now = NowMs();
     if (deadline != kNoLimit && now >= deadline) return got;
     const short ev = d_->WaitFor(POLLIN, PollWait(deadline, now), CE_ReadFailed);
-    if ((ev & (POLLERR | POLLHUP | POLLNVAL)) && !(ev & POLLIN)) throw EComPort(CE_ReadFailed, EIO);
+    if ((ev & (POLLERR | POLLHUP | POLLNVAL)) && !(ev & POLLIN))
+      throw EComPort(CE_ReadFailed, EIO, DescribePortFailure("read", d_->path, EIO));
   }
 }
 

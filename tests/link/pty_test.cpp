@@ -2,6 +2,10 @@
 // master side. Time-outs are short (50-100 ms) to keep the run quick.
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstring>
 #include <future>
@@ -75,8 +79,11 @@ TEST(SerialPosixTest, MissingDeviceFailsToOpenWithItsCode) {
     FAIL() << "opened a missing device";
   } catch (const EComPort& e) {
     EXPECT_EQ(e.Number(), 1);
+    // The fixed text and number, then what the system said and what to do about it.
     EXPECT_EQ(std::string(e.what()),
-              "Unable to open com port (Error: " + std::to_string(ENOENT) + ")");
+              "Unable to open com port (Error: " + std::to_string(ENOENT) +
+                  "): open /dev/quillon-no-such-port: No such file or directory - the device is "
+                  "not plugged in, or the port's name is wrong");
   }
   EXPECT_FALSE(port.Connected());
   EXPECT_EQ(port.ReadinessHandle(), -1);
@@ -132,12 +139,61 @@ TEST_F(PtyTest, SecondOpenOfABusyDeviceFails) {
   PtySession second(terminal.SlavePath());
   EXPECT_FALSE(second.session.OpenPort());
   ASSERT_EQ(second.LogLines().size(), 1u);
-  EXPECT_EQ(second.LogLines()[0],
-            "]Не могу открыть порт, исключение=Unable to open com port (Error: " +
-                std::to_string(EBUSY) + ")");
+  const std::string line = second.LogLines()[0];
+  const std::string expected =
+      "]Не могу открыть порт, исключение=Unable to open com port (Error: " + std::to_string(EBUSY) +
+      "): open " + terminal.SlavePath() + ": Device or resource busy - held by ";
+  EXPECT_EQ(line.substr(0, expected.size()), expected) << line;
+  // The holder found through /proc: this very program.
+  EXPECT_NE(line.find("(pid " + std::to_string(getpid()) + "): close that program"),
+            std::string::npos)
+      << line;
   // Once the first one lets go, the device is free again.
   first.port.Close();
   EXPECT_TRUE(second.session.OpenPort());
+}
+
+// A user without the right to the device (the test runs as root, so a child drops to nobody):
+// the message names the group that may use the port and the command that adds the user to it.
+TEST_F(PtyTest, NoPermissionNamesTheGroupAndTheRemedy) {
+  int pipeFds[2];
+  ASSERT_EQ(pipe(pipeFds), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::close(pipeFds[0]);
+    std::string message = "no error";
+    if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) {
+      message = "cannot drop to uid 65534";
+    } else {
+      TSettings settings = DefaultLinkSettings();
+      settings.COM = terminal.SlavePath();
+      TComPort port;
+      port.ApplyPortSettings(settings);
+      try {
+        port.Open();
+      } catch (const EComPort& e) {
+        message = e.what();
+      }
+    }
+    const ssize_t written = ::write(pipeFds[1], message.data(), message.size());
+    _exit(written == static_cast<ssize_t>(message.size()) ? 0 : 1);
+  }
+  ::close(pipeFds[1]);
+  std::string message;
+  char buffer[512];
+  for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) message.append(buffer, n);
+  ::close(pipeFds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  if (getuid() != 0 && message == "cannot drop to uid 65534") GTEST_SKIP() << "not run as root";
+  EXPECT_NE(message.find("Unable to open com port (Error: " + std::to_string(EACCES) + "): open " +
+                         terminal.SlavePath() +
+                         ": Permission denied - the user "
+                         "is not in the "),
+            std::string::npos)
+      << message;
+  EXPECT_NE(message.find("sudo usermod -aG "), std::string::npos) << message;
 }
 
 TEST_F(PtyTest, AnyIntegerRateIsAccepted) {
