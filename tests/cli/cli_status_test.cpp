@@ -269,6 +269,17 @@ TEST_F(CliStatusTest, TextOutputShowsCaptionsAndValues) {
   EXPECT_EQ(run.Err, "");
 }
 
+// Units of one production line differ by identity: the one given to the simulator is read.
+TEST_F(CliStatusTest, IdentityIsTheSimulatorsImei) {
+  StartSim({"--imei", "356938035643809"});
+  const TProgramRun run = RunProgram("./quillon-cli", StatusArgs({"--json", "--count", "6"}));
+  ASSERT_EQ(run.Code, 0) << run.Err;
+  EXPECT_NE(run.Out.find("\"items\": [\"VT-300\", \"000417\", \"356938035643809\", \"2.14.0\"]"),
+            std::string::npos)
+      << run.Out;
+  EXPECT_EQ(run.Out.find("860417050417364"), std::string::npos) << run.Out;
+}
+
 TEST_F(CliStatusTest, SecondsEndTheStreamWithTheStopRequest) {
   StartSim();
   const TProgramRun run =
