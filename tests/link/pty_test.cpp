@@ -196,6 +196,32 @@ TEST_F(PtyTest, NoPermissionNamesTheGroupAndTheRemedy) {
   EXPECT_NE(message.find("sudo usermod -aG "), std::string::npos) << message;
 }
 
+// A read with a total time-out of 0 has no total limit: it waits for the first byte however
+// long that takes, and then ends at the gap after the last one.
+TEST_F(PtyTest, ReadWithoutATotalLimitWaitsForTheFirstByte) {
+  terminal.Start(
+      [](const std::string& request) -> TPtyTerminal::Reply {
+        if (request != "GO") return {};
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        return {"late"};
+      },
+      false);
+  PtySession s(terminal.SlavePath());
+  s.port.Open();
+  TComTimeouts t = s.port.Timeouts();
+  t.ReadInterval = 50;
+  t.ReadTotalMultiplier = 0;
+  t.ReadTotalConstant = 0;
+  s.port.SetTimeouts(t);
+  ASSERT_EQ(s.port.WriteBytes("GO\r", 3), 3);
+  const auto start = std::chrono::steady_clock::now();
+  const std::string text = s.port.ReadText(100);
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(text, "late");
+  EXPECT_GE(elapsed, std::chrono::milliseconds(400 + 50));
+  EXPECT_LT(elapsed, std::chrono::milliseconds(400 + 50 + 2000));
+}
+
 TEST_F(PtyTest, AnyIntegerRateIsAccepted) {
   for (int rate : {12345, 115200, 1000000}) {
     PtySession s(terminal.SlavePath());

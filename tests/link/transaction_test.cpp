@@ -86,6 +86,27 @@ TEST_F(TransactionTest, FullChunkSwitchesToPauseTimeoutAndNextEmptyReadEndsTheLo
   EXPECT_EQ(r.elapsed, 10 + 250);
 }
 
+// The three time-outs differ here, so that one used in place of another shows: the echo waits
+// TimeoutEcho, the first answer read the answer time-out, the read after a full chunk
+// TimeoutInterval, and the port is left at Timeout.
+TEST_F(TransactionTest, EachReadWaitsItsOwnTimeout) {
+  settings.Timeout = 400;
+  settings.TimeoutInterval = 130;
+  settings.TimeoutEcho = 270;
+  port.ApplyPortSettings(settings);
+  line->SetEcho(true);
+  line->OnRequest("AT+LONG=?", std::string(100, 'x'), 10);
+  auto r = Execute("AT+LONG=?");
+  ASSERT_EQ(line->Reads().size(), 3u);
+  EXPECT_EQ(line->Reads()[0].Timeouts.ReadTotalConstant, 270);  // the echo
+  EXPECT_EQ(line->Reads()[1].Timeouts.ReadTotalConstant, 400);  // the answer after a good echo
+  EXPECT_EQ(line->Reads()[1].Data.size(), 100u);
+  EXPECT_EQ(line->Reads()[2].Timeouts.ReadTotalConstant, 130);  // after a full chunk
+  EXPECT_EQ(line->Reads()[2].Timeouts.ReadInterval, 130);
+  EXPECT_EQ(port.Timeouts().ReadTotalConstant, 400);
+  EXPECT_EQ(r.elapsed, 10 + 130);
+}
+
 TEST_F(TransactionTest, PauseLongerThanIntervalEndsTheAnswerAndTheRestIsPurgedNextTime) {
   line->SetEcho(true);
   line->OnRequest("AT+A=?", "part1", 10);
