@@ -50,6 +50,28 @@ TEST_F(BatchTest, ApplyPageSkipsUnsetAutoInstancesAndNeverWritesGsNo) {
   EXPECT_EQ(rig.progress.Position(), 5);
 }
 
+// "groupsetdata" true is always written in a page run, even when every optional value is
+// unticked and when the command has no parameters at all (unlike gsAuto, which would skip both).
+TEST(BatchGsYesTest, AlwaysWrittenWithNothingTickedOrNoParameters) {
+  TEngineRig rig(R"(<?xml version="1.0" encoding="UTF-8"?>
+<application><page id="1" name="Yes">
+  <command command="+YOPT" description="Optional only" groupsetdata="true">
+    <parameter type="string" description="a" defaultvalue="1"/>
+    <parameter type="integer" description="b" defaultvalue="2"/>
+  </command>
+  <command command="+YNON" description="No parameters" groupsetdata="true"/>
+</page></application>)");
+  rig.line->SetResponder([](const std::string& request, TSimulatedLine& l) {
+    if (request.compare(0, 3, "AT+") == 0)
+      l.After(5, "\r\n+RESP:" + request.substr(3, 4) + "\r\n>");
+  });
+  rig.editor->SetChecked(0, 0, 0, 0, false);
+  rig.editor->SetChecked(0, 0, 0, 1, false);
+  EXPECT_TRUE(rig.batch->CmdApplyAll({0, 0, 0, 0}));
+  EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"AT+YOPT=*,,,", "AT+YNON=*,"}));
+  EXPECT_EQ(rig.progress.Position(), 2);
+}
+
 TEST_F(BatchTest, DisabledGroupIsLeftOutOfBothPageRuns) {
   AnswerEverything();
   ParamAddress b = rig.At("+BBBB");

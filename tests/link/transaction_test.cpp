@@ -107,6 +107,26 @@ TEST_F(TransactionTest, EachReadWaitsItsOwnTimeout) {
   EXPECT_EQ(r.elapsed, 10 + 130);
 }
 
+// A full chunk holding a progress marker gives the next read the answer time-out (the next part
+// may take as long as a fresh answer); a plain full chunk after it only TimeoutInterval.
+TEST_F(TransactionTest, MarkerChunkThenPlainFullChunk) {
+  settings.Timeout = 400;
+  settings.TimeoutInterval = 130;
+  settings.TimeoutEcho = 270;
+  port.ApplyPortSettings(settings);
+  line->SetEcho(true);
+  std::string marker = "%1/2+RECP:part\r\n";
+  marker += std::string(100 - marker.size(), 'm');
+  line->OnRequest("AT+PART=?", marker + std::string(100, 'p'), 10);
+  auto r = Execute("AT+PART=?");
+  ASSERT_EQ(line->Reads().size(), 4u);
+  EXPECT_EQ(line->Reads()[1].Data, marker);
+  EXPECT_EQ(line->Reads()[2].Timeouts.ReadTotalConstant, 400);  // after the marker chunk
+  EXPECT_EQ(line->Reads()[2].Data, std::string(100, 'p'));
+  EXPECT_EQ(line->Reads()[3].Timeouts.ReadTotalConstant, 130);  // after the plain full chunk
+  EXPECT_EQ(line->Reads()[3].Data, "");
+}
+
 TEST_F(TransactionTest, PauseLongerThanIntervalEndsTheAnswerAndTheRestIsPurgedNextTime) {
   line->SetEcho(true);
   line->OnRequest("AT+A=?", "part1", 10);
