@@ -4,6 +4,7 @@
 #include "link/com_port.h"
 #include "link/serial_sim.h"
 #include "link_fixture.h"
+#include "read_rule_cases.h"
 
 namespace quillon::test {
 namespace {
@@ -139,44 +140,7 @@ TEST(ComPortTest, TimeoutReachesDriverOnlyWhenChangedAndGovernsNextRead) {
 
 // The read rules on the virtual clock: total, gap, count, and the immediate read.
 TEST(ComPortTest, ReadFollowsTheTimeoutRules) {
-  struct Case {
-    const char* name;
-    TComTimeouts timeouts;
-    int count;
-    std::vector<std::pair<int64_t, std::string>> arrivals;
-    std::string want;
-    int64_t wantEnd;
-  };
-  const Case cases[] = {
-      {"silence ends on the total", {250, 0, 250, 0, 0}, 100, {}, "", 250},
-      {"multiplier adds per byte", {0, 10, 50, 0, 0}, 5, {}, "", 100},
-      {"count reached", {250, 0, 250, 0, 0}, 3, {{10, "abcdef"}}, "abc", 10},
-      {"gap after first byte",
-       {50, 0, 0, 0, 0},
-       100,
-       {{10, "ab"}, {40, "c"}, {200, "d"}},
-       "abc",
-       90},
-      {"byte at exactly the gap still counts",
-       {50, 0, 0, 0, 0},
-       100,
-       {{0, "a"}, {50, "b"}},
-       "ab",
-       100},
-      {"total cuts a trickle",
-       {100, 0, 120, 0, 0},
-       100,
-       {{0, "a"}, {60, "b"}, {110, "c"}, {170, "d"}},
-       "abc",
-       120},
-      {"interval -1 and no totals returns at once",
-       {-1, 0, 0, 0, 0},
-       100,
-       {{0, "xy"}, {5, "z"}},
-       "xy",
-       0},
-  };
-  for (const Case& c : cases) {
+  for (const TReadRuleCase& c : ReadRuleCases()) {
     auto line = std::make_shared<TSimulatedLine>();
     TComPort port(line);
     port.Open();

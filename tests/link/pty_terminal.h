@@ -56,6 +56,11 @@ class TPtyTerminal {
     if (master_ >= 0) ::close(master_);
     master_ = -1;
   }
+  // Sends bytes from the terminal's side now (for a terminal not started).
+  void Write(const std::string& bytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (master_ >= 0) WriteAll(master_, bytes);
+  }
   std::vector<std::string> Requests() {
     std::lock_guard<std::mutex> lock(mutex_);
     return requests_;

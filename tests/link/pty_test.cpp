@@ -14,6 +14,7 @@
 #include "link/serial_posix.h"
 #include "link_fixture.h"
 #include "pty_terminal.h"
+#include "read_rule_cases.h"
 
 namespace quillon::test {
 namespace {
@@ -220,6 +221,41 @@ TEST_F(PtyTest, ReadWithoutATotalLimitWaitsForTheFirstByte) {
   EXPECT_EQ(text, "late");
   EXPECT_GE(elapsed, std::chrono::milliseconds(400 + 50));
   EXPECT_LT(elapsed, std::chrono::milliseconds(400 + 50 + 2000));
+}
+
+// The read rules of the simulated line's table, over a pseudo-terminal with the POSIX port:
+// the bytes come in order, the read does not end before the rule says, and it ends within 2 s
+// of it. The master side writes each arrival at its time from the start of the read.
+TEST(PtyReadRules, TheTableOfTheSimulatedLineHoldsOverAPty) {
+  for (const TReadRuleCase& c : ReadRuleCases()) {
+    TPtyTerminal terminal;
+    if (!terminal.Ok()) GTEST_SKIP() << "no pseudo-terminals here";
+    PtySession s(terminal.SlavePath());
+    s.port.Open();
+    s.port.SetTimeouts(c.timeouts);
+    std::string everything;
+    for (const auto& [t, bytes] : c.arrivals) everything += bytes;
+    const auto start = std::chrono::steady_clock::now();
+    // What arrives at 0 is there before the read starts.
+    for (const auto& [t, bytes] : c.arrivals)
+      if (t == 0) terminal.Write(bytes);
+    std::thread writer([&] {
+      for (const auto& [t, bytes] : c.arrivals) {
+        if (t == 0) continue;
+        std::this_thread::sleep_until(start + std::chrono::milliseconds(t));
+        terminal.Write(bytes);
+      }
+    });
+    const std::string got = s.port.ReadText(c.count);
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::steady_clock::now() - start)
+                             .count();
+    writer.join();
+    EXPECT_EQ(everything.compare(0, got.size(), got), 0) << c.name << ": " << got;
+    EXPECT_LE(got.size(), static_cast<size_t>(c.count)) << c.name;
+    EXPECT_GE(elapsed, c.wantEnd - 2) << c.name;
+    EXPECT_LE(elapsed, c.wantEnd + 2000) << c.name;
+  }
 }
 
 TEST_F(PtyTest, AnyIntegerRateIsAccepted) {
