@@ -33,7 +33,9 @@ std::string JoinEnabledPages(const std::vector<std::string>& ids) {
     const std::string& id = ids[i];
     if (i > 0) out += ',';
     bool last = i + 1 == ids.size();
-    if (id.find(',') != std::string::npos || (id.empty() && last))
+    // A lone "*" unquoted would read back as every page.
+    const bool star = id == "*" && ids.size() == 1;
+    if (id.find(',') != std::string::npos || (id.empty() && last) || star)
       out += "\"" + id + "\"";
     else
       out += id;
