@@ -270,6 +270,10 @@
         <source>Не могу открыть файл, ошибка=%1</source>
         <translation>Cannot open the file, error=%1</translation>
     </message>
+    <message>
+        <source>Таблица получена не полностью: нет завершающей строки, записей %1</source>
+        <translation>Table received incompletely: no closing line, %1 entries</translation>
+    </message>
 </context>
 <context>
     <name>quillon::THexEdit</name>
@@ -402,6 +406,14 @@
     <message>
         <source>Значение терминала не помещается в поле и не прочитано</source>
         <translation>The terminal&apos;s value does not fit the field and was not read</translation>
+    </message>
+    <message>
+        <source>Прочитано из терминала: %1</source>
+        <translation>Read from the terminal: %1</translation>
+    </message>
+    <message>
+        <source>Изменено: %1</source>
+        <translation>Changed: %1</translation>
     </message>
 </context>
 <context>
@@ -1047,6 +1059,10 @@
     <message>
         <source>Конфигурация загружена из файла %1</source>
         <translation>Configuration loaded from file %1</translation>
+    </message>
+    <message>
+        <source>Изменено: %1</source>
+        <translation>Changed: %1</translation>
     </message>
 </context>
 <context>
