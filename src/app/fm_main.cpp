@@ -30,6 +30,7 @@
 #include "editor/qt/qt_parameter_editor.h"
 #include "engine/batch_operations.h"
 #include "engine/command_engine.h"
+#include "engine/request_values.h"
 #include "engine/response_processors.h"
 #include "link/com_port.h"
 #include "link/log_model.h"
@@ -390,21 +391,75 @@ void TfmMain::RegisterResponseProcessors() {
         },
         Qt::QueuedConnection);
   };
+  engine_->OnWriteVerified = [this](const ParamAddress& a, const TWriteVerification& v) {
+    NoteWriteVerified(a, v);
+  };
   callbacks.CmdApplyClick = [this](const ParamAddress& a) {
+    writeTally_ = {};
     inputGuard_->Run([&] { engine_->ApplyCommand(a); });
+    ShowWriteSummary();
   };
   callbacks.CmdPollClick = [this](const ParamAddress& a) {
     inputGuard_->Run([&] { engine_->PollCommand(a); });
   };
   callbacks.CmdApplyAllClick = [this](const ParamAddress& a) {
+    writeTally_ = {};
     inputGuard_->Run([&] { batch_->CmdApplyAll(a); });
+    ShowWriteSummary();
   };
   callbacks.CmdPollAllClick = [this](const ParamAddress& a) {
     inputGuard_->Run([&] { batch_->CmdPollAll(a); });
   };
   callbacks.CmdApplyAllIndexedClick = [this](const ParamAddress& a) {
+    writeTally_ = {};
     inputGuard_->Run([&] { batch_->CmdApplyAllIndexed(a); });
+    ShowWriteSummary();
   };
+}
+
+// A parameter the terminal stored differently is marked and logged with both values.
+void TfmMain::NoteWriteVerified(const ParamAddress& a, const TWriteVerification& v) {
+  ++writeTally_.Written;
+  const TDevCommand* cmd = profile_.Command(a.Page, a.Command);
+  if (cmd)
+    for (size_t p = 0; p < cmd->Parameters.size(); ++p)
+      editor_->ClearWriteDiffers(a.Page, a.Command, a.Instance, static_cast<int>(p));
+  switch (v.Result) {
+    case wrVerified:
+      ++writeTally_.Verified;
+      return;
+    case wrNotVerified:
+      return;
+    case wrDiffers:
+      ++writeTally_.Differing;
+      break;
+    default:
+      ++writeTally_.Failed;
+      return;
+  }
+  for (const TValueDifference& d : v.Differences) {
+    const std::string stored = d.Read ? *d.Read : std::string();
+    editor_->MarkWriteDiffers(a.Page, a.Command, a.Instance, d.Index, d.Sent, stored);
+    const QString name = cmd ? ToQString(ParameterName(*cmd, a.Instance, d.Index)) : QString();
+    const QString line =
+        tr("%1: записано %2, терминал хранит %3")
+            .arg(name, ToQString(d.Sent), d.Read ? ToQString(*d.Read) : tr("(нет значения)"));
+    log_->WriteLog(FromQString(line), 4);
+  }
+}
+
+void TfmMain::ShowWriteSummary() {
+  if (!StatusBar1 || writeTally_.Written == 0) return;
+  if (!WriteSummaryPanel) {
+    WriteSummaryPanel = new QLabel(StatusBar1);
+    WriteSummaryPanel->setObjectName(QStringLiteral("WriteSummaryPanel"));
+    StatusBar1->addWidget(WriteSummaryPanel, 1);
+  }
+  WriteSummaryPanel->setText(tr("Записано: %1, проверено: %2, различается: %3, ошибок: %4")
+                                 .arg(writeTally_.Written)
+                                 .arg(writeTally_.Verified)
+                                 .arg(writeTally_.Differing)
+                                 .arg(writeTally_.Failed));
 }
 
 void TfmMain::ApplyInterfaceSettings() {

@@ -35,6 +35,8 @@ class TLogModel;
 class TLogView;
 class TMaskMatcher;
 class TQtParameterEditor;
+struct ParamAddress;
+struct TWriteVerification;
 class TQtInputGuard;
 class TQtProgressBar;
 class TQtSessionUi;
@@ -124,7 +126,8 @@ class TfmMain : public QMainWindow {
   QGroupBox* LogGroupBox = nullptr;
   TLogView* LogLines = nullptr;
   QStatusBar* StatusBar1 = nullptr;
-  QLabel* ChangedPanel = nullptr;  // the number of changed values
+  QLabel* ChangedPanel = nullptr;       // the number of changed values
+  QLabel* WriteSummaryPanel = nullptr;  // the outcome of the last apply or run
   QLabel* StatusPanels[kStatusPanelCount] = {};
   QProgressBar* ProgressBar = nullptr;
   QFileDialog* OpenDialog1 = nullptr;
@@ -139,6 +142,8 @@ class TfmMain : public QMainWindow {
   void CreateClientArea();
   void CreateStatusBar();
   void ShowChangedCount();
+  void NoteWriteVerified(const ParamAddress& a, const TWriteVerification& v);
+  void ShowWriteSummary();
   void CreateFileDialogs();
   void FormCreate();
   void MeasureUnits();
@@ -167,6 +172,9 @@ class TfmMain : public QMainWindow {
   std::unique_ptr<TTerminalSession> session_;
   std::unique_ptr<TMaskMatcher> maskRegex_;
   std::unique_ptr<TQtParameterEditor> editor_;
+  struct TWriteTally {
+    int Written = 0, Verified = 0, Differing = 0, Failed = 0;
+  } writeTally_;
   std::unique_ptr<TCommandEngine> engine_;
   std::unique_ptr<TBatchOperations> batch_;
 

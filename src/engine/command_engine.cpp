@@ -84,11 +84,29 @@ bool TCommandEngine::Apply(const ParamAddress& address, const std::string* given
       givenValues ? *givenValues : BuildParamList(address.Page, address.Command, address.Instance);
   const std::string request = "AT" + cmd->Name + "=" + password + "," + values;
   const std::string logText = "AT" + cmd->Name + "=*," + values;
+  const TSentValues sent =
+      OnWriteVerified ? SentValues(editor_, *cmd, address.Page, address.Command, address.Instance)
+                      : TSentValues();
   // The answer refills only the instance written; the others keep what the editor shows.
   processors_.SetOnlyInstance(cmd->Indexed ? address.Instance : -1);
   const bool result = RunWithRetries(address, request, logText, CommandTimeout(*cmd));
   processors_.SetOnlyInstance(-1);
+  if (OnWriteVerified && result && session_.IsPortOpen()) {
+    const std::string answer = session_.LastAnswer();
+    OnWriteVerified(address, VerifyWrite(*cmd, cmd->Indexed ? address.Instance : 0, sent, answer,
+                                         [&] { return PollAnswer(*cmd); }));
+  }
   return result;
+}
+
+// A command that answers a write without its values is read once more to verify the write.
+std::string TCommandEngine::PollAnswer(const TDevCommand& command) {
+  const std::string request = "AT" + command.Name + "=?";
+  bool error = false;
+  std::string answer;
+  session_.ExecuteCommand(request, error, request, false, true, false, CommandTimeout(command),
+                          answer);
+  return error ? std::string() : answer;
 }
 
 bool TCommandEngine::RunWithRetries(const ParamAddress& address, const std::string& request,

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "editor/parameter_editor.h"
 #include "engine/response_processors.h"
+#include "engine/write_verification.h"
 
 namespace quillon {
 
@@ -29,6 +31,10 @@ class TCommandEngine {
   // Set to true before each dispatch; the processors that expect a particular answer clear it
   // and set it again when they meet that answer.
   bool AnswerRecognized = true;
+
+  // Set: every apply that went out is judged from its answer (a command that answers without
+  // values is polled once more) and the outcome handed here.
+  std::function<void(const ParamAddress&, const TWriteVerification&)> OnWriteVerified;
 
   // True when the last attempt went out and reported no transfer error, whether or not the
   // expected answer came.
@@ -58,6 +64,7 @@ class TCommandEngine {
  private:
   bool Apply(const ParamAddress& address, const std::string* values);
   bool ValuesSendable(const ParamAddress& address, const TDevCommand& cmd);
+  std::string PollAnswer(const TDevCommand& command);
   bool RunWithRetries(const ParamAddress& address, const std::string& request,
                       const std::string& logText, int32_t timeout);
 

@@ -68,6 +68,11 @@ const std::map<std::string, TValueSetter>& ValueOptions() {
          for (const std::string& name : SplitNames(v)) o.Unsupported.push_back(name);
          return true;
        }},
+      {"--ignore-set",
+       [](const std::string& v, TSimOptions& o) {
+         for (const std::string& name : SplitNames(v)) o.IgnoreSet.push_back(name);
+         return true;
+       }},
       {"--part-size",
        [](const std::string& v, TSimOptions& o) { return ReadInt32(v, 16, 1 << 20, o.PartSize); }},
       {"--baud",
@@ -168,6 +173,7 @@ Device:
                           everything). A valid password short of the mode gives PERMISSION.
   --imei IMEI             identity told by the DPRM report and +SVER (default 860417050417364)
   --unsupported N[,N...]  answer NOT SUPPORTED for these commands as well
+  --ignore-set N[,N...]   answer writes of these commands with their old values
   --part-size N           longest answer sent as one part, in bytes (default 512)
   --table-rows N          records in the answer of a table command (default 12)
   --baud N                pace the output at N baud, 10 bits a byte (default 115200; 0: no pacing)

@@ -17,6 +17,7 @@ struct TSimOptions {
 
   std::string Password = "1234";         // user level
   std::string MasterPassword = "5678";   // administrator level
+  std::vector<std::string> IgnoreSet;    // writes of these commands change nothing
   std::vector<std::string> Unsupported;  // command names answered with NOT SUPPORTED
   std::string Imei = "860417050417364";  // told by the identity report and +SVER
 

@@ -144,6 +144,12 @@ void TSimProtocolEngine::HandleLine(const std::string& line, int64_t nowMs) {
   }
 }
 
+bool TSimProtocolEngine::IgnoresSet(const TTarget& target) const {
+  for (const std::string& name : options_.IgnoreSet)
+    if (UpperAscii(Bare(name)) == UpperAscii(target.Bare)) return true;
+  return false;
+}
+
 bool TSimProtocolEngine::IsUnsupported(const std::string& bare) const {
   return unsupported_.count(UpperAscii(bare)) > 0;
 }
@@ -274,7 +280,11 @@ void TSimProtocolEngine::Apply(const TTarget& target, const std::string& argumen
     ApplyBuiltIn(target, items, nowMs);
     return;
   }
-  std::string refusal = StoreValues(target, items);
+  std::string refusal;
+  if (IgnoresSet(target))
+    Trace(target.Bare + ": write ignored");
+  else
+    refusal = StoreValues(target, items);
   if (!refusal.empty()) {
     Refuse(target, refusal, nowMs);
     return;

@@ -73,6 +73,7 @@ class TSimProtocolEngine {
   void HandleLine(const std::string& line, int64_t nowMs);
   void HandleRequest(const std::string& line, int64_t nowMs);
   bool Resolve(const std::string& name, TTarget& target) const;
+  bool IgnoresSet(const TTarget& target) const;
   bool IsUnsupported(const std::string& bare) const;
 
   void Poll(const TTarget& target, int64_t nowMs);

@@ -193,6 +193,30 @@ class TChangeTrackingTest : public QObject {
     QCOMPARE(ChangedOnPage(), QStringList({"1:1:1"}));
     QCOMPARE(ChangedPanelText(), QStringLiteral("Изменено: 1"));
   }
+
+  // A terminal that keeps its old values of +SSRV: the page run says so for the one value that
+  // was changed, beside the field, in the log and in its summary.
+  void verifiedApplyReportsWhatTheTerminalIgnored() {
+    QVERIFY(Start({"--ignore-set", "+SSRV"}));
+    Click(QStringLiteral("page_0_poll"));
+    auto* port = qobject_cast<TIntegerEdit*>(Control(kSsrv, 1, 1));
+    TypeOver(port, QStringLiteral("8080"));
+    Control(kSsrv, 0, 0)->setFocus();
+    Click(QStringLiteral("page_0_apply"));
+    auto* summary = fm_->findChild<QLabel*>(QStringLiteral("WriteSummaryPanel"));
+    QVERIFY(summary);
+    QCOMPARE(summary->text(),
+             QStringLiteral("Записано: 9, проверено: 8, различается: 1, ошибок: 0"));
+    int lines = 0;
+    for (const TLogLine& line : fm_->Log().Lines())
+      if (ToQString(line.Text).contains(QStringLiteral("записано 8080, терминал хранит 9002")))
+        ++lines;
+    QCOMPARE(lines, 1);
+    QVERIFY(port->property(TQtParameterEditor::kWriteDiffersProperty).isValid());
+    QVERIFY(!Control(kSsrv, 0, 1)->property(TQtParameterEditor::kWriteDiffersProperty).isValid());
+    QCOMPARE(port->Text(), QStringLiteral("9002"));
+    QVERIFY(operator_->Messages.isEmpty());
+  }
 };
 
 }  // namespace quillon::test

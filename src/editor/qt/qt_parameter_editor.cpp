@@ -863,8 +863,9 @@ std::vector<std::vector<std::string>> TQtParameterEditor::TableRows(int page, in
 void TQtParameterEditor::WatchValue(QWidget* input, QWidget* box, const TCmdParameter& param,
                                     const ParamAddress& a) {
   const auto changed = [this, a] { RefreshChanged(a); };
-  const auto typed = [this, a] {
+  const auto typed = [this, a, input] {
     tracker_.SetOrigin(a, voTyped);
+    input->setProperty(kWriteDiffersProperty, QVariant());
     RefreshChanged(a);
   };
   switch (param.ParamType) {
@@ -953,10 +954,13 @@ void TQtParameterEditor::RefreshChanged(const ParamAddress& a) {
 void TQtParameterEditor::ShowTracking(QWidget* input, const ParamAddress& a) {
   const bool fromDefault = tracker_.Origin(a) == voDefault;
   const bool changed = tracker_.Changed(a);
+  const QString differs = input->property(kWriteDiffersProperty).toString();
   if (input->property(kDefaultOriginProperty).toBool() != fromDefault ||
-      input->property(kChangedProperty).toBool() != changed) {
+      input->property(kChangedProperty).toBool() != changed ||
+      input->property("ShownDiffers").toBool() != !differs.isEmpty()) {
     input->setProperty(kDefaultOriginProperty, fromDefault);
     input->setProperty(kChangedProperty, changed);
+    input->setProperty("ShownDiffers", !differs.isEmpty());
     QFont font = input->font();
     font.setItalic(fromDefault);
     font.setBold(changed);
@@ -971,6 +975,11 @@ void TQtParameterEditor::ShowTracking(QWidget* input, const ParamAddress& a) {
       const QColor warm(0xff, 0xec, 0xb3);
       palette.setColor(QPalette::Base, warm);
       palette.setColor(QPalette::Button, warm);
+    }
+    if (!differs.isEmpty()) {
+      const QColor alarm(0xff, 0xc8, 0xc8);
+      palette.setColor(QPalette::Base, alarm);
+      palette.setColor(QPalette::Button, alarm);
     }
     input->setPalette(palette);
   }
@@ -988,6 +997,7 @@ void TQtParameterEditor::ShowTracking(QWidget* input, const ParamAddress& a) {
             QCoreApplication::translate("quillon::TQtParameterEditor", "Прочитано из терминала: %1")
                 .arg(shown);
   }
+  if (!differs.isEmpty()) hint += QLatin1Char('\n') + differs;
   input->setToolTip(hint);
 }
 
@@ -999,6 +1009,24 @@ void TQtParameterEditor::ShowPageCount(int page) {
       count > 0
           ? QCoreApplication::translate("quillon::TQtParameterEditor", "Изменено: %1").arg(count)
           : QString());
+}
+
+void TQtParameterEditor::MarkWriteDiffers(int page, int command, int instance, int param,
+                                          const std::string& sent, const std::string& stored) {
+  QWidget* input = FindParameterControl(page, command, instance, param, ckInput);
+  if (!input) return;
+  input->setProperty(kWriteDiffersProperty,
+                     QCoreApplication::translate("quillon::TQtParameterEditor",
+                                                 "Записано: %1, терминал хранит: %2")
+                         .arg(ToQString(sent), ToQString(stored)));
+  ShowTracking(input, {page, command, instance, param});
+}
+
+void TQtParameterEditor::ClearWriteDiffers(int page, int command, int instance, int param) {
+  QWidget* input = FindParameterControl(page, command, instance, param, ckInput);
+  if (!input || !input->property(kWriteDiffersProperty).isValid()) return;
+  input->setProperty(kWriteDiffersProperty, QVariant());
+  ShowTracking(input, {page, command, instance, param});
 }
 
 }  // namespace quillon

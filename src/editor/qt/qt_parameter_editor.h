@@ -106,6 +106,11 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   int ChangedCount(int page = -1) const override;
   // Every changed parameter, in profile order.
   std::vector<ParamAddress> ChangedAddresses() const { return tracker_.ChangedAddresses(); }
+  // The terminal stored a written value differently (clamped or ignored): the input shows it,
+  // with both values in its hint, until the operator edits it or writes it again.
+  void MarkWriteDiffers(int page, int command, int instance, int param, const std::string& sent,
+                        const std::string& stored);
+  void ClearWriteDiffers(int page, int command, int instance, int param);
   bool GroupEnabled(int page, int command) const override;
   void MarkCommandUnsupported(int page, int command) override;
   bool HasTable(int page, int command, int instance, int param) const override;
@@ -126,6 +131,8 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   // last read ("Changed"); the looks follow them.
   static constexpr const char* kDefaultOriginProperty = "ValueFromDefault";
   static constexpr const char* kChangedProperty = "ValueChanged";
+  // Set on an input whose written value the terminal stored differently; the hint's extra line.
+  static constexpr const char* kWriteDiffersProperty = "WriteDiffers";
   // Set on an input whose value the terminal sent but the input could not take.
   static constexpr const char* kUnreadProperty = "ValueUnread";
   struct TControlAddress {
