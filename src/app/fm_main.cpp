@@ -418,8 +418,12 @@ void TfmMain::RegisterResponseProcessors() {
 }
 
 // A parameter the terminal stored differently is marked and logged with both values.
-void TfmMain::NoteWriteVerified(const ParamAddress& a, const TWriteVerification& v) {
+void TfmMain::NoteWriteVerified(const ParamAddress& a, const TWriteVerification& verification) {
   ++writeTally_.Written;
+  // An empty value asks the terminal for no change: that it kept its own is no difference.
+  TWriteVerification v = verification;
+  std::erase_if(v.Differences, [](const TValueDifference& d) { return d.Sent.empty(); });
+  if (v.Result == wrDiffers && v.Differences.empty()) v.Result = wrVerified;
   const TDevCommand* cmd = profile_.Command(a.Page, a.Command);
   if (cmd)
     for (size_t p = 0; p < cmd->Parameters.size(); ++p)
