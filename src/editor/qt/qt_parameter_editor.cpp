@@ -237,6 +237,7 @@ void TQtParameterEditor::RemoveAllTabs() {
     delete tab;
   }
   addresses_.clear();
+  controlIndex_.clear();
   built_.clear();
   tracker_.Clear();
 }
@@ -602,7 +603,44 @@ QWidget* TQtParameterEditor::FindParameterControl(int page, int command, int ins
   }
   if (!scroll || !scroll->widget()) return nullptr;
 
-  QWidget* group = FindChildAt<QGroupBox>(addresses_, scroll->widget(), command, 0, 0);
+  // Loading and saving ask for every control in turn: the last answer for each address is kept
+  // and used while it still stands where the search would find it.
+  const TControlKey key{page, command, kind == ckGroup ? 0 : instance, kind == ckGroup ? 0 : param,
+                        kind};
+  const auto known = controlIndex_.constFind(key);
+  if (known != controlIndex_.cend() && StillAt(known->data(), scroll->widget(), key))
+    return known->data();
+  QWidget* found = SearchParameterControl(scroll->widget(), page, command, instance, param, kind);
+  if (found)
+    controlIndex_.insert(key, found);
+  else
+    controlIndex_.remove(key);
+  return found;
+}
+
+bool TQtParameterEditor::StillAt(const QWidget* control, const QWidget* pageContents,
+                                 const TControlKey& key) const {
+  if (!control || !HasAddress(addresses_, control, key.Command, key.Instance, key.Param))
+    return false;
+  const QWidget* container = control->parentWidget();
+  if (key.Kind == ckGroup) return container == pageContents;
+  const TDevCommand* cmd = profile_.Command(key.Page, key.Command);
+  if (!cmd || !container) return false;
+  if (cmd->Indexed) {
+    if (!IsExactly<QGroupBox>(container) ||
+        !HasAddress(addresses_, container, key.Command, key.Instance, 0))
+      return false;
+    container = container->parentWidget();
+    if (!container) return false;
+  }
+  return IsExactly<QGroupBox>(container) && HasAddress(addresses_, container, key.Command, 0, 0) &&
+         container->parentWidget() == pageContents;
+}
+
+QWidget* TQtParameterEditor::SearchParameterControl(const QWidget* pageContents, int page,
+                                                    int command, int instance, int param,
+                                                    TControlKind kind) const {
+  QWidget* group = FindChildAt<QGroupBox>(addresses_, pageContents, command, 0, 0);
   if (!group) return nullptr;
   if (kind == ckGroup) return group;
 

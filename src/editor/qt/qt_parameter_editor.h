@@ -150,6 +150,19 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
 
  private:
   struct TMetrics;
+  struct TControlKey {
+    int Page, Command, Instance, Param;
+    TControlKind Kind;
+    bool operator==(const TControlKey&) const = default;
+    friend size_t qHash(const TControlKey& k, size_t seed = 0) {
+      return qHashMulti(seed, k.Page, k.Command, k.Instance, k.Param, static_cast<int>(k.Kind));
+    }
+  };
+
+  // Whether a control found earlier still answers that address in place.
+  bool StillAt(const QWidget* control, const QWidget* pageContents, const TControlKey& key) const;
+  QWidget* SearchParameterControl(const QWidget* pageContents, int page, int command, int instance,
+                                  int param, TControlKind kind) const;
 
   void EnsurePageBuilt(int page);
   std::unique_ptr<TMetrics> MeasureControls() const;
@@ -198,6 +211,7 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   QHash<const QObject*, TControlAddress> addresses_;
   TValueTracker tracker_;
   int buildingPage_ = 0;
+  mutable QHash<TControlKey, QPointer<QWidget>> controlIndex_;
   int W = 1, H = 1, IW = 20;
 };
 
