@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
     std::printf(
         "row\tXML reading, %.0f MB profile-like document\t%.0f MB/s\texpat %s: %.0f "
         "MB/s\t%.2fx\t>= 1.5x\n",
-        mb, mb / ours, XML_ExpatVersion(), mb / expat, expat / ours);
+        mb, mb / ours, XML_ExpatVersion() + 6, mb / expat, expat / ours);
     return 0;
   }
   std::printf("document: %.1f MB, %zu parts; median of %d runs\n", mb, parts, runs);
