@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -208,7 +209,9 @@ class TMainWindowTest : public QObject {
                                  SmallProfile(inputWidth.toStdString())),
                    "");
     QCOMPARE(fm->Profile().InputWidth, stored);
-    QCOMPARE(fm->width(), std::max(800, (stored + 22) * fm->UnitWidth));
+    // No wider than the screen's free area (less room for the frame), no narrower than 800.
+    const int room = fm->screen()->availableGeometry().width() - TfmMain::kFrameAllowance;
+    QCOMPARE(fm->width(), std::max(800, std::min((stored + 22) * fm->UnitWidth, room)));
   }
 
   void enabledPagesDecideTabStates_data() {
