@@ -985,6 +985,10 @@
         <source>Подключение через %1</source>
         <translation>Connecting in %1</translation>
     </message>
+    <message>
+        <source>Порт: %1</source>
+        <translation>Port: %1</translation>
+    </message>
 </context>
 <context>
     <name>quillon::TfmMain</name>
@@ -1241,6 +1245,14 @@
     <message>
         <source>Остановить</source>
         <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Порт: %1</source>
+        <translation>Port: %1</translation>
+    </message>
+    <message>
+        <source>Попытка %1</source>
+        <translation>Try %1</translation>
     </message>
 </context>
 </TS>

@@ -24,6 +24,11 @@ class ISessionUi {
   // over, until a try returns true (OK) or the operator presses "Остановить". True for OK.
   virtual bool RunEntryWindow(const std::function<bool()>& oneTry) = 0;
 
+  // What the reconnect and entry windows show besides their message: the port's path and the
+  // text of the last port error (empty when there is none). The session calls it before a window
+  // runs and after every failed try.
+  virtual void ShowPortState(const std::string& /*portName*/, const std::string& /*lastError*/) {}
+
   // A modal message box with an OK button (the terminal's refusals).
   virtual void ShowMessage(const std::string& text) = 0;
 

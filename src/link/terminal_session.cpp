@@ -130,6 +130,7 @@ void TTerminalSession::TransferFailed(const std::string& message, const std::str
                                       bool noReconnect, bool meantForCommandMode,
                                       std::string& answer) {
   log_.WriteLog(Text(TText::ReadError, {message}), 2);
+  lastPortError_ = message;
   error = true;
   DropSession();
   if (noReconnect || !ui_.AskRetry()) return;
@@ -159,9 +160,11 @@ bool TTerminalSession::OpenPort() {
     try {
       port_.Open();
     } catch (const std::exception& e) {
+      lastPortError_ = e.what();
       log_.WriteLog(Text(TText::CannotOpenPort, {e.what()}), 4);
       return false;
     }
+    lastPortError_.clear();
   }
   UpdateLinkIndicators();
   return IsPortOpen();
@@ -196,7 +199,12 @@ bool TTerminalSession::EnterCommandMode() {
   progress_.SetPosition(0);
   progress_.SetMax(1);
   int tries = 0;
-  const bool ok = ui_.RunEntryWindow([this, &tries] { return EntryTry(++tries); });
+  ReportPortState();
+  const bool ok = ui_.RunEntryWindow([this, &tries] {
+    if (EntryTry(++tries)) return true;
+    ReportPortState();
+    return false;
+  });
   progress_.SetPosition(0);
   return ok;
 }
@@ -230,7 +238,16 @@ bool TTerminalSession::EntryTry(int tryNumber) {
 }
 
 bool TTerminalSession::WaitForDevice() {
-  return ui_.RunReconnectWindow([this] { return OpenPort(); });
+  ReportPortState();
+  return ui_.RunReconnectWindow([this] {
+    if (OpenPort()) return true;
+    ReportPortState();
+    return false;
+  });
+}
+
+void TTerminalSession::ReportPortState() {
+  ui_.ShowPortState(port_.Port(), lastPortError_);
 }
 
 bool TTerminalSession::PortOpenInCommandMode() {

@@ -72,6 +72,7 @@ class TTerminalSession {
   void DropSession();
   void DeviceDisconnected();
   bool EntryTry(int tryNumber);
+  void ReportPortState();
   bool PortOpenInCommandMode();
   bool ApplyProfileCommand(const char* name);
 
@@ -85,6 +86,8 @@ class TTerminalSession {
   int transactionDepth_ = 0;
   std::string lastAnswer_;
   bool lastAnswerCut_ = false;
+  // The last port error's text, for the reconnect and entry windows; cleared when the port opens.
+  std::string lastPortError_;
 };
 
 }  // namespace quillon

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <memory>
 
 #include "link/qt/fm_device_reconnect.h"
 #include "link/qt/fm_waiting_data.h"
@@ -28,16 +29,43 @@ bool TQtSessionUi::AskRetry() {
   return box.exec() == QMessageBox::Retry;
 }
 
+namespace {
+
+// Runs a session window with the port state shown so far; the window gets later states while it
+// runs, through `running`.
+template <typename Window>
+bool RunShowingPortState(Window* shared, QWidget* owner, Window*& running, const QString& port,
+                         const QString& reason, const std::function<bool()>& work) {
+  std::unique_ptr<Window> own;
+  Window* window = shared;
+  if (!window) {
+    own = std::make_unique<Window>(owner);
+    window = own.get();
+  }
+  window->SetPortState(port, reason);
+  Window* const outer = running;
+  running = window;
+  const bool ok = window->Run(work);
+  running = outer;
+  return ok;
+}
+
+}  // namespace
+
 bool TQtSessionUi::RunReconnectWindow(const std::function<bool()>& tryOpen) {
-  if (deviceReconnect_) return deviceReconnect_->Run(tryOpen);
-  TfmDeviceReconnect window(owner_);
-  return window.Run(tryOpen);
+  return RunShowingPortState(deviceReconnect_, owner_, runningReconnect_, portName_, lastError_,
+                             tryOpen);
 }
 
 bool TQtSessionUi::RunEntryWindow(const std::function<bool()>& oneTry) {
-  if (waitingData_) return waitingData_->Run(oneTry);
-  TfmWaitingData window(owner_);
-  return window.Run(oneTry);
+  return RunShowingPortState(waitingData_, owner_, runningEntry_, portName_, lastError_, oneTry);
+}
+
+void TQtSessionUi::ShowPortState(const std::string& portName, const std::string& lastError) {
+  portName_ = ToQString(portName);
+  lastError_ = ToQString(lastError);
+  if (runningReconnect_) runningReconnect_->SetPortState(portName_, lastError_);
+  if (runningEntry_) runningEntry_->SetPortState(portName_, lastError_);
 }
 
 void TQtSessionUi::ShowMessage(const std::string& text) {

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include <QString>
+
 #include "link/session_ui.h"
 
 class QLabel;
@@ -30,6 +32,7 @@ class TQtSessionUi : public ISessionUi {
   bool AskRetry() override;
   bool RunReconnectWindow(const std::function<bool()>& tryOpen) override;
   bool RunEntryWindow(const std::function<bool()>& oneTry) override;
+  void ShowPortState(const std::string& portName, const std::string& lastError) override;
   void ShowMessage(const std::string& text) override;
   void LinkStateChanged(const std::string& portName, const std::string& baudText, bool portOpen,
                         bool inCommandMode) override;
@@ -41,6 +44,11 @@ class TQtSessionUi : public ISessionUi {
   TfmWaitingData* waitingData_ = nullptr;
   TfmDeviceReconnect* deviceReconnect_ = nullptr;
   LinkStateListener linkListener_;
+  // The port state the session reported last, and the windows running now.
+  QString portName_;
+  QString lastError_;
+  TfmDeviceReconnect* runningReconnect_ = nullptr;
+  TfmWaitingData* runningEntry_ = nullptr;
 };
 
 }  // namespace quillon

@@ -313,15 +313,24 @@ class TLanguageGuiTest : public QObject {
     // it would show, which is all its texts need.
     Shot(w.DeviceInfo.get(), QStringLiteral("status_en"));
     CheckEnglish(w.DeviceInfo.get(), "status window");
-    // The session windows are checked while they wait for their first try.
+    // The session windows are checked while they wait for their first try, with a port and a
+    // reason shown.
+    const QString port = QStringLiteral("/dev/ttyUSB0");
+    const QString reason = QStringLiteral(
+        "open /dev/ttyUSB0: No such file or directory - the device is not plugged in, or the "
+        "port's name is wrong");
+    w.WaitingData->SetPortState(port, reason);
+    w.Reconnect->SetPortState(port, reason);
     bool tried = false;
     w.WaitingData->Run([&] {
+      Shot(w.WaitingData.get(), QStringLiteral("entry_en"));
       CheckEnglish(w.WaitingData.get(), "entry window");
       return tried = true;
     });
     QVERIFY(tried);
     tried = false;
     w.Reconnect->Run([&] {
+      Shot(w.Reconnect.get(), QStringLiteral("reconnect_en"));
       CheckEnglish(w.Reconnect.get(), "reconnect window");
       return tried = true;
     });
@@ -404,6 +413,8 @@ class TLanguageGuiTest : public QObject {
     }
     Shot(w.DeviceInfo.get(), QStringLiteral("status_ru"));
     CheckWide(w.DeviceInfo.get(), "status window");
+    w.WaitingData->SetPortState(QStringLiteral("/dev/ttyUSB0"), QString());
+    w.Reconnect->SetPortState(QStringLiteral("/dev/ttyUSB0"), QString());
     w.WaitingData->Run([&] {
       CheckWide(w.WaitingData.get(), "entry window");
       return true;

@@ -1,4 +1,5 @@
 // The reconnect window's countdown and "Повторить", the entry window's tries and "Остановить".
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -6,8 +7,14 @@
 #include <QWidget>
 
 #include "app/gui_tests.h"
+#include "link/com_port.h"
+#include "link/log_model.h"
 #include "link/qt/fm_device_reconnect.h"
 #include "link/qt/fm_waiting_data.h"
+#include "link/session_ui.h"
+#include "link/terminal_session.h"
+#include "settings/settings.h"
+#include "ui/qt_session_ui.h"
 
 namespace quillon::test {
 
@@ -94,7 +101,11 @@ class TSessionWindowTest : public QObject {
     QVERIFY(!(window.windowFlags() & Qt::WindowCloseButtonHint));
     QRect shownAt;
     Watchdog(window);
+    auto* tries = window.findChild<QLabel*>(QStringLiteral("lblTries"));
+    QVERIFY(tries);
+    QStringList counted;
     const bool ok = window.Run([&] {
+      counted << tries->text();
       shownAt = window.frameGeometry();
       if (window.Tries() == 1) SaveShot(&window, QStringLiteral("entry"));
       QTest::qWait(10);
@@ -102,10 +113,46 @@ class TSessionWindowTest : public QObject {
     });
     QVERIFY(ok);
     QCOMPARE(window.Tries(), 3);
+    QCOMPARE(counted, QStringList({"Попытка 1", "Попытка 2", "Попытка 3"}));
     QVERIFY(!window.isVisible());
     const QRect main = owner.frameGeometry();
     QCOMPARE(shownAt.left(), main.left() + (main.width() - shownAt.width()) / 2);
     QCOMPARE(shownAt.top(), main.top() + (main.height() - shownAt.height()) / 2);
+  }
+
+  // A device that is not there: the session's reconnect window names the port and the system's
+  // reason with its remedy.
+  void reconnectShowsPortAndReasonOfMissingDevice() {
+    const std::string path = "/dev/ttyQuillonMissing7";
+    QWidget owner;
+    TSettings settings;
+    TLogModel log{settings};
+    TMemoryProgressBar progress;
+    TComPort port;
+    port.SetPort(path);
+    TQtSessionUi ui(&owner, nullptr, nullptr);
+    TTerminalSession session{port, log, settings, ui, progress};
+    QString shownPort, shownReason;
+    bool reasonVisible = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* window = qobject_cast<TfmDeviceReconnect*>(QApplication::activeModalWidget());
+      if (!window || !window->isVisible()) return;
+      poll.stop();
+      shownPort = window->findChild<QLabel*>(QStringLiteral("lblPort"))->text();
+      auto* reason = window->findChild<QLabel*>(QStringLiteral("lblReason"));
+      shownReason = reason->text();
+      reasonVisible = reason->isVisible();
+      SaveShot(window, QStringLiteral("reconnect_missing"));
+      window->btnCancelClick();
+    });
+    poll.start(20);
+    QVERIFY(!session.EnsureSession());
+    QCOMPARE(shownPort, QStringLiteral("Порт: ") + QString::fromStdString(path));
+    QVERIFY(reasonVisible);
+    QVERIFY2(shownReason.contains(QString::fromStdString(path)) &&
+                 shownReason.contains(QStringLiteral("not plugged in")),
+             qPrintable(shownReason));
   }
 
   void entryWindowStopsOnStop() {

@@ -23,6 +23,18 @@ TfmDeviceReconnect::TfmDeviceReconnect(QWidget* parent)
   bold.setBold(true);
   lblMessage_->setFont(bold);
 
+  lblPort_ = new QLabel(this);
+  lblPort_->setObjectName(QStringLiteral("lblPort"));
+  lblPort_->setAlignment(Qt::AlignCenter);
+  lblPort_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // The system's reason with its remedy can be long: it wraps inside the window's width.
+  lblReason_ = new QLabel(this);
+  lblReason_->setObjectName(QStringLiteral("lblReason"));
+  lblReason_->setAlignment(Qt::AlignCenter);
+  lblReason_->setWordWrap(true);
+  lblReason_->setFixedWidth(380);
+  lblReason_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
   lblRetryInterval_ = new QLabel(this);
   lblRetryInterval_->setObjectName(QStringLiteral("lblRetryInterval"));
   lblRetryInterval_->setAlignment(Qt::AlignCenter);
@@ -46,12 +58,15 @@ TfmDeviceReconnect::TfmDeviceReconnect(QWidget* parent)
   layout->setContentsMargins(24, 18, 24, 14);
   layout->setSpacing(10);
   layout->addWidget(lblMessage_);
+  layout->addWidget(lblPort_);
+  layout->addWidget(lblReason_);
   layout->addWidget(lblRetryInterval_);
   layout->addSpacing(6);
   layout->addLayout(buttons);
   setMinimumWidth(320);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
+  SetPortState(QString(), QString());
   connect(tmWaitInterval_, &QTimer::timeout, this, &TfmDeviceReconnect::tmWaitIntervalTimer);
   connect(btnRetryNow_, &QPushButton::clicked, this, &TfmDeviceReconnect::btnRetryNowClick);
   connect(btnCancel_, &QPushButton::clicked, this, &TfmDeviceReconnect::btnCancelClick);
@@ -105,6 +120,13 @@ void TfmDeviceReconnect::AttemptIfDue() {
   tmWaitInterval_->setInterval(1000);
   tmWaitInterval_->start();
   SetCountdown(kRetrySeconds);
+}
+
+void TfmDeviceReconnect::SetPortState(const QString& portName, const QString& lastError) {
+  lblPort_->setText(portName.isEmpty() ? QString() : tr("Порт: %1").arg(portName));
+  lblPort_->setVisible(!portName.isEmpty());
+  lblReason_->setText(lastError);
+  lblReason_->setVisible(!lastError.isEmpty());
 }
 
 }  // namespace quillon

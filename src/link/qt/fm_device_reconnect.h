@@ -20,6 +20,9 @@ class TfmDeviceReconnect : public QDialog {
 
   explicit TfmDeviceReconnect(QWidget* parent = nullptr);
 
+  // The port's path and the last port error's text; an empty one hides its line.
+  void SetPortState(const QString& portName, const QString& lastError);
+
   // Shows the window modally; tryOpen is one open attempt. True when an attempt succeeded.
   bool Run(std::function<bool()> tryOpen);
 
@@ -38,6 +41,8 @@ class TfmDeviceReconnect : public QDialog {
   void AttemptIfDue();
 
   QLabel* lblMessage_;
+  QLabel* lblPort_;
+  QLabel* lblReason_;
   QLabel* lblRetryInterval_;
   QPushButton* btnRetryNow_;
   QPushButton* btnCancel_;

@@ -27,6 +27,22 @@ TfmWaitingData::TfmWaitingData(QWidget* parent)
   bold.setBold(true);
   lblMessage_->setFont(bold);
 
+  lblPort_ = new QLabel(this);
+  lblPort_->setObjectName(QStringLiteral("lblPort"));
+  lblPort_->setAlignment(Qt::AlignCenter);
+  lblPort_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // The system's reason with its remedy can be long: it wraps inside the window's width.
+  lblReason_ = new QLabel(this);
+  lblReason_->setObjectName(QStringLiteral("lblReason"));
+  lblReason_->setAlignment(Qt::AlignCenter);
+  lblReason_->setWordWrap(true);
+  lblReason_->setFixedWidth(360);
+  lblReason_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+  lblTries_ = new QLabel(this);
+  lblTries_->setObjectName(QStringLiteral("lblTries"));
+  lblTries_->setAlignment(Qt::AlignCenter);
+
   btnStop_ = new QPushButton(tr("Остановить"), this);
   btnStop_->setObjectName(QStringLiteral("btnStop"));
   btnStop_->setAutoDefault(false);
@@ -39,16 +55,21 @@ TfmWaitingData::TfmWaitingData(QWidget* parent)
   layout->setContentsMargins(24, 18, 24, 14);
   layout->setSpacing(12);
   layout->addWidget(lblMessage_);
+  layout->addWidget(lblPort_);
+  layout->addWidget(lblReason_);
+  layout->addWidget(lblTries_);
   layout->addLayout(buttons);
   setMinimumWidth(300);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
+  SetPortState(QString(), QString());
   connect(btnStop_, &QPushButton::clicked, this, &TfmWaitingData::btnStopClick);
 }
 
 bool TfmWaitingData::Run(std::function<bool()> oneTry) {
   oneTry_ = std::move(oneTry);
   tries_ = 0;
+  lblTries_->clear();
   finished_ = false;
   const int result = exec();
   finished_ = true;
@@ -97,6 +118,8 @@ void TfmWaitingData::EntryLoop() {
     QCoreApplication::processEvents();
     if (finished_) break;
     ++tries_;
+    lblTries_->setText(tr("Попытка %1").arg(tries_));
+    lblTries_->repaint();  // the try blocks: its number shows now
     QElapsedTimer clock;
     clock.start();
     if (oneTry_()) {
@@ -117,6 +140,13 @@ void TfmWaitingData::PauseAfterQuickTry(qint64 elapsedMs) {
   const auto stop = connect(this, &QDialog::finished, &pause, &QEventLoop::quit);
   pause.exec();
   disconnect(stop);
+}
+
+void TfmWaitingData::SetPortState(const QString& portName, const QString& lastError) {
+  lblPort_->setText(portName.isEmpty() ? QString() : tr("Порт: %1").arg(portName));
+  lblPort_->setVisible(!portName.isEmpty());
+  lblReason_->setText(lastError);
+  lblReason_->setVisible(!lastError.isEmpty());
 }
 
 }  // namespace quillon

@@ -23,6 +23,9 @@ class TfmWaitingData : public QDialog {
 
   explicit TfmWaitingData(QWidget* parent = nullptr);
 
+  // The port's path and the last port error's text; an empty one hides its line.
+  void SetPortState(const QString& portName, const QString& lastError);
+
   // Shows the window modally, centred over its parent; true when a try returned true.
   bool Run(std::function<bool()> oneTry);
 
@@ -43,6 +46,9 @@ class TfmWaitingData : public QDialog {
   void PauseAfterQuickTry(qint64 elapsedMs);
 
   QLabel* lblMessage_;
+  QLabel* lblPort_;
+  QLabel* lblReason_;
+  QLabel* lblTries_;
   QPushButton* btnStop_;
   std::function<bool()> oneTry_;
   bool finished_ = true;
