@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/com_port.h"
@@ -35,6 +36,7 @@ class TScriptedUi : public ISessionUi {
     bool open = false, command = false;
   };
   std::vector<LinkState> linkStates;
+  std::vector<std::pair<std::string, std::string>> portStates;  // port, last error
 
   bool AskRetry() override {
     ++retryQuestions;
@@ -58,6 +60,9 @@ class TScriptedUi : public ISessionUi {
       if (oneTry()) return true;
     }
     return false;
+  }
+  void ShowPortState(const std::string& portName, const std::string& lastError) override {
+    portStates.emplace_back(portName, lastError);
   }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void LinkStateChanged(const std::string& portName, const std::string& baudText, bool portOpen,

@@ -162,6 +162,12 @@ TEST_F(SessionTest, MissingDeviceShowsTheReconnectWindowAndFails) {
   EXPECT_EQ(LogLines().size(), 4u);  // the first attempt and the window's three
   for (const auto& l : LogLines())
     EXPECT_EQ(l, "]Не могу открыть порт, исключение=Unable to open com port (Error: 2)");
+  // The window learns the port and the reason before it runs and after every failed attempt.
+  ASSERT_EQ(ui.portStates.size(), 4u);
+  for (const auto& [name, reason] : ui.portStates) {
+    EXPECT_EQ(name, port.Port());
+    EXPECT_EQ(reason, "Unable to open com port (Error: 2)");
+  }
 }
 
 TEST_F(SessionTest, ReconnectWindowOpensThePortWhenTheDeviceReturns) {
@@ -174,6 +180,9 @@ TEST_F(SessionTest, ReconnectWindowOpensThePortWhenTheDeviceReturns) {
   EXPECT_TRUE(session.EnsureSession());
   EXPECT_TRUE(port.Connected());
   EXPECT_EQ(LogLines().size(), 3u + 6u);  // three failed opens, then the entry exchange
+  // Once the port opens, the entry window no longer shows the stale open failure.
+  ASSERT_FALSE(ui.portStates.empty());
+  EXPECT_EQ(ui.portStates.back().second, "");
 }
 
 TEST_F(SessionTest, LeaveAndStoreNeedCommandMode) {
