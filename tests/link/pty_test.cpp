@@ -225,9 +225,11 @@ TEST_F(PtyTest, ReadWithoutATotalLimitWaitsForTheFirstByte) {
 
 // The read rules of the simulated line's table, over a pseudo-terminal with the POSIX port:
 // the bytes come in order, the read does not end before the rule says, and it ends within 2 s
-// of it. The master side writes each arrival at its time from the start of the read.
+// of it. The master side writes each arrival at its time from the start of the read. Cases
+// that need a byte to land exactly on a time-out are for the virtual clock only.
 TEST(PtyReadRules, TheTableOfTheSimulatedLineHoldsOverAPty) {
   for (const TReadRuleCase& c : ReadRuleCases()) {
+    if (c.exactTiming) continue;
     TPtyTerminal terminal;
     if (!terminal.Ok()) GTEST_SKIP() << "no pseudo-terminals here";
     PtySession s(terminal.SlavePath());

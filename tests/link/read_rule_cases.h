@@ -19,6 +19,9 @@ struct TReadRuleCase {
   std::vector<std::pair<int64_t, std::string>> arrivals;
   std::string want;
   int64_t wantEnd;
+  // The outcome hangs on a byte arriving exactly at a time-out: only a virtual clock can
+  // promise that, so a real line leaves the case out.
+  bool exactTiming = false;
 };
 inline const std::vector<TReadRuleCase>& ReadRuleCases() {
   static const std::vector<TReadRuleCase> cases = {
@@ -36,7 +39,8 @@ inline const std::vector<TReadRuleCase>& ReadRuleCases() {
        100,
        {{0, "a"}, {50, "b"}},
        "ab",
-       100},
+       100,
+       true},
       {"total cuts a trickle",
        {100, 0, 120, 0, 0},
        100,
