@@ -68,20 +68,6 @@ TValueView ViewValue(const IParameterEditor& editor, const TCmdParameter& param,
   return view;
 }
 
-const char* TypeName(TParamType type) {
-  switch (type) {
-    case ptInteger:
-      return "integer";
-    case ptString:
-      return "string";
-    case ptHex:
-      return "hex";
-    case ptOption:
-      return "option";
-  }
-  return "string";
-}
-
 void PrintCommandText(const TEngineCli& cli, int page, int command) {
   const TDevCommand& cmd = *cli.Profile.Command(page, command);
   std::printf("%s  %s\n", Utf8(cmd.Name).c_str(), Utf8(cmd.Description).c_str());
@@ -133,7 +119,7 @@ std::string CommandJson(const TEngineCli& cli, int page, int command) {
       const TValueView v = ViewValue(*cli.Editor, param, page, command, k, i);
       out += (i ? ", " : "") + std::string("{\"index\": ") + std::to_string(i) +
              ", \"description\": " + JsonString(param.Description) + ", \"type\": \"" +
-             TypeName(param.ParamType) +
+             JsonTypeName(param.ParamType) +
              "\", \"value\": " + (v.Known ? JsonString(v.Value) : "null");
       if (param.ParamType == ptOption)
         out += ", \"text\": " + (v.Known ? JsonString(v.Text) : "null");

@@ -16,20 +16,6 @@ namespace quillon::cli {
 
 namespace {
 
-const char* TypeName(TParamType type) {
-  switch (type) {
-    case ptInteger:
-      return "integer";
-    case ptString:
-      return "string";
-    case ptHex:
-      return "hex";
-    case ptOption:
-      return "option";
-  }
-  return "string";
-}
-
 // Commands in profile order, each with the instances the file named (ascending).
 std::map<std::pair<int, int>, std::set<int>> NamedInstances(const TLoadResult& loaded) {
   std::map<std::pair<int, int>, std::set<int>> named;
@@ -145,7 +131,7 @@ std::string ConfigShowJson(const TConfigShowReport& r) {
         const bool option = param.ParamType == ptOption;
         out += (i ? ", " : "") + std::string("{\"index\": ") + std::to_string(i) +
                ", \"description\": " + JsonString(param.Description) + ", \"type\": \"" +
-               TypeName(param.ParamType) + "\", \"enabled\": " +
+               JsonTypeName(param.ParamType) + "\", \"enabled\": " +
                (param.Optional ? JsonBool(r.Editor->Checked(page, command, k, i)) : "null") +
                ", \"value\": " + (v.Known ? JsonString(v.Value) : "null") +
                ", \"text\": " + (option && v.Known ? JsonString(v.Text) : "null") + "}";

@@ -54,4 +54,18 @@ std::string JsonUtf8String(const std::string& utf8Text) {
   return Quote(utf8Text, false);
 }
 
+const char* JsonTypeName(TParamType type) {
+  switch (type) {
+    case ptInteger:
+      return "integer";
+    case ptString:
+      return "string";
+    case ptHex:
+      return "hex";
+    case ptOption:
+      return "option";
+  }
+  return "string";
+}
+
 }  // namespace quillon::cli
