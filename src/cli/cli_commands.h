@@ -42,7 +42,10 @@ std::string ConfigShowUsage();
 // quillon-cli restore --port PORT FILE: config load under the name a line worker looks for.
 std::string RestoreUsage();
 int Snapshots(const Args& args);  // quillon-cli snapshots [DIR] [--imei IMEI] [--json]
-int Status(const Args& args);     // quillon-cli status --port PORT [--json] ...
+// quillon-cli provision --config TEMPLATE --ports P1,... | --all-ports ...: many terminals at once.
+int Provision(const Args& args);
+std::string ProvisionUsage();
+int Status(const Args& args);  // quillon-cli status --port PORT [--json] ...
 std::string StatusUsage();
 
 }  // namespace quillon::cli

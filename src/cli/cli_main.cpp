@@ -38,6 +38,8 @@ const std::vector<TSubCommand> kCommands = {
      "back up the terminal's settings into a configuration file and restore them", nullptr},
     {"restore", cli::ConfigLoad, "write a snapshot or configuration file back, verified",
      cli::RestoreUsage},
+    {"provision", cli::Provision, "provision many terminals at once from a template",
+     cli::ProvisionUsage},
     {"snapshots", cli::Snapshots, "list the snapshots provisioning took, by IMEI",
      [] { return std::string(cli::kSnapshotsUsage); }},
     {"status", cli::Status, "show the terminal's live status reports", cli::StatusUsage},

@@ -1,0 +1,580 @@
+// quillon-cli provision: one worker process per port (this program run again as the hidden
+// provision-unit subcommand), the live view, REPORT.csv and the summary, and --watch.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "cli/cli_commands.h"
+#include "cli/command_line.h"
+#include "cli/engine_cli.h"
+#include "cli/provision_args.h"
+#include "cli/provision_live.h"
+#include "cli/provision_report.h"
+#include "cli/provision_worker.h"
+#include "cli/units_csv.h"
+#include "configfiles/atomic_file.h"
+#include "configfiles/config_file.h"
+#include "editor/headless_editor.h"
+#include "engine/recording_editor.h"
+#include "engine/restore_rules.h"
+#include "link/password_masker.h"
+#include "profile/cp1251.h"
+#include "settings/program_paths.h"
+
+namespace quillon::cli {
+
+namespace {
+
+constexpr char kName[] = "provision";
+// Lines of a worker's stderr kept for the end of a run on a terminal.
+constexpr size_t kKeptErrorLines = 200;
+
+// The operator's stop signals reach the poll loop through this pipe.
+int gSignalPipe[2] = {-1, -1};
+
+void OnStopSignal(int) {
+  const int saved = errno;
+  const char byte = 1;
+  const ssize_t n = write(gSignalPipe[1], &byte, 1);
+  (void)n;  // a full pipe holds enough signals already
+  errno = saved;
+}
+
+// Catches SIGINT and SIGTERM while it lives and ignores SIGPIPE (a worker or a reader of the
+// output that has gone is not the end of the run); the old dispositions come back after.
+class TStopSignals {
+ public:
+  TStopSignals() {
+    if (pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) gSignalPipe[0] = gSignalPipe[1] = -1;
+    struct sigaction stop {};
+    stop.sa_handler = OnStopSignal;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGINT, &stop, &oldInt_);
+    sigaction(SIGTERM, &stop, &oldTerm_);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, &oldPipe_);
+  }
+  ~TStopSignals() {
+    sigaction(SIGINT, &oldInt_, nullptr);
+    sigaction(SIGTERM, &oldTerm_, nullptr);
+    sigaction(SIGPIPE, &oldPipe_, nullptr);
+    for (int& fd : gSignalPipe) {
+      if (fd >= 0) close(fd);
+      fd = -1;
+    }
+  }
+  TStopSignals(const TStopSignals&) = delete;
+  TStopSignals& operator=(const TStopSignals&) = delete;
+
+  int Fd() const { return gSignalPipe[0]; }
+  // How many signals came since the last call.
+  int Take() const {
+    int count = 0;
+    char bytes[16];
+    ssize_t n;
+    while ((n = read(gSignalPipe[0], bytes, sizeof bytes)) > 0) count += static_cast<int>(n);
+    return count;
+  }
+
+ private:
+  struct sigaction oldInt_ {
+  }, oldTerm_{}, oldPipe_{};
+};
+
+// The worker's arguments: everything the parent was given except what only the parent uses
+// (--ports, --all-ports, --report, --jobs, --watch), then the one port. Engine options the
+// parent does not know by name (such as a newer flag) pass through unchanged.
+std::vector<std::string> WorkerArguments(const Args& args, const std::string& program,
+                                         const std::string& port) {
+  static const std::set<std::string> parentWithValue = {"--ports", "--report", "--jobs"};
+  static const std::set<std::string> parentFlags = {"--all-ports", "--watch"};
+  static const std::set<std::string> withValue = {
+      "--config",           "--units",        "--snapshots",   "--timeout",
+      "--timeout-interval", "--speed",        "--profile",     "--password",
+      "--connect-tries",    "--timeout-echo", "--retry-count", "--master-password"};
+  std::vector<std::string> out = {program, "provision-unit"};
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (parentFlags.count(a)) continue;
+    if (parentWithValue.count(a)) {
+      ++i;
+      continue;
+    }
+    out.push_back(a);
+    if (withValue.count(a) && i + 1 < args.size()) out.push_back(args[++i]);
+  }
+  out.insert(out.end(), {"--port", port});
+  return out;
+}
+
+bool ValidImei(const std::string& imei) {
+  return imei.size() == 15 && imei.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Every check that needs no terminal: the template loads as a restore loads it, and every row
+// of UNITS.csv, put over it, may be sent. False with the exit code and the message on stderr.
+bool CheckBeforeAnyPort(const TProvisionArgs& args, const CommandProfile& profile, int& code) {
+  THeadlessEditor editor(profile);
+  TRecordingEditor recorder(editor);
+  TConfigMessages messages;
+  const TLoadResult loaded = LoadConfigurationFromFile(profile, recorder, args.Template, messages);
+  for (const std::string& line : messages.Lines()) Fail(kName, args.Template + ": " + Utf8(line));
+  if (loaded.Outcome != loLoaded || !messages.Empty()) {
+    if (loaded.Outcome == loCorrupt) Fail(kName, Utf8(loaded.Error));
+    Fail(kName, "the template " + args.Template + " cannot be written as it is; nothing was sent");
+    code = ceFailure;
+    return false;
+  }
+  TUnitsTable units;
+  if (!args.Units.empty()) {
+    std::ifstream in(args.Units, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    if (!in) {
+      Fail(kName, "cannot read " + args.Units);
+      code = ceFailure;
+      return false;
+    }
+    const std::string error = ReadUnitsCsv(profile, bytes.str(), units);
+    if (!error.empty()) {
+      Fail(kName, args.Units + ": " + error + "; nothing was sent");
+      code = ceUsage;
+      return false;
+    }
+  }
+  if (args.AllowDefaults) return true;
+  // A parameter the terminal never reports must get its value from the template or the row.
+  std::map<std::string, std::vector<TUnitValue>> rows = units.Rows;
+  if (args.Units.empty()) rows[""] = {};
+  std::set<std::tuple<int, int, int>> instances;
+  for (const TLoadedInstance& i : loaded.Instances)
+    instances.insert({i.Page, i.Command, i.Instance});
+  for (const auto& [imei, values] : rows)
+    for (const TUnitValue& v : values) instances.insert({v.Page, v.Command, v.Instance});
+  bool ok = true;
+  for (const auto& [page, command, instance] : instances) {
+    const TDevCommand& cmd = *profile.Command(page, command);
+    if (!RestoreMayWrite(cmd)) continue;
+    std::set<int> templateGives;
+    for (int j = 0; j < static_cast<int>(cmd.Parameters.size()); ++j)
+      if (recorder.Given(page, command, instance, j)) templateGives.insert(j);
+    for (const auto& [imei, values] : rows) {
+      std::set<int> given = templateGives;
+      for (const TUnitValue& v : values)
+        if (v.Page == page && v.Command == command && v.Instance == instance) given.insert(v.Param);
+      for (int j : UnreadableWithoutValue(cmd, editor, page, command, instance, given)) {
+        Fail(kName, Address(cmd, instance, j) + " (" + Utf8(cmd.Parameters[j].Description) +
+                        ") cannot be read back from the terminal and neither the template nor " +
+                        (imei.empty() ? std::string("a row") : "the row of IMEI " + imei) +
+                        " gives a value: it would be written with the profile's value "
+                        "(--allow-defaults allows that)");
+        ok = false;
+      }
+    }
+  }
+  if (!ok) {
+    Fail(kName, "nothing was sent");
+    code = ceUsage;
+  }
+  return ok;
+}
+
+int TerminalWidth() {
+  struct winsize size {};
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  return 80;
+}
+
+class TProvisionRun {
+ public:
+  TProvisionRun(const TProvisionArgs& args, const Args& raw, const TPasswordMasker& masker)
+      : args_(args),
+        raw_(raw),
+        masker_(masker),
+        live_(stdout, isatty(STDOUT_FILENO) != 0, TerminalWidth()) {
+    // Tests and wrappers (a worker under a debugger or a tracer) may name another program.
+    const char* other = std::getenv("QUILLON_PROVISION_WORKER");
+    program_ = other && *other ? other : ExecutablePath();
+  }
+
+  int Run();
+
+ private:
+  struct TUnit {
+    std::string Port;
+    std::unique_ptr<TProvisionWorker> Worker;
+    std::string Imei, Model, Firmware;
+    bool Claimed = false;  // this unit holds its IMEI in claimed_
+    bool Invalid = false;  // its identity was no IMEI: it fails whatever the worker says
+    std::optional<TUnitOutcome> Done;
+    std::deque<std::string> Errors;
+  };
+
+  std::vector<std::string> CurrentPorts(bool& listed);
+  void Scan();
+  void StartQueued();
+  void Start(const std::string& port);
+  void Serve(TUnit& unit, short outEvents, short errEvents);
+  void HandleLine(TUnit& unit, const std::string& line);
+  void HandleErrorLine(TUnit& unit, const std::string& line);
+  bool Finished(TUnit& unit);
+  void Record(TUnitOutcome outcome);
+  void NotStarted();
+  void Stop(int signals);
+  bool WriteReport();
+  std::string Masked(const std::string& utf8) const { return masker_.Mask(utf8); }
+
+  const TProvisionArgs& args_;
+  const Args& raw_;
+  const TPasswordMasker& masker_;
+  TProvisionLive live_;
+  std::string program_;
+  std::deque<std::string> queue_;
+  std::vector<std::unique_ptr<TUnit>> running_;
+  std::vector<TUnitOutcome> outcomes_;
+  std::set<std::string> claimed_;  // IMEIs passed or at work in this run
+  std::set<std::string> present_;  // --watch: the ports of the last scan
+  std::vector<std::pair<std::string, std::deque<std::string>>> heldErrors_;
+  int stopSignals_ = 0;
+  bool reportFailed_ = false;
+};
+
+std::vector<std::string> TProvisionRun::CurrentPorts(bool& listed) {
+  std::vector<TSerialPortInfo> ports;
+  listed = true;
+  if (args_.AllPorts) {
+    const auto found = ListSerialPorts();
+    listed = found.has_value();
+    if (found) ports = *found;
+  }
+  return ProvisionPorts(args_, ports);
+}
+
+// --watch: every port that was not there at the last scan is queued, once per appearance.
+void TProvisionRun::Scan() {
+  bool listed = true;
+  const std::vector<std::string> now = CurrentPorts(listed);
+  for (const std::string& port : now)
+    if (!present_.count(port)) {
+      queue_.push_back(port);
+      live_.Add(port, "found");
+    }
+  present_ = std::set<std::string>(now.begin(), now.end());
+}
+
+void TProvisionRun::StartQueued() {
+  const size_t jobs = args_.Jobs > 0 ? static_cast<size_t>(args_.Jobs) : SIZE_MAX;
+  while (!queue_.empty() && running_.size() < jobs && stopSignals_ == 0) {
+    const std::string port = queue_.front();
+    queue_.pop_front();
+    Start(port);
+  }
+}
+
+void TProvisionRun::Start(const std::string& port) {
+  auto unit = std::make_unique<TUnit>();
+  unit->Port = port;
+  unit->Worker = std::make_unique<TProvisionWorker>();
+  std::string error;
+  if (!unit->Worker->Start(program_, WorkerArguments(raw_, program_, port), error)) {
+    TUnitOutcome o;
+    o.Port = port;
+    o.FirstError = "worker not started: " + error;
+    Record(o);
+    return;
+  }
+  live_.Stage(port, "started", "");
+  running_.push_back(std::move(unit));
+}
+
+void TProvisionRun::HandleErrorLine(TUnit& unit, const std::string& line) {
+  const std::string text = Masked(line);
+  if (!live_.Terminal()) {
+    std::fprintf(stderr, "%s: %s\n", unit.Port.c_str(), text.c_str());
+    return;
+  }
+  unit.Errors.push_back(text);
+  if (unit.Errors.size() > kKeptErrorLines) unit.Errors.pop_front();
+}
+
+void TProvisionRun::HandleLine(TUnit& unit, const std::string& line) {
+  const std::optional<TJsonValue> parsed = ParseJson(line);
+  if (!parsed || parsed->Kind != TJsonValue::jkObject) {
+    HandleErrorLine(unit, line);  // not the protocol: shown as the worker's own words
+    return;
+  }
+  const TJsonValue& event = *parsed;
+  const std::string kind = event.Text("event");
+  if (kind == "stage") {
+    live_.Stage(unit.Port, Masked(event.Text("stage")), Masked(event.Text("text")));
+  } else if (kind == "identity") {
+    unit.Imei = event.Text("imei");
+    unit.Model = Masked(event.Text("model"));
+    unit.Firmware = Masked(event.Text("firmware"));
+    live_.Identity(unit.Port, unit.Imei, unit.Model, unit.Firmware);
+    // The same terminal on two ports (its adapter listed under two names, or plugged again
+    // while its first run goes on) is provisioned once.
+    if (!ValidImei(unit.Imei)) {
+      unit.Invalid = true;
+      unit.Worker->Answer(false);
+      return;
+    }
+    const bool go = !claimed_.count(unit.Imei);
+    if (go) {
+      claimed_.insert(unit.Imei);
+      unit.Claimed = true;
+    }
+    unit.Worker->Answer(go);
+    if (!go) live_.Note(unit.Port, "already provisioned in this run");
+  } else if (kind == "command") {
+    const std::string result = event.Text("result");
+    if (result != "verified") {
+      const double instance = event.Num("instance");
+      std::string name = Masked(event.Text("command"));
+      if (instance > 0) name += "#" + std::to_string(static_cast<int>(instance));
+      live_.Note(unit.Port, name + ": " + Masked(result));
+    }
+  } else if (kind == "done") {
+    TUnitOutcome o = OutcomeFromDone(unit.Port, event);
+    if (o.Imei.empty()) o.Imei = unit.Imei;
+    unit.Done = o;
+    unit.Worker->CloseInput();
+  }
+}
+
+void TProvisionRun::Serve(TUnit& unit, short outEvents, short errEvents) {
+  if (outEvents) unit.Worker->ReadOut();
+  if (errEvents) unit.Worker->ReadErr();
+  while (auto line = unit.Worker->NextOutLine())
+    if (!unit.Done) HandleLine(unit, *line);
+  while (auto line = unit.Worker->NextErrLine()) HandleErrorLine(unit, *line);
+}
+
+// True once the worker has ended and its outcome is recorded.
+bool TProvisionRun::Finished(TUnit& unit) {
+  if (!unit.Worker->OutputsClosed()) return false;
+  const std::optional<int> status = unit.Worker->TryReap();
+  if (!status) return false;
+  TUnitOutcome o;
+  if (unit.Done) {
+    o = *unit.Done;
+  } else {
+    o.Port = unit.Port;
+    o.Imei = unit.Imei;
+    o.Model = unit.Model;
+    o.Firmware = unit.Firmware;
+    o.Seconds = unit.Worker->Seconds();
+    o.FirstError = UnexpectedEnd(*status);
+  }
+  if (unit.Invalid) {
+    o.Result = "failed";
+    o.FirstError = "no valid identity";
+  }
+  // A unit that failed gives its IMEI back: plugged again, it is tried again.
+  if (unit.Claimed && o.Result != "passed") claimed_.erase(unit.Imei);
+  if (!unit.Errors.empty()) heldErrors_.emplace_back(unit.Port, std::move(unit.Errors));
+  Record(o);
+  return true;
+}
+
+void TProvisionRun::Record(TUnitOutcome o) {
+  for (std::string* text : {&o.Model, &o.Firmware, &o.FirstError, &o.Snapshot})
+    *text = Masked(*text);
+  std::string line;
+  if (o.Result == "passed")
+    line = "passed in " + SecondsText(o.Seconds) + " s" + (o.Stored ? "" : ", not stored");
+  else if (o.Result == "skipped")
+    line = "skipped: already provisioned in this run";
+  else
+    line = "failed: " + o.FirstError;
+  if (!o.Imei.empty() && o.Result != "skipped" && live_.Terminal() == false)
+    line = "IMEI " + o.Imei + " " + line;
+  live_.Finish(o.Port, line);
+  outcomes_.push_back(std::move(o));
+  // The report on disk is whole after every unit: a run stopped by force loses nothing done.
+  if (!args_.Report.empty()) WriteReport();
+}
+
+void TProvisionRun::NotStarted() {
+  while (!queue_.empty()) {
+    TUnitOutcome o;
+    o.Port = queue_.front();
+    queue_.pop_front();
+    o.FirstError = "not started: the run was stopped";
+    Record(o);
+  }
+}
+
+void TProvisionRun::Stop(int signals) {
+  const int before = stopSignals_;
+  stopSignals_ += signals;
+  if (before == 0) {
+    live_.Print(running_.empty()
+                    ? std::string("stopping\n")
+                    : "stopping: " + std::to_string(running_.size()) +
+                          " running unit(s) finish first (a second signal stops them)\n");
+    NotStarted();
+  }
+  if (stopSignals_ >= 2)
+    for (auto& unit : running_) unit->Worker->Terminate();
+}
+
+bool TProvisionRun::WriteReport() {
+  std::string error;
+  if (WriteFileAtomically(args_.Report, ReportCsv(outcomes_), error)) return true;
+  if (!reportFailed_) Fail(kName, "cannot write the report " + args_.Report + ": " + error);
+  reportFailed_ = true;
+  return false;
+}
+
+int TProvisionRun::Run() {
+  TStopSignals signals;
+  if (!args_.Report.empty() && !WriteReport()) return ceFailure;  // before any port, too
+  bool listed = true;
+  if (args_.Watch) {
+    live_.Print("watching for terminals; Ctrl+C ends the run\n");
+    Scan();
+  } else {
+    const std::vector<std::string> ports = CurrentPorts(listed);
+    if (!listed) {
+      Fail(kName, "the serial ports cannot be listed");
+      return ceFailure;
+    }
+    if (ports.empty()) {
+      Fail(kName, "no port to provision");
+      return ceFailure;
+    }
+    for (const std::string& port : ports) {
+      if (args_.Jobs > 0 && queue_.size() >= static_cast<size_t>(args_.Jobs))
+        live_.Add(port, "waiting for a free worker");
+      queue_.push_back(port);
+    }
+  }
+  auto nextScan = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  for (;;) {
+    StartQueued();
+    live_.Refresh();
+    if (running_.empty() && (queue_.empty() || stopSignals_) && (!args_.Watch || stopSignals_))
+      break;
+    std::vector<pollfd> fds = {{signals.Fd(), POLLIN, 0}};
+    for (auto& unit : running_) {
+      fds.push_back({unit->Worker->OutFd(), POLLIN, 0});
+      fds.push_back({unit->Worker->ErrFd(), POLLIN, 0});
+    }
+    int wait = 100;  // a worker's end is noticed and the live lines redrawn at this pace
+    if (args_.Watch && stopSignals_ == 0) {
+      const auto now = std::chrono::steady_clock::now();
+      if (now >= nextScan) {
+        Scan();
+        nextScan = now + std::chrono::seconds(1);
+        continue;
+      }
+    }
+    if (poll(fds.data(), fds.size(), wait) < 0 && errno != EINTR) {
+      Fail(kName, std::string("poll: ") + std::strerror(errno));
+      break;
+    }
+    if (fds[0].revents) Stop(signals.Take());
+    for (size_t i = 0; i < running_.size(); ++i)
+      Serve(*running_[i], fds[1 + 2 * i].revents, fds[2 + 2 * i].revents);
+    running_.erase(std::remove_if(running_.begin(), running_.end(),
+                                  [this](const std::unique_ptr<TUnit>& u) { return Finished(*u); }),
+                   running_.end());
+  }
+  live_.Refresh(true);
+  for (const auto& [port, lines] : heldErrors_)
+    for (const std::string& line : lines)
+      std::fprintf(stderr, "%s: %s\n", port.c_str(), line.c_str());
+  std::fputs(SummaryTable(outcomes_).c_str(), stdout);
+  std::fflush(stdout);
+  bool allPassed = !reportFailed_;
+  for (const TUnitOutcome& o : outcomes_) allPassed &= o.Result != "failed";
+  return allPassed ? ceOk : ceFailure;
+}
+
+}  // namespace
+
+std::string ProvisionUsage() {
+  return std::string(
+             "usage: quillon-cli provision --config TEMPLATE.zxml (--ports P1,P2,... | "
+             "--all-ports)\n"
+             "         [--units UNITS.csv] [--report REPORT.csv] [--snapshots DIR] [--no-store]\n"
+             "         [--allow-defaults] [--jobs N] [--watch] [options]\n"
+             "\n"
+             "Provisions many terminals at once, one worker process per port: each enters\n"
+             "command mode, identifies the terminal by its IMEI, saves a snapshot of its\n"
+             "settings to DIR/<IMEI>/<YYYYMMDDTHHMMSSZ>.zxml, writes the template with the\n"
+             "unit's row of UNITS.csv over it, verifies every write, stores into flash and\n"
+             "leaves command mode. A terminal whose IMEI passed (or is at work) in this run is\n"
+             "not provisioned again; one that failed is tried again when it appears again.\n"
+             "The template and the whole UNITS.csv are checked before any port is opened.\n"
+             "\n"
+             "  --config FILE          the template, a configuration file\n"
+             "  --ports P1,P2,...      ports: paths and shell-style globs (quote them)\n"
+             "  --all-ports            every USB serial adapter present (ttyUSB*, ttyACM*)\n"
+             "  --units FILE           UTF-8 CSV with a header row: IMEI and parameter\n"
+             "                         addresses (NAME[P], NAME#K[P]); an empty cell keeps the\n"
+             "                         template's value; a terminal without a row fails\n"
+             "  --report FILE          REPORT.csv, rewritten whole after every unit, with\n"
+             "                         port,imei,model,firmware,result,written,verified,\n"
+             "                         differing,failed,seconds,first_error (result passed or\n"
+             "                         failed; a skipped repeat of an IMEI has no row)\n"
+             "  --snapshots DIR        where snapshots go (default ./snapshots)\n"
+             "  --no-store             do not store into flash\n"
+             "  --allow-defaults       write parameters the terminal cannot report with the\n"
+             "                         profile's values when neither template nor row gives one\n"
+             "  --jobs N               at most N workers at once (default: every port)\n"
+             "  --watch                keep watching the ports (about once a second) and\n"
+             "                         provision each one that appears, until SIGINT or SIGTERM;\n"
+             "                         then start nothing new and let running units finish (a\n"
+             "                         second signal stops them)\n") +
+         TConsoleLinkOptions::Help() + kEngineHelp +
+         "\n"
+         "On a terminal a line per port is redrawn in place; otherwise each change of stage\n"
+         "is printed as 'PORT: ...'. A summary table ends the run. Exit code 0 when every unit\n"
+         "passed, 1 when one failed (or the report could not be written), 2 when the template\n"
+         "or UNITS.csv would write what it must not (nothing is sent then).\n";
+}
+
+int Provision(const Args& args) {
+  TProvisionArgs parsed;
+  const std::string error = ParseProvisionArgs(args, parsed);
+  if (!error.empty()) return UsageError(kName, error, ProvisionUsage());
+  CommandProfile profile;
+  TSettings settings;
+  if (!LoadProfileAndSettings(kName, parsed.Engine, profile, settings)) return ceFailure;
+  int code = ceOk;
+  if (!CheckBeforeAnyPort(parsed, profile, code)) return code;
+  // The masker knows each password in force as the settings hold it and as workers write it.
+  std::vector<std::string> passwords = {settings.Password, settings.MasterPassword,
+                                        settings.EffectivePassword};
+  if (parsed.Engine.Link.Password) passwords.push_back(*parsed.Engine.Link.Password);
+  if (parsed.Engine.MasterPassword) passwords.push_back(*parsed.Engine.MasterPassword);
+  TPasswordMasker masker;
+  for (const std::string& p : passwords) {
+    masker.Add(p);
+    masker.Add(Cp1251ToUtf8(p));
+  }
+  TProvisionRun run(parsed, args, masker);
+  return run.Run();
+}
+
+}  // namespace quillon::cli
