@@ -1,0 +1,194 @@
+// quillon-cli provision as the parent of its workers, with a small script standing in for the
+// worker (named by QUILLON_PROVISION_WORKER): the arguments a worker gets, the answers to its
+// identity, the --jobs cap, and workers that die or lie. The real worker against simulated
+// terminals is in cli_provision_test.cpp.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include <string>
+#include <vector>
+
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+namespace quillon::test {
+namespace {
+
+bool Has(const std::string& text, const std::string& piece) {
+  return text.find(piece) != std::string::npos;
+}
+
+// A template naming +STIM, compressed as the program writes configuration files.
+std::string Template() {
+  const std::string xml =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<Quillon>\r\n <ExportCommandParamenters>\r\n"
+      "  <command name=\"+STIM\">\r\n   <index index=\"0\">\r\n"
+      "    <parameter index=\"0\">5</parameter>\r\n    <parameter index=\"1\">2</parameter>\r\n"
+      "   </index>\r\n  </command>\r\n </ExportCommandParamenters>\r\n</Quillon>\r\n";
+  uLongf size = compressBound(xml.size());
+  std::string out(size, '\0');
+  compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(xml.data()),
+            xml.size(), 9);
+  out.resize(size);
+  return out;
+}
+
+// The stand-in worker. It notes its arguments and its answer in LOG, and behaves by the
+// port's name: the digit at its end gives the IMEI's last digit; "kill" dies by SIGKILL after
+// the answer, "exit" ends with 3 without a done line, "bad" tells an identity that is no IMEI,
+// "silent" closes its output and lingers a moment; every worker holds a lock for its work and
+// notes "overlap" when another holds it (the --jobs 1 case).
+const char kWorker[] = R"(#!/bin/sh
+log="$LOG"
+port=""
+for a in "$@"; do [ "$prev" = --port ] && port=$a; prev=$a; done
+echo "args $*" >>"$log"
+digit=$(printf %s "$port" | tail -c 1)
+imei=86041705041736$digit
+case "$port" in *bad*) imei=8604170504173X$digit ;; esac
+mkdir "$LOCK" 2>/dev/null || echo "overlap $port" >>"$log"
+echo '{"event":"stage","stage":"connecting","text":""}'
+echo '{"event":"identity","imei":"'$imei'","model":"VT-1","firmware":"2.0"}'
+read answer
+echo "answer $port $answer" >>"$log"
+echo "worker for $port says password 1234" >&2
+sleep 0.2
+rmdir "$LOCK" 2>/dev/null
+case "$port" in
+  *kill*) kill -9 $$ ;;
+  *exit*) exit 3 ;;
+  *silent*) exec >&- 2>&-; sleep 0.3; exit 0 ;;
+esac
+result=passed
+[ "$answer" = go ] || result=skipped
+echo '{"event":"done","result":"'$result'","imei":"'$imei'","model":"VT-1","firmware":"2.0","written":1,"verified":1,"differing":0,"failed":0,"seconds":0.2,"first_error":"","snapshot":"","stored":true}'
+)";
+
+class ProvisionParentTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    worker_ = dir_.Write("worker.sh", kWorker);
+    chmod(worker_.c_str(), 0755);
+    dir_.Write("template.zxml", Template());
+  }
+
+  // Ports are plain files here: the stand-in never opens them.
+  void Ports(const std::vector<std::string>& names) {
+    for (const std::string& name : names) dir_.Write("port-" + name, "");
+  }
+
+  TProgramRun Provision(std::vector<std::string> args) {
+    args.insert(args.begin(), {"provision", "--config", dir_.File("template.zxml"), "--report",
+                               dir_.File("report.csv"), "--password", "1234"});
+    TRunOptions options;
+    options.Env = {"QUILLON_PROVISION_WORKER=" + worker_, "LOG=" + dir_.File("log"),
+                   "LOCK=" + dir_.File("lock")};
+    return RunProgram("./quillon-cli", args, options);
+  }
+
+  std::string Log() const { return ReadFile(dir_.File("log")); }
+  std::string Report() const { return ReadFile(dir_.File("report.csv")); }
+
+  TempDir dir_;
+  std::string worker_;
+};
+
+TEST_F(ProvisionParentTest, WorkerGetsItsOptionsAndOnePort) {
+  Ports({"1"});
+  const TProgramRun run =
+      Provision({"--ports", dir_.File("port-*"), "--snapshots", dir_.File("snaps"), "--no-store",
+                 "--jobs", "2", "--timeout", "700", "--master-password", "5678", "--verbose"});
+  EXPECT_EQ(run.Code, 0) << run.Out << run.Err;
+  const std::string log = Log();
+  EXPECT_TRUE(Has(log, "args provision-unit --config " + dir_.File("template.zxml") +
+                           " --password 1234 --snapshots " + dir_.File("snaps") +
+                           " --no-store --timeout 700 --master-password 5678 --verbose --port " +
+                           dir_.File("port-1") + "\n"))
+      << log;
+  // What only the parent uses stays with it.
+  for (const char* own : {"--report", "--jobs", "--ports", "--watch", "--all-ports"})
+    EXPECT_FALSE(Has(log, own)) << own;
+  // The worker's stderr reaches stderr, prefixed by the port and masked.
+  EXPECT_TRUE(Has(run.Err,
+                  dir_.File("port-1") + ": worker for " + dir_.File("port-1") + " says password *"))
+      << run.Err;
+  EXPECT_TRUE(Has(run.Out, dir_.File("port-1") + ": IMEI 860417050417361, VT-1, firmware 2.0"))
+      << run.Out;
+}
+
+TEST_F(ProvisionParentTest, WorkersThatDieOrLieFailTheirUnit) {
+  Ports({"ok1", "kill2", "exit3", "bad4", "silent5"});
+  const TProgramRun run = Provision({"--ports", dir_.File("port-*")});
+  EXPECT_EQ(run.Code, 1) << run.Out << run.Err;
+  const std::string report = Report();
+  for (const char* row :
+       {"port-ok1,860417050417361,VT-1,2.0,passed,1,1,0,0,0.2,\r\n",
+        "port-kill2,860417050417362,VT-1,2.0,failed,0,0,0,0,",
+        "worker ended unexpectedly (signal 9)\r\n", "port-exit3,860417050417363,VT-1,2.0,failed",
+        "worker ended unexpectedly (exit 3)\r\n", "port-bad4,8604170504173X4,VT-1,2.0,failed",
+        ",no valid identity\r\n", "port-silent5,860417050417365,VT-1,2.0,failed",
+        "worker ended unexpectedly (exit 0)\r\n"})
+    EXPECT_TRUE(Has(report, row)) << row << "\n" << report;
+  // No terminal is told to go on without a valid IMEI.
+  EXPECT_TRUE(Has(Log(), "answer " + dir_.File("port-bad4") + " skip")) << Log();
+  EXPECT_TRUE(Has(run.Out, "5 units: 1 passed, 4 failed")) << run.Out;
+}
+
+TEST_F(ProvisionParentTest, SameImeiOnTwoPortsIsProvisionedOnce) {
+  Ports({"a7", "b7", "c8"});
+  const TProgramRun run = Provision({"--ports", dir_.File("port-*")});
+  EXPECT_EQ(run.Code, 0) << run.Out << run.Err;
+  const std::string log = Log();
+  EXPECT_TRUE(Has(log, "answer " + dir_.File("port-c8") + " go")) << log;
+  const bool aWent = Has(log, "answer " + dir_.File("port-a7") + " go");
+  const std::string skipped = dir_.File(aWent ? "port-b7" : "port-a7");
+  EXPECT_TRUE(Has(log, "answer " + skipped + " skip")) << log;
+  // The skipped one has a live line but no row in the report.
+  EXPECT_TRUE(Has(run.Out, skipped + ": skipped: already provisioned in this run")) << run.Out;
+  EXPECT_FALSE(Has(Report(), skipped)) << Report();
+  EXPECT_TRUE(Has(run.Out, "2 units: 2 passed, 0 failed, 1 skipped")) << run.Out;
+}
+
+TEST_F(ProvisionParentTest, JobsCapTheWorkersAtOnce) {
+  Ports({"1", "2", "3"});
+  const TProgramRun run = Provision({"--ports", dir_.File("port-*"), "--jobs", "1"});
+  EXPECT_EQ(run.Code, 0) << run.Out << run.Err;
+  EXPECT_FALSE(Has(Log(), "overlap")) << Log();
+  EXPECT_TRUE(Has(run.Out, dir_.File("port-2") + ": waiting for a free worker")) << run.Out;
+  EXPECT_TRUE(Has(run.Out, "3 units: 3 passed")) << run.Out;
+}
+
+TEST_F(ProvisionParentTest, NothingStartsWhenTheChecksFail) {
+  Ports({"1"});
+  const struct {
+    std::vector<std::string> args;
+    int code;
+    const char* error;
+  } cases[] = {
+      {{"--units", dir_.Write("unknown.csv", "IMEI,+NOPE[0]\n860417050417361,1\n")},
+       2,
+       "unknown.csv: line 1:"},
+      {{"--units",
+        dir_.Write("twice.csv", "IMEI,+STIM[0]\n860417050417361,1\n860417050417361,2\n")},
+       2,
+       "row 3: IMEI 860417050417361 has a row already; nothing was sent"},
+      {{"--units", dir_.Write("value.csv", "IMEI,+STIM[0]\n860417050417361,99\n")},
+       2,
+       "row 2, +STIM[0]:"},
+      {{"--units", dir_.File("missing.csv")}, 1, "cannot read"},
+      {{"--config", dir_.Write("broken.zxml", "not zlib")}, 1, "cannot be written as it is"},
+      {{"--jobs", "0"}, 2, "--jobs"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--ports", dir_.File("port-*")});
+    const TProgramRun run = Provision(args);
+    EXPECT_EQ(run.Code, c.code) << c.error << "\n" << run.Err;
+    EXPECT_TRUE(Has(run.Err, c.error)) << run.Err;
+    EXPECT_TRUE(Log().empty()) << c.error << ": a worker was started";
+  }
+}
+
+}  // namespace
+}  // namespace quillon::test
