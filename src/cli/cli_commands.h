@@ -39,6 +39,8 @@ int ConfigLoad(const Args& args);  // quillon-cli config load --port PORT FILE .
 std::string ConfigLoadUsage();
 int ConfigShow(const Args& args);  // quillon-cli config show FILE [--json] [--profile FILE]
 std::string ConfigShowUsage();
+int ConfigDiff(const Args& args);  // quillon-cli config diff A B | --port PORT FILE [--json]
+std::string ConfigDiffUsage();
 // quillon-cli restore --port PORT FILE: config load under the name a line worker looks for.
 std::string RestoreUsage();
 int Snapshots(const Args& args);  // quillon-cli snapshots [DIR] [--imei IMEI] [--json]

@@ -478,6 +478,8 @@ int Config(const Args& args) {
        ConfigLoadUsage},
       {"show", ConfigShow, "show what a configuration file holds, as loading it would",
        ConfigShowUsage},
+      {"diff", ConfigDiff, "compare two configuration files, or the terminal with a file",
+       ConfigDiffUsage},
   };
   const Args rest = args.empty() ? Args() : Args(args.begin() + 1, args.end());
   for (const TSubCommand& sub : kSubcommands) {

@@ -60,4 +60,29 @@ std::string ParseConfigLoadArgs(const std::vector<std::string>& args, TConfigLoa
   });
 }
 
+std::string ParseConfigDiffArgs(const std::vector<std::string>& args, TConfigDiffArgs& out) {
+  std::vector<std::string> rest;
+  std::string error;
+  if (!ParseEngineOptions(args, out.Engine, rest, error)) return error;
+  out.Terminal = !out.Engine.Link.Port.empty();
+  std::vector<std::string> files;
+  for (const std::string& a : rest) {
+    if (LooksLikeOption(a)) return "unknown option '" + a + "'";
+    files.push_back(a);
+  }
+  if (out.Terminal) {
+    if (files.size() != 1) return "with --port, give one FILE to compare the terminal with";
+    out.B = files[0];
+    return {};
+  }
+  const TConsoleLinkOptions& link = out.Engine.Link;
+  if (link.Timeout || link.TimeoutInterval || link.TimeoutEcho || link.Speed || link.Password ||
+      out.Engine.MasterPassword || out.Engine.RetryCount)
+    return "terminal options need --port";
+  if (files.size() != 2) return "two FILEs are required (or --port PORT and one FILE)";
+  out.A = files[0];
+  out.B = files[1];
+  return {};
+}
+
 }  // namespace quillon::cli

@@ -1,5 +1,5 @@
-// Arguments of store, leave, config save and config load, parsed without printing: each parser
-// returns an error message (UTF-8), empty when the arguments are good.
+// Arguments of store, leave, config save, config load and config diff, parsed without printing:
+// each parser returns an error message (UTF-8), empty when the arguments are good.
 #pragma once
 
 #include <string>
@@ -28,8 +28,16 @@ struct TConfigLoadArgs {
   bool AllowDefaults = false;   // parameters that cannot be read back may get the profile's value
 };
 
+// config diff A B, or config diff --port PORT FILE (A is then the terminal, B the file).
+struct TConfigDiffArgs {
+  TEngineOptions Engine;
+  std::string A, B;
+  bool Terminal = false;  // --port given: A is read from the terminal
+};
+
 std::string ParseSessionArgs(const std::vector<std::string>& args, TSessionArgs& out);
 std::string ParseConfigSaveArgs(const std::vector<std::string>& args, TConfigSaveArgs& out);
 std::string ParseConfigLoadArgs(const std::vector<std::string>& args, TConfigLoadArgs& out);
+std::string ParseConfigDiffArgs(const std::vector<std::string>& args, TConfigDiffArgs& out);
 
 }  // namespace quillon::cli

@@ -75,6 +75,12 @@ TConfigRead ReadWith(const CommandProfile& profile,
   if (read.Loaded.Outcome == loCorrupt) read.Messages.push_back(read.Loaded.Error);
   read.Values = EditorConfiguration(profile, editor,
                                     [&](const ParamAddress& a) { return editor.Presence(a); });
+  // An element with nothing between its tags holds an empty value: the writer writes one for an
+  // empty field, although loading it leaves the field as it was.
+  for (const ParamAddress& a : read.Loaded.Parameters) {
+    TConfigEntry& entry = read.Values.Entries[a];
+    if (!entry.Value) entry.Value = std::string();
+  }
   return read;
 }
 

@@ -94,6 +94,8 @@ struct TLoadResult {
   // Each command a command element named, in the order first named (Instance is 0): a restore
   // reports the ones it must not write even when the file gives them no instance.
   std::vector<TLoadedInstance> Commands;
+  // Each parameter element, in the order read, with or without a value between its tags.
+  std::vector<ParamAddress> Parameters;
 };
 
 // Loads the uncompressed document (UTF-8 bytes) into the editor.

@@ -124,6 +124,7 @@ bool TConfigLoader::ParameterTag(const TXmlAttributeList& attributes) {
   param_ = StrToInt32Def(attributes.Value("index"), 0);
   if (param_ < 0 || param_ >= static_cast<int>(cmd.Parameters.size()))
     return Stop(Text(TText::ParameterNumberExceeded, {cmd.Name}));
+  result_.Parameters.push_back({page_, command_, instance_, param_});
   if (!cmd.Parameters[static_cast<size_t>(param_)].Optional) return true;
   if (!editor_.HasControl(page_, command_, instance_, param_, ckCheckBox))
     return Stop(Text(TText::SwitchNotFound));

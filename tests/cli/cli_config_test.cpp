@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,6 +48,10 @@ std::string ConfigFile(const std::string& commands) {
             xml.size(), 9);
   out.resize(size);
   return out;
+}
+
+void WriteFile(const std::string& path, const std::string& data) {
+  std::ofstream(path, std::ios::binary) << data;
 }
 
 bool Has(const std::string& text, const std::string& piece) {
@@ -411,6 +416,82 @@ TEST_F(CliConfigTest, StoreThatTheTerminalReportsAsFailed) {
   EXPECT_EQ(r.Code, 1) << r.Err;
   EXPECT_TRUE(Has(r.Err, "+SAVE: the terminal answered ERROR,FLASH")) << r.Err;
   EXPECT_TRUE(r.Out.empty()) << r.Out;
+}
+
+// config diff of two files, as a script runs it: equal files, a changed instance value named by
+// its address, the JSON form, and a file that cannot be read.
+TEST_F(CliConfigTest, DiffOfTwoFiles) {
+  const std::string a = dir_.File("a.zxml"), b = dir_.File("b.zxml"), c = dir_.File("c.zxml");
+  const std::string ssrv =
+      CommandXml("+SSRV", {{{"0", "10.0.0.1"}, {"1", "9000"}}, {{"0", "10.0.0.2"}, {"1", "9001"}}});
+  WriteFile(a, ConfigFile(ssrv + CommandXml("+STIM", {{{"0", "3"}}})));
+  WriteFile(b, ConfigFile(ssrv + CommandXml("+STIM", {{{"0", "03"}}})));
+  WriteFile(c, ConfigFile(CommandXml("+SSRV", {{{"0", "10.0.0.1"}, {"1", "9000"}},
+                                               {{"0", "10.0.0.2"}, {"1", "9002"}}})));
+
+  const TProgramRun same = RunProgram("./quillon-cli", {"config", "diff", a, b});
+  EXPECT_EQ(same.Code, 0) << same.Err;
+  EXPECT_TRUE(Has(same.Out, "\nno differences\n")) << same.Out;
+
+  const TProgramRun changed = RunProgram("./quillon-cli", {"config", "diff", a, c});
+  EXPECT_EQ(changed.Code, 1) << changed.Err;
+  EXPECT_TRUE(Has(changed.Out, "+SSRV#2[1] (")) << changed.Out;
+  EXPECT_TRUE(Has(changed.Out, "): changed: A \"9001\", B \"9002\"\n")) << changed.Out;
+  EXPECT_TRUE(Has(changed.Out, "+STIM[0] (")) << changed.Out;
+  EXPECT_TRUE(Has(changed.Out, "): only in A: A \"3\", B (none)\n")) << changed.Out;
+  EXPECT_TRUE(Has(changed.Out, "\n2 differences\n")) << changed.Out;
+
+  const TProgramRun json = RunProgram("./quillon-cli", {"config", "diff", c, a, "--json"});
+  EXPECT_EQ(json.Code, 1);
+  EXPECT_TRUE(Has(json.Out,
+                  "{\"command\": \"+SSRV\", \"instance\": 2, \"index\": 1, "
+                  "\"description\": "))
+      << json.Out;
+  EXPECT_TRUE(Has(json.Out, "\"a\": \"9002\", \"b\": \"9001\", \"kind\": \"changed\"}"))
+      << json.Out;
+  EXPECT_TRUE(Has(json.Out, "\"a\": null, \"b\": \"3\", \"kind\": \"only in B\"}")) << json.Out;
+
+  const TProgramRun missing = RunProgram("./quillon-cli", {"config", "diff", a, dir_.File("x")});
+  EXPECT_EQ(missing.Code, 2);
+  EXPECT_TRUE(missing.Out.empty()) << missing.Out;
+  WriteFile(c, "not a configuration file");
+  EXPECT_EQ(RunProgram("./quillon-cli", {"config", "diff", a, c}).Code, 2);
+  EXPECT_EQ(RunProgram("./quillon-cli", {"config", "diff", a}).Code, 2);
+}
+
+// The terminal against a file after a change on the terminal: the changed value is found, what
+// the terminal never reports is "not comparable", and nothing is written.
+TEST_F(CliConfigTest, DiffOfTerminalAndFile) {
+  StartTerminal();
+  const std::string backup = dir_.File("backup.zxml");
+  ASSERT_EQ(Cli({"config", "save", backup}).Code, 0);
+  const TProgramRun equal = Cli({"config", "diff", backup});
+  EXPECT_EQ(equal.Code, 0) << equal.Out << equal.Err;
+
+  ASSERT_EQ(Cli({"apply", "--command", "+SSRV", "--instance", "3", "--set", "1=4321"}).Code, 0);
+  // A file that also holds the APN password, which the terminal never reports.
+  const std::string full = dir_.File("full.zxml");
+  WriteFile(full, ConfigFile(CommandXml("+SGPR", {{{"0", "internet"}, {"3", "secret"}}})));
+  const size_t before = Received().size();
+  const TProgramRun diff = Cli({"config", "diff", backup});
+  EXPECT_EQ(diff.Code, 1) << diff.Err;
+  EXPECT_TRUE(Has(diff.Out, "+SSRV#3[1] (")) << diff.Out;
+  EXPECT_TRUE(Has(diff.Out, "): changed: A \"4321\", B \"")) << diff.Out;
+  EXPECT_TRUE(Has(diff.Out, "\n1 difference\n")) << diff.Out;
+  const TProgramRun apn = Cli({"config", "diff", full, "--json"});
+  EXPECT_EQ(apn.Code, 1) << apn.Err;
+  EXPECT_TRUE(Has(apn.Out, "\"a\": null, \"b\": \"secret\", \"kind\": \"not comparable\"}"))
+      << apn.Out;
+  const std::vector<std::string> received = Received();
+  for (size_t i = before; i < received.size(); ++i)
+    EXPECT_TRUE(received[i].find("=?") != std::string::npos || received[i].rfind("AT", 0) != 0)
+        << received[i];
+
+  // A port that is not there gives the link's exit code.
+  const TProgramRun gone =
+      RunProgram("./quillon-cli",
+                 {"config", "diff", "--port", dir_.File("gone"), backup, "--connect-tries", "1"});
+  EXPECT_EQ(gone.Code, 3) << gone.Err;
 }
 
 }  // namespace

@@ -143,3 +143,48 @@ TEST(ConfigArguments, FlagsAndFileLandInTheirFields) {
 
 }  // namespace
 }  // namespace quillon::cli
+
+namespace quillon::cli {
+namespace {
+
+// config diff: two files, or --port and one file; terminal options only with --port.
+TEST(ConfigArguments, DiffTakesTwoFilesOrAPortAndAFile) {
+  const struct {
+    Args Arguments;
+    std::string Error;  // "" when good, else a piece of the message
+    const char* A;
+    const char* B;
+    bool Terminal;
+  } cases[] = {
+      {{"a.zxml", "b.zxml"}, "", "a.zxml", "b.zxml", false},
+      {{"--json", "a.zxml", "--profile", "p.xml", "b.zxml"}, "", "a.zxml", "b.zxml", false},
+      {{"--port", "/dev/ttyUSB0", "b.zxml", "--password", "1234", "--json"},
+       "",
+       "",
+       "b.zxml",
+       true},
+      {{"a.zxml"}, "two FILEs are required", "", "", false},
+      {{"a.zxml", "b.zxml", "c.zxml"}, "two FILEs are required", "", "", false},
+      {{"--port", "p", "a.zxml", "b.zxml"}, "with --port, give one FILE", "", "", true},
+      {{"--port", "p"}, "with --port, give one FILE", "", "", true},
+      {{"a.zxml", "b.zxml", "--timeout", "500"}, "terminal options need --port", "", "", false},
+      {{"a.zxml", "b.zxml", "--force"}, "unknown option '--force'", "", "", false},
+      {{"a.zxml", "b.zxml", "--profile"}, "missing value after --profile", "", "", false},
+  };
+  for (const auto& c : cases) {
+    TConfigDiffArgs out;
+    const std::string error = ParseConfigDiffArgs(c.Arguments, out);
+    const std::string what = c.Arguments.empty() ? "" : c.Arguments.back();
+    if (!c.Error.empty()) {
+      EXPECT_NE(error.find(c.Error), std::string::npos) << what << ": " << error;
+      continue;
+    }
+    EXPECT_EQ(error, "") << what;
+    EXPECT_EQ(out.A, c.A);
+    EXPECT_EQ(out.B, c.B);
+    EXPECT_EQ(out.Terminal, c.Terminal);
+  }
+}
+
+}  // namespace
+}  // namespace quillon::cli

@@ -87,11 +87,11 @@ TEST(ConfigCompareTest, FilesComparedPerAddress) {
        Command("+PLN", Instance(0, Param(0, "8", "0") + Param(1, "12") + Param(2, "ff") +
                                        Param(3, "1") + Param(4, "a b"))),
        {"0.0#0[0] enabled differs on|off", "0.0#0[0] changed 7|8"}},
-      // An empty element gives the box only; the value is the other file's alone.
-      {"box without value",
-       Command("+PLN", Instance(0, Param(0, "", "1"))),
-       Command("+PLN", Instance(0, Param(0, "9", "1"))),
-       {"0.0#0[0] only in B -|9"}},
+      // An empty element holds an empty value, as the writer writes an empty field.
+      {"empty elements",
+       Command("+PLN", Instance(0, Param(0, "", "1") + Param(4, ""))),
+       Command("+PLN", Instance(0, Param(0, "9", "1") + Param(4, ""))),
+       {"0.0#0[0] changed |9"}},
       // A value out of range is replaced by the default, as loading it would.
       {"loader's normalisation",
        Command("+PLN", Instance(0, Param(0, "300", "1"))),
