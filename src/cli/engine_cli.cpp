@@ -106,6 +106,7 @@ TEngineCli::TEngineCli(CommandProfile& profile, const TSettings& settings,
   Settings.EffectivePassword =
       Settings.MasterPassword.empty() ? Settings.Password : Settings.MasterPassword;
   Port.ApplyPortSettings(Settings);
+  Session.SetFastAnswer(options.Link.Fast);
   verbose_ = options.Link.Verbose;
   Log.SetListener([this](const std::vector<TLogLine>& appended, size_t) {
     for (const TLogLine& line : appended) PrintLogLine(line.Text);

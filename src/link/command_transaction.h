@@ -1,6 +1,11 @@
 // The exchange inside one transaction: purge, byte-wise write, echo and the answer in chunks,
 // with the progress bar driven by the answer's progress markers. Port failures are thrown to the
 // caller (TTerminalSession::ExecuteCommand), which owns the failure path.
+//
+// With fast answers the answer read keeps the same time-outs but also ends as soon as the answer
+// ends with the terminal's prompt (CR ">" or LF ">"); an answer in marked parts only once its
+// marker for the last part (n = m) has come. Without them an answer ends only when the line falls
+// quiet, which costs a whole time-out per request.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +16,7 @@ namespace quillon {
 
 class TComPort;
 class TProgressMarkerScanner;
+struct TProgressMarker;
 class TLogModel;
 class IProgressBar;
 struct TSettings;
@@ -24,7 +30,7 @@ class TCommandTransaction {
   static constexpr int64_t kMaxAnswerFlowMs = 120000;
 
   TCommandTransaction(TComPort& port, TLogModel& log, const TSettings& settings,
-                      IProgressBar& progress);
+                      IProgressBar& progress, bool fastAnswer = false);
   ~TCommandTransaction();  // gives the progress bar back if an error left it taken over
 
   // Writes cmd (CR already appended by the caller when wanted) and logs logText. Returns false
@@ -43,16 +49,21 @@ class TCommandTransaction {
 
  private:
   int WriteByteWise(const std::string& cmd);
-  void ReadEcho(const std::string& cmd, int answerTimeout, std::string& answer);
+  // Returns the total time-out of the first answer read.
+  int ReadEcho(const std::string& cmd, int answerTimeout, std::string& answer);
   void ReadAnswer(int answerTimeout, std::string& answer);
+  void ReadAnswerFast(int firstTotal, int answerTimeout, std::string& answer);
   // Ends the answer when it is too large or has flowed too long, with a log line.
   bool CutAnswer(int64_t start, std::string& answer);
-  void TrackProgress(const std::string& answer, TProgressMarkerScanner& markers, int answerTimeout);
+  // True when the new bytes completed a progress marker; fills marker with the last one.
+  bool TrackProgress(const std::string& answer, TProgressMarkerScanner& markers,
+                     TProgressMarker& marker);
 
   TComPort& port_;
   TLogModel& log_;
   const TSettings& settings_;
   IProgressBar& progress_;
+  const bool fastAnswer_;
   bool barTaken_ = false;
   int savedMax_ = 0;
   int savedPosition_ = 0;

@@ -39,7 +39,8 @@ const char* TConsoleLinkOptions::Help() {
          "  --timeout-echo MS      time-out of the echo\n"
          "  --password TEXT        user password (default: the settings file)\n"
          "  --connect-tries N      command-mode entry tries before giving up (default 10)\n"
-         "  --verbose              protocol log on stderr\n";
+         "  --verbose              protocol log on stderr\n"
+         "  --fast                 end answers at the terminal's prompt, not by time-out\n";
 }
 
 bool TConsoleLinkOptions::Parse(const std::vector<std::string>& args,
@@ -49,6 +50,10 @@ bool TConsoleLinkOptions::Parse(const std::vector<std::string>& args,
     const std::string& a = args[i];
     if (a == "--verbose") {
       Verbose = true;
+      continue;
+    }
+    if (a == "--fast") {
+      Fast = true;
       continue;
     }
     const bool takesValue = a == "--port" || a == "--speed" || a == "--timeout" ||
@@ -118,6 +123,7 @@ TConsoleLink::TConsoleLink(const TSettings& settings, const TConsoleLinkOptions&
       Ui(options.ConnectTries),
       Session(Port, Log, Settings, Ui, Progress) {
   verbose_ = options.Verbose;
+  Session.SetFastAnswer(options.Fast);
   options.ApplyTo(Settings);
   Port.ApplyPortSettings(Settings);
   if (options.Verbose)

@@ -35,12 +35,13 @@ struct TConsoleLinkOptions {
   std::string Port;  // empty: the COM setting
   int ConnectTries = 10;
   bool Verbose = false;
+  bool Fast = false;  // answers end at the terminal's prompt
   std::optional<int32_t> Timeout, TimeoutInterval, TimeoutEcho, Speed;
   std::optional<std::string> Password;
 
   // Takes the common options out of args: --port P, --timeout MS, --timeout-interval MS,
-  // --timeout-echo MS, --speed BAUD, --password P, --connect-tries N, --verbose. Other arguments
-  // are left in rest, in order. False with a message for a missing or bad value.
+  // --timeout-echo MS, --speed BAUD, --password P, --connect-tries N, --verbose, --fast. Other
+  // arguments are left in rest, in order. False with a message for a missing or bad value.
   bool Parse(const std::vector<std::string>& args, std::vector<std::string>& rest,
              std::string& error);
   static const char* Help();

@@ -89,7 +89,7 @@ void TTerminalSession::ExecuteCommand(std::string cmd, bool& error, std::string 
 
   std::exception_ptr failure;
   {
-    TCommandTransaction transaction(port_, log_, settings_, progress_);
+    TCommandTransaction transaction(port_, log_, settings_, progress_, fastAnswer_);
     try {
       if (!transaction.Run(cmd, logText, noWait, answerTimeout, error, answer)) return;
     } catch (...) {

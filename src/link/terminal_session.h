@@ -35,6 +35,11 @@ class TTerminalSession {
   // incomplete, though no transfer error occurred.
   bool LastAnswerCut() const { return lastAnswerCut_; }
 
+  // Fast answers: every later transaction's answer ends at the terminal's prompt instead of
+  // waiting for the line to fall quiet (see TCommandTransaction). Off by default.
+  void SetFastAnswer(bool on) { fastAnswer_ = on; }
+  bool FastAnswer() const { return fastAnswer_; }
+
   bool IsPortOpen() const;
   bool OpenPort();
   void SetPortOpen(bool open);
@@ -86,6 +91,7 @@ class TTerminalSession {
   int transactionDepth_ = 0;
   std::string lastAnswer_;
   bool lastAnswerCut_ = false;
+  bool fastAnswer_ = false;
   // The last port error's text, for the reconnect and entry windows; cleared when the port opens.
   std::string lastPortError_;
 };

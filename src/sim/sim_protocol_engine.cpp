@@ -388,12 +388,13 @@ std::vector<std::string> TSimProtocolEngine::SplitIntoParts(
     parts.back().push_back(line);
     size += line.size() + 2;
   }
+  // A marker stands between two parts and names the part that follows, so the last one says
+  // n = m: a reader that ends an answer at its prompt knows the prompt after it is the last.
   std::vector<std::string> out;
   for (size_t n = 0; n < parts.size(); ++n) {
-    out.insert(out.end(), parts[n].begin(), parts[n].end());
-    if (n + 1 < parts.size()) {
+    if (n > 0)
       out.push_back("%" + std::to_string(n + 1) + "/" + std::to_string(parts.size()) + "+RECP:");
-    }
+    out.insert(out.end(), parts[n].begin(), parts[n].end());
   }
   return out;
 }

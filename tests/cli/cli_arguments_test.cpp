@@ -50,6 +50,10 @@ TEST(CliArguments, EveryParserReturnsItsError) {
       {"settings ini without file", kSettings, {"--ini"}, "missing value after --ini"},
       {"settings stray", kSettings, {"x"}, "unexpected argument 'x'"},
       {"connect port", kConnect, {"--port", "/dev/ttyUSB0", "--verbose"}, ""},
+      {"connect fast", kConnect, {"--fast"}, ""},
+      {"send fast", kSend, {"--fast", "AT+SSRV=?"}, ""},
+      {"poll fast", kPoll, {"--page", "2", "--fast"}, ""},
+      {"apply fast", kApply, {"--command", "+SSRV", "--fast", "--instance", "2"}, ""},
       {"connect stray", kConnect, {"--port", "p", "now"}, "unexpected argument 'now'"},
       {"connect bad number", kConnect, {"--timeout", "soon"}, "invalid value for --timeout"},
       {"connect no tries", kConnect, {"--connect-tries", "0"}, "at least 1"},
@@ -275,7 +279,16 @@ TEST(CliProgram, EveryListedCommandAnswersHelp) {
       EXPECT_EQ(r.Code, 0) << name << ": " << r.Err;
       EXPECT_EQ(r.Out.rfind("usage: quillon-cli " + name, 0), 0u) << r.Out;
       EXPECT_NE(r.Out.find("Exit codes: 0 done"), std::string::npos) << name;
+      // Whatever talks to a terminal (it has a port option) takes --fast.
+      if (r.Out.find("\n  --port") != std::string::npos) {
+        EXPECT_NE(r.Out.find("--fast"), std::string::npos) << name;
+      }
     }
+  }
+  for (const Args& args : {Args{"config", "save", "--help"}, Args{"config", "load", "--help"},
+                           Args{"config", "diff", "--help"}}) {
+    const test::TProgramRun r = test::RunProgram("./quillon-cli", args);
+    EXPECT_NE(r.Out.find("--fast"), std::string::npos) << args[1] << ": " << r.Out;
   }
   const test::TProgramRun version = test::RunProgram("./quillon-cli", {"--version"});
   EXPECT_EQ(version.Code, 0);

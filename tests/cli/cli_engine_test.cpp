@@ -211,6 +211,21 @@ TEST_F(CliEngineTest, TableWithoutItsClosingLineIsIncomplete) {
   }
 }
 
+// Answers that end at the prompt carry the same values: every page polled both ways, the table
+// command's answer coming in marked parts.
+TEST_F(CliEngineTest, FastPollReadsTheSameValues) {
+  TSimulatorProcess sim;
+  std::string error;
+  ASSERT_TRUE(sim.Start({"--part-size", "128", "--table-rows", "12"}, 5000, error)) << error;
+  const TProgramRun plain = CliOn(sim.DevicePath(), {"poll", "--json"});
+  const TProgramRun fast = CliOn(sim.DevicePath(), {"poll", "--json", "--fast", "--verbose"});
+  ASSERT_EQ(plain.Code, 0) << plain.Err;
+  ASSERT_EQ(fast.Code, 0) << fast.Err;
+  EXPECT_NE(fast.Err.find("+RECP:"), std::string::npos) << "an answer came in parts";
+  EXPECT_NE(plain.Out.find("\"value\": "), std::string::npos) << plain.Out;
+  EXPECT_EQ(fast.Out, plain.Out);
+}
+
 TEST_F(CliEngineTest, PortThatCannotBeOpened) {
   const TProgramRun r = RunProgram("./quillon-cli", {"poll", "--command", "+SSRV", "--port",
                                                      "/nonexistent/tty", "--connect-tries", "1"});

@@ -14,10 +14,11 @@ TEST(ConsoleLinkOptionsTest, CommonOptionsAreTakenAndTheRestIsLeft) {
   std::string error;
   ASSERT_TRUE(o.Parse(
       {"--port", "ttyUSB1", "--no-wait", "--timeout", "900", "--timeout-echo", "$40", "--speed",
-       "12345", "--password", "77", "--verbose", "--connect-tries", "3", "AT+X=?"},
+       "12345", "--password", "77", "--verbose", "--connect-tries", "3", "--fast", "AT+X=?"},
       rest, error));
   EXPECT_EQ(rest, (std::vector<std::string>{"--no-wait", "AT+X=?"}));
   EXPECT_TRUE(o.Verbose);
+  EXPECT_TRUE(o.Fast);
   EXPECT_EQ(o.ConnectTries, 3);
   TSettings s = DefaultLinkSettings();
   o.ApplyTo(s);

@@ -337,6 +337,153 @@ TEST_F(TransactionTest, SendCommandAppendsCRAndUsesTheGeneralTimeout) {
   EXPECT_EQ(line->Reads()[1].Timeouts.ReadTotalConstant, 250);
 }
 
+// Fast answers end at the terminal's prompt; without one they end exactly where the ordinary
+// read ends. Each case runs in both modes on the same script (times in ms after the request).
+TEST(FastAnswerTest, EndsAtThePromptAndOtherwiseAsTheOrdinaryRead) {
+  struct Case {
+    const char* name;
+    bool echo;
+    int timeout;  // the caller's answer time-out
+    std::vector<std::pair<int64_t, std::string>> arrivals;
+    std::string wantFast, wantOrdinary;  // the answer after the echo
+    int64_t fastMs, ordinaryMs;
+  };
+  const std::string big(250, 'v');
+  const std::string fullMarkerChunk = [] {
+    std::string c = "%1/2+RECP:";
+    return c + std::string(100 - c.size() - 2, 'd') + "\r\n";
+  }();
+  const Case cases[] = {
+      {"CR prompt",
+       true,
+       -1,
+       {{30, "\r\n+RESP:A,1\r>"}},
+       "\r\n+RESP:A,1\r>",
+       "\r\n+RESP:A,1\r>",
+       30,
+       250},
+      {"LF prompt",
+       true,
+       -1,
+       {{30, "\r\n+RESP:A,1\r\n>"}},
+       "\r\n+RESP:A,1\r\n>",
+       "\r\n+RESP:A,1\r\n>",
+       30,
+       250},
+      {"prompt right after the echo", true, -1, {{5, ">"}}, ">", ">", 5, 250},
+      {"several chunks",
+       true,
+       2000,
+       {{40, big + "\r\n>"}},
+       big + "\r\n>",
+       big + "\r\n>",
+       40,
+       40 + 250},
+      {"'>' inside the answer",
+       true,
+       -1,
+       {{20, "\r\n+RESP:A,>"}, {60, "x\r\n>"}},
+       "\r\n+RESP:A,>x\r\n>",
+       "\r\n+RESP:A,>x\r\n>",
+       60,
+       250},
+      {"'>' not after a line end",
+       true,
+       -1,
+       {{20, "\r\n+RESP:A,1>"}},
+       "\r\n+RESP:A,1>",
+       "\r\n+RESP:A,1>",
+       250,
+       250},
+      {"a lone '>' without echo", false, -1, {{300, ">"}}, ">", ">", 500, 500},
+      {"silent terminal", true, 1000, {}, "", "", 1000, 1000},
+      {"pause longer than the interval",
+       true,
+       -1,
+       {{10, "part1"}, {310, "\r\n>"}},
+       "part1",
+       "part1",
+       250,
+       250},
+      {"parts: marker 1 of 2 holds the prompt back",
+       true,
+       -1,
+       {{20, "\r\n%1/2+RECP:\r\n+RESP:A,1\r\n>"}, {90, "\r\n%2/2+RECP:\r\n>"}},
+       "\r\n%1/2+RECP:\r\n+RESP:A,1\r\n>\r\n%2/2+RECP:\r\n>",
+       "\r\n%1/2+RECP:\r\n+RESP:A,1\r\n>\r\n%2/2+RECP:\r\n>",
+       90,
+       250},
+      {"parts: the prompt after n = m",
+       true,
+       -1,
+       {{20, "\r\n%2/2+RECP:\r\n+RESP:A,2"}, {120, "\r\n>"}},
+       "\r\n%2/2+RECP:\r\n+RESP:A,2\r\n>",
+       "\r\n%2/2+RECP:\r\n+RESP:A,2\r\n>",
+       120,
+       250},
+      {"parts: never n = m",
+       true,
+       -1,
+       {{20, "\r\n%1/2+RECP:\r\n+RESP:A,1\r\n>"}},
+       "\r\n%1/2+RECP:\r\n+RESP:A,1\r\n>",
+       "\r\n%1/2+RECP:\r\n+RESP:A,1\r\n>",
+       250,
+       250},
+      {"a marker chunk gives the next part the answer time-out",
+       true,
+       1000,
+       {{0, fullMarkerChunk}, {900, "%2/2+RECP:\r\n>"}},
+       fullMarkerChunk + "%2/2+RECP:\r\n>",
+       fullMarkerChunk + "%2/2+RECP:\r\n>",
+       900,
+       1000},
+  };
+  for (const Case& c : cases) {
+    for (const bool fast : {true, false}) {
+      LinkFixture f;
+      f.port.Open();
+      f.session.SetFastAnswer(fast);
+      f.line->SetEcho(c.echo);
+      f.line->SetResponder([&c](const std::string&, TSimulatedLine& l) {
+        for (const auto& [delay, bytes] : c.arrivals) l.After(delay, bytes);
+      });
+      const auto r = f.Execute("AT+A=?", c.timeout);
+      const std::string echo = c.echo ? "AT+A=?\r" : "";
+      const std::string mode = fast ? " (fast)" : " (ordinary)";
+      EXPECT_FALSE(r.error) << c.name << mode;
+      EXPECT_EQ(r.answer, echo + (fast ? c.wantFast : c.wantOrdinary)) << c.name << mode;
+      EXPECT_EQ(r.elapsed, fast ? c.fastMs : c.ordinaryMs) << c.name << mode;
+      // Either way the port is left with its ordinary read rules.
+      const TComTimeouts& t = f.port.Timeouts();
+      EXPECT_EQ(t.ReadInterval, 250) << c.name << mode;
+      EXPECT_EQ(t.ReadTotalMultiplier, 0) << c.name << mode;
+      EXPECT_EQ(t.ReadTotalConstant, 250) << c.name << mode;
+      EXPECT_EQ(f.line->CurrentTimeouts(), t) << c.name << mode;
+    }
+  }
+}
+
+// A port failure inside a fast read takes the ordinary failure path, and the port reopens with
+// its ordinary read rules.
+TEST_F(TransactionTest, FastAnswerFailureLeavesTheOrdinaryReadRules) {
+  session.SetFastAnswer(true);
+  line->SetEcho(true);
+  line->OnRequest("AT+A=?", "+RESP:A,", 5);
+  line->UnplugAt(50);
+  auto r = Execute("AT+A=?", -1, false, true, /*noReconnect=*/true);
+  EXPECT_TRUE(r.error);
+  EXPECT_FALSE(port.Connected());
+  EXPECT_EQ(r.elapsed, 50);
+  EXPECT_EQ(port.Timeouts().ReadInterval, 250);
+  EXPECT_EQ(port.Timeouts().ReadTotalMultiplier, 0);
+  line->Replug();
+  line->OnRequest("AT+B=?", "\r\n+RESP:B,1\r\n>", 5);
+  auto r2 = Execute("AT+B=?");
+  EXPECT_EQ(r2.answer, "AT+B=?\r\r\n+RESP:B,1\r\n>");
+  EXPECT_EQ(r2.elapsed, 5);
+  EXPECT_EQ(line->CurrentTimeouts(), port.Timeouts());
+}
+
 // The scanner follows a growing answer with the answers of the one expression: the last marker
 // among the new bytes, searched from one past the previous marker's part number.
 TEST(ProgressMarkerScanner, FindsWhatTheExpressionFinds) {
