@@ -43,6 +43,9 @@ int ConfigDiff(const Args& args);  // quillon-cli config diff A B | --port PORT 
 std::string ConfigDiffUsage();
 // quillon-cli restore --port PORT FILE: config load under the name a line worker looks for.
 std::string RestoreUsage();
+// quillon-cli provision-unit --port PORT --config FILE ...: the worker of provision.
+int ProvisionUnit(const Args& args);
+std::string ProvisionUnitUsage();
 int Snapshots(const Args& args);  // quillon-cli snapshots [DIR] [--imei IMEI] [--json]
 // quillon-cli provision --config TEMPLATE --ports P1,... | --all-ports ...: many terminals at once.
 int Provision(const Args& args);

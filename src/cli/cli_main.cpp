@@ -43,6 +43,8 @@ const std::vector<TSubCommand> kCommands = {
     {"snapshots", cli::Snapshots, "list the snapshots provisioning took, by IMEI",
      [] { return std::string(cli::kSnapshotsUsage); }},
     {"status", cli::Status, "show the terminal's live status reports", cli::StatusUsage},
+    {"provision-unit", cli::ProvisionUnit, "provision one terminal for provision",
+     cli::ProvisionUnitUsage, true},
 };
 
 }  // namespace

@@ -44,10 +44,12 @@ std::string TopLevelHelp(const std::vector<TSubCommand>& commands) {
       "\n"
       "Commands:\n";
   size_t width = 0;
-  for (const TSubCommand& c : commands) width = std::max(width, std::string(c.Name).size());
   for (const TSubCommand& c : commands)
-    text += "  " + std::string(c.Name) + std::string(width + 2 - std::string(c.Name).size(), ' ') +
-            c.Summary + "\n";
+    if (!c.Hidden) width = std::max(width, std::string(c.Name).size());
+  for (const TSubCommand& c : commands)
+    if (!c.Hidden)
+      text += "  " + std::string(c.Name) +
+              std::string(width + 2 - std::string(c.Name).size(), ' ') + c.Summary + "\n";
   text +=
       "\n'quillon-cli COMMAND --help' shows the options of a command and the fields of its\n"
       "JSON output. Commands that talk to the terminal take --port PORT (a device path such\n"

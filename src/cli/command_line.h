@@ -21,6 +21,8 @@ struct TSubCommand {
   // fields of its JSON output. nullptr: the command answers --help itself (a command with
   // subcommands of its own, such as config).
   std::string (*Usage)();
+  // Left out of the top-level help: a subcommand the program runs itself (a worker process).
+  bool Hidden = false;
 };
 
 // Instance and parameter numbering, and the address form of a parameter.

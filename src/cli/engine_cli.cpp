@@ -88,6 +88,7 @@ bool LoadProfileAndSettings(const char* command, const TEngineOptions& options,
 
 void TEngineSessionUi::ShowMessage(const std::string& text) {
   ++Refusals;
+  LastMessage = text;
   std::fprintf(stderr, "quillon-cli: %s%s%s\n", Utf8(CurrentCommand).c_str(),
                CurrentCommand.empty() ? "" : ": ", Utf8(text).c_str());
 }

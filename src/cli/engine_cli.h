@@ -74,6 +74,7 @@ class TEngineSessionUi : public TConsoleSessionUi {
 
   int Refusals = 0;
   std::string CurrentCommand;
+  std::string LastMessage;  // the text of the last message box
 };
 
 class TEngineCli {

@@ -2,7 +2,6 @@
 // terminal: exit codes, the report lines, and what the terminal received (its trace), so that a
 // refused or partly invalid restore is seen to send nothing it should not.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -15,40 +14,13 @@
 #include "engine/recording_editor.h"
 #include "profile/command_profile.h"
 #include "sim/simulator_process.h"
+#include "support/config_file_bytes.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "support/utf8_literal.h"
 
 namespace quillon::test {
 namespace {
-
-using TParams = std::vector<std::pair<std::string, std::string>>;  // index (and enabled), value
-
-// One command element as the writer lays it out; params: "0" or "1\" enabled=\"0" and value.
-std::string CommandXml(const std::string& name, const std::vector<TParams>& instances) {
-  std::string xml = "  <command name=\"" + name + "\">\r\n";
-  for (size_t k = 0; k < instances.size(); ++k) {
-    xml += "   <index index=\"" + std::to_string(k) + "\">\r\n";
-    for (const auto& [index, value] : instances[k])
-      xml += "    <parameter index=\"" + index + "\">" + value + "</parameter>\r\n";
-    xml += "   </index>\r\n";
-  }
-  return xml + "  </command>\r\n";
-}
-
-// A configuration file around the command elements, compressed as the program writes it.
-std::string ConfigFile(const std::string& commands) {
-  const std::string xml =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<Quillon>\r\n "
-      "<ExportCommandParamenters>\r\n" +
-      commands + " </ExportCommandParamenters>\r\n</Quillon>\r\n";
-  uLongf size = compressBound(xml.size());
-  std::string out(size, '\0');
-  compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(xml.data()),
-            xml.size(), 9);
-  out.resize(size);
-  return out;
-}
 
 void WriteFile(const std::string& path, const std::string& data) {
   std::ofstream(path, std::ios::binary) << data;
