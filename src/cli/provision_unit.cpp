@@ -542,8 +542,6 @@ std::string ParseProvisionUnitArgs(const std::vector<std::string>& args, TProvis
       out.NoStore = true;
     } else if (a == "--allow-defaults") {
       out.AllowDefaults = true;
-    } else if (a == "--fast") {
-      // Taken by the engine options where they know it; the default timing otherwise.
     } else if (a.size() > 1 && a[0] == '-') {
       return "unknown option '" + a + "'";
     } else {
@@ -576,7 +574,6 @@ std::string ProvisionUnitUsage() {
              "  --no-store             do not store into flash\n"
              "  --allow-defaults       write parameters the terminal cannot report back with\n"
              "                         the profile's value when nothing gives one\n"
-             "  --fast                 end an answer at the terminal's prompt\n"
              "options:\n") +
          TConsoleLinkOptions::Help() + kEngineHelp +
          "\n"
