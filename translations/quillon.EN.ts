@@ -415,6 +415,14 @@
         <source>Изменено: %1</source>
         <translation>Changed: %1</translation>
     </message>
+    <message>
+        <source>Сравнить с файлом…</source>
+        <translation>Compare with file…</translation>
+    </message>
+    <message>
+        <source>Сравнить с файлом</source>
+        <translation>Compare with file</translation>
+    </message>
 </context>
 <context>
     <name>quillon::TQtPasswordEdit</name>
@@ -666,6 +674,73 @@
     <message>
         <source>Строка меню</source>
         <translation>Menu bar</translation>
+    </message>
+</context>
+<context>
+    <name>quillon::TfmConfigCompare</name>
+    <message>
+        <source>Сравнение с файлом %1</source>
+        <translation>Comparison with file %1</translation>
+    </message>
+    <message>
+        <source>Параметр</source>
+        <translation>Parameter</translation>
+    </message>
+    <message>
+        <source>Описание</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>В редакторе</source>
+        <translation>In the editor</translation>
+    </message>
+    <message>
+        <source>В файле</source>
+        <translation>In the file</translation>
+    </message>
+    <message>
+        <source>Взять все значения файла</source>
+        <translation>Take all of the file&apos;s values</translation>
+    </message>
+    <message>
+        <source>Закрыть</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>(нет)</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>включён</source>
+        <translation>on</translation>
+    </message>
+    <message>
+        <source>выключен</source>
+        <translation>off</translation>
+    </message>
+    <message>
+        <source> (выключатель)</source>
+        <translation> (switch)</translation>
+    </message>
+    <message>
+        <source>Взято</source>
+        <translation>Taken</translation>
+    </message>
+    <message>
+        <source>Взять из файла</source>
+        <translation>Take from file</translation>
+    </message>
+    <message>
+        <source>Значения этой команды не берутся из файла: она не записывается в терминал из файла</source>
+        <translation>This command&apos;s values are not taken from a file: it is not written to the terminal from a file</translation>
+    </message>
+    <message>
+        <source>Значения файла совпадают со значениями редактора.</source>
+        <translation>The file&apos;s values match the editor&apos;s.</translation>
+    </message>
+    <message>
+        <source>Различий: %1, взято из файла: %2.</source>
+        <translation>Differences: %1, taken from the file: %2.</translation>
     </message>
 </context>
 <context>
@@ -1067,6 +1142,14 @@
     <message>
         <source>Изменено: %1</source>
         <translation>Changed: %1</translation>
+    </message>
+    <message>
+        <source>Сравнить с файлом…</source>
+        <translation>Compare with file…</translation>
+    </message>
+    <message>
+        <source>Сравнить с файлом</source>
+        <translation>Compare with file</translation>
     </message>
 </context>
 <context>

@@ -25,13 +25,16 @@
 #include <set>
 
 #include "app/fm_about_box.h"
+#include "configfiles/config_compare.h"
 #include "configfiles/config_file.h"
 #include "editor/mask_matcher.h"
+#include "editor/qt/fm_config_compare.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "engine/batch_operations.h"
 #include "engine/command_engine.h"
 #include "engine/request_values.h"
 #include "engine/response_processors.h"
+#include "engine/restore_rules.h"
 #include "link/com_port.h"
 #include "link/log_model.h"
 #include "link/qt/fm_device_reconnect.h"
@@ -160,6 +163,8 @@ void TfmMain::CreateMenu() {
           &TfmMain::Load1Click);
   connect(AddItem(file, "Save1", tr("Сохранить конфигурацию в файл")), &QAction::triggered, this,
           &TfmMain::Save1Click);
+  connect(AddItem(file, "Compare1", tr("Сравнить с файлом…")), &QAction::triggered, this,
+          &TfmMain::Compare1Click);
   AddSeparator(file, "N1");
   connect(AddItem(file, "Exit1", tr("Выход")), &QAction::triggered, this, &TfmMain::Exit1Click);
 
@@ -501,6 +506,40 @@ void TfmMain::Load1Click() {
 void TfmMain::Save1Click() {
   if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;
   SaveConfiguration(SaveDialog1->selectedFiles().constFirst());
+}
+
+void TfmMain::Compare1Click() {
+  const QString title = OpenDialog1->windowTitle();
+  OpenDialog1->setWindowTitle(tr("Сравнить с файлом"));
+  const bool chosen =
+      OpenDialog1->exec() == QDialog::Accepted && !OpenDialog1->selectedFiles().isEmpty();
+  OpenDialog1->setWindowTitle(title);
+  if (chosen) CompareConfiguration(OpenDialog1->selectedFiles().constFirst());
+}
+
+bool TfmMain::CompareConfiguration(const QString& fileName) {
+  const TConfigRead file =
+      ReadConfigurationFile(profile_, QFile::encodeName(fileName).toStdString());
+  if (file.Loaded.Outcome == loCorrupt) {
+    QMessageBox box(QMessageBox::Critical, windowTitle(), ToQString(file.Loaded.Error),
+                    QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("ConfigErrorMessage"));
+    box.exec();
+    return false;
+  }
+  for (const std::string& line : file.Messages) log_->WriteLog(line, 4);
+  if (!file.Readable()) return false;
+  // Only the parameters the file names are looked at: pages it does not touch stay unbuilt.
+  const TConfiguration shown = EditorConfiguration(profile_, *editor_, [&](const ParamAddress& a) {
+    const bool named = file.Values.Entries.count(a) > 0;
+    return TPresence{named, named};
+  });
+  std::vector<TConfigDifference> differences = CompareConfigurations(profile_, shown, file.Values);
+  std::erase_if(differences, [](const TConfigDifference& d) { return d.Kind == dkOnlyInA; });
+  TfmConfigCompare dialog(profile_, *editor_, QDir::toNativeSeparators(fileName),
+                          std::move(differences), RestoreMayWrite, this);
+  dialog.exec();
+  return true;
 }
 
 bool TfmMain::SaveConfiguration(const QString& fileName) {

@@ -82,6 +82,7 @@ class TfmMain : public QMainWindow {
   // Menu handlers.
   void Load1Click();
   void Save1Click();
+  void Compare1Click();
   void Exit1Click();
   void Parameters1Click();
   void Connect1Click();
@@ -99,6 +100,10 @@ class TfmMain : public QMainWindow {
   // Load1Click do once their dialog is answered.
   bool SaveConfiguration(const QString& fileName);
   bool LoadConfiguration(const QString& fileName);
+  // Reads the file without touching the editor and shows how its values differ from the
+  // editor's, with the file's values to take; false (and the messages loading gives) when the
+  // file cannot be read. What Compare1Click does once its dialog is answered.
+  bool CompareConfiguration(const QString& fileName);
   // How long the success message stays in panel 1.
   static constexpr int kStatusMessageMs = 4000;
 

@@ -104,8 +104,10 @@ TConfiguration EditorConfiguration(const CommandProfile& profile, const IParamet
         for (int j = 0; j < static_cast<int>(cmd.Parameters.size()); ++j) {
           const TCmdParameter& param = cmd.Parameters[static_cast<size_t>(j)];
           const ParamAddress a{p, c, k, j};
-          if (!editor.HasControl(p, c, k, j, ckInput)) continue;
+          // Asked first: an editor may build its controls only when they are looked for.
           const TPresence has = present ? present(a) : TPresence{true, true};
+          if (!has.Value && !has.Enabled) continue;
+          if (!editor.HasControl(p, c, k, j, ckInput)) continue;
           TConfigEntry entry;
           if (has.Value) entry.Value = FieldValue(editor, param, a);
           if (has.Enabled && param.Optional) entry.Enabled = editor.Checked(p, c, k, j);
@@ -174,6 +176,26 @@ std::vector<TConfigDifference> CompareConfigurations(const CommandProfile& profi
     }
   }
   return differences;
+}
+
+void TakeValue(const CommandProfile& profile, IParameterEditor& editor,
+               const TConfigDifference& d) {
+  const TDevCommand* cmd = profile.Command(d.Address.Page, d.Address.Command);
+  if (cmd == nullptr || !d.B || d.Address.Param >= static_cast<int>(cmd->Parameters.size())) return;
+  const TCmdParameter& param = cmd->Parameters[static_cast<size_t>(d.Address.Param)];
+  const ParamAddress& a = d.Address;
+  if (d.Kind == dkEnabled) {
+    editor.SetChecked(a.Page, a.Command, a.Instance, a.Param, *d.B == BoxText(true));
+  } else if (param.ParamType == ptOption) {
+    for (size_t i = 0; i < param.Options.size(); ++i)
+      if (param.Options[i].Value == *d.B) {
+        editor.SetOptionIndex(a.Page, a.Command, a.Instance, a.Param, static_cast<int>(i));
+        break;
+      }
+  } else {
+    editor.SetInputText(a.Page, a.Command, a.Instance, a.Param, *d.B);
+  }
+  editor.SetValueOrigin(a.Page, a.Command, a.Instance, a.Param, voTyped);
 }
 
 const char* DifferenceKindText(TDifferenceKind kind) {

@@ -83,6 +83,12 @@ std::vector<TConfigDifference> CompareConfigurations(const CommandProfile& profi
                                                      const TConfiguration& a,
                                                      const TConfiguration& b);
 
+// Puts B's side of a difference (a file's value or box) into the editor as the operator would
+// type it: the box set, the text put in (an option chosen by its Value), and the value's origin
+// "typed", so that it shows as changed. Nothing for a difference that gives B no value.
+void TakeValue(const CommandProfile& profile, IParameterEditor& editor,
+               const TConfigDifference& difference);
+
 // "changed", "only in A", "only in B", "enabled differs", "not comparable".
 const char* DifferenceKindText(TDifferenceKind kind);
 

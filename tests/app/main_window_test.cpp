@@ -106,6 +106,7 @@ class TMainWindowTest : public QObject {
     } items[] = {
         {"Load1", "Загрузить конфигурацию из файла"},
         {"Save1", "Сохранить конфигурацию в файл"},
+        {"Compare1", "Сравнить с файлом…"},
         {"Exit1", "Выход"},
         {"Parameters1", "Параметры связи с терминалом..."},
         {"Connect1", "Установить связь с терминалом"},
@@ -135,7 +136,7 @@ class TMainWindowTest : public QObject {
     auto* file = fm->findChild<QMenu*>(QStringLiteral("File1"));
     QStringList fileOrder;
     for (QAction* a : file->actions()) fileOrder << a->objectName();
-    QCOMPARE(fileOrder, QStringList({"Load1", "Save1", "N1", "Exit1"}));
+    QCOMPARE(fileOrder, QStringList({"Load1", "Save1", "Compare1", "N1", "Exit1"}));
     auto* connection = fm->findChild<QMenu*>(QStringLiteral("Connection1"));
     QStringList connectionOrder;
     for (QAction* a : connection->actions()) connectionOrder << a->objectName();

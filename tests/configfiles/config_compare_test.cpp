@@ -157,6 +157,18 @@ TEST(ConfigCompareTest, EditorAgainstFile) {
   const std::vector<std::string> expected = {"0.0#0[0] enabled differs off|on",
                                              "0.0#0[3] changed 1|0", "0.1#2[0] changed typed|d"};
   EXPECT_EQ(inB, expected);
+
+  // Taking the file's side of each leaves nothing but what the file does not name.
+  editor.SetLastReadValue(0, 1, 2, 0, "typed");
+  for (const TConfigDifference& d : CompareConfigurations(profile, shown, file.Values))
+    if (d.Kind != dkOnlyInA) TakeValue(profile, editor, d);
+  for (const TConfigDifference& d :
+       CompareConfigurations(profile, EditorConfiguration(profile, editor), file.Values))
+    EXPECT_EQ(d.Kind, dkOnlyInA) << Lines({d})[0];
+  EXPECT_TRUE(editor.Checked(0, 0, 0, 0));
+  EXPECT_EQ(editor.OptionIndex(0, 0, 0, 3), 0);
+  EXPECT_EQ(editor.ValueOrigin(0, 1, 2, 0), voTyped);
+  EXPECT_TRUE(editor.ValueChanged(0, 1, 2, 0));
 }
 
 // A file that cannot be read says so and gives nothing to compare.
