@@ -1,0 +1,146 @@
+// Provisioning of one simulated terminal and of four at once, side by side: the workers run
+// in parallel, so four lines should take little longer than one (goal: within 1.25x).
+//
+//   quillon_provision_bench [--runs N] [--table]
+//
+// Each run starts fresh simulators (quillon-sim at 115200 baud, each its own IMEI), writes the
+// template (the profile's defaults with a fleet server) and times `quillon-cli provision` from
+// start to end. Prints the median of the runs; --table prints one tab-separated row for
+// scripts/bench.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "configfiles/config_file.h"
+#include "editor/headless_editor.h"
+#include "profile/command_profile.h"
+#include "settings/program_paths.h"
+#include "sim/simulator_process.h"
+
+namespace {
+
+using quillon::TSimulatorProcess;
+
+std::string Beside(const std::string& name) {
+  return quillon::ExecutableDir() + "/" + name;
+}
+
+// Runs quillon-cli provision with its output discarded; seconds taken, negative on failure.
+double ProvisionSeconds(const std::vector<std::string>& args) {
+  std::vector<std::string> all = {Beside("quillon-cli"), "provision"};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = fork();
+  if (child == 0) {
+    if (!std::freopen("/dev/null", "w", stdout) || !std::freopen("/dev/null", "w", stderr))
+      _exit(127);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
+// One run: `units` simulators provisioned in one call.
+double Run(const std::string& folder, const std::string& templateFile, int units) {
+  std::vector<std::unique_ptr<TSimulatorProcess>> sims;
+  std::string ports;
+  for (int i = 0; i < units; ++i) {
+    sims.push_back(std::make_unique<TSimulatorProcess>());
+    const std::string imei = "8600000000000" + std::to_string(10 + i);
+    std::string error;
+    if (!sims.back()->Start({"--imei", imei, "--baud", "115200"}, 5000, error)) {
+      std::fprintf(stderr, "quillon_provision_bench: %s\n", error.c_str());
+      return -1;
+    }
+    ports += (i ? "," : "") + sims.back()->DevicePath();
+  }
+  return ProvisionSeconds({"--config", templateFile, "--ports", ports, "--snapshots",
+                           folder + "/snapshots", "--password", "1234", "--master-password", "5678",
+                           "--allow-defaults", "--speed", "115200"});
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  quillon::InitProgramPaths(argv[0]);
+  int runs = 3;
+  bool table = false;
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) {
+      runs = std::max(1, std::atoi(argv[++i]));
+    } else if (!std::strcmp(argv[i], "--table")) {
+      table = true;
+    } else {
+      std::fprintf(stderr, "usage: quillon_provision_bench [--runs N] [--table]\n");
+      return 2;
+    }
+  }
+  quillon::CommandProfile profile;
+  profile.LoadCommandProfile(Beside("cmdprofile.xml"));
+  if (profile.Pages.empty()) {
+    std::fprintf(stderr, "quillon_provision_bench: no command profile beside the program\n");
+    return 1;
+  }
+  const std::string folder = (std::filesystem::temp_directory_path() /
+                              ("quillon-provision-bench-" + std::to_string(getpid())))
+                                 .string();
+  std::filesystem::create_directories(folder);
+  quillon::THeadlessEditor editor(profile);
+  int page = -1, command = -1;
+  if (profile.FindCommand("+SSRV", page, command)) {
+    editor.SetInputText(page, command, 0, 0, "10.20.30.40");
+    editor.SetInputText(page, command, 0, 1, "9000");
+  }
+  const std::string templateFile = folder + "/template.zxml";
+  quillon::TConfigMessages messages;
+  if (!quillon::SaveConfigurationToFile(profile, editor, templateFile, messages)) {
+    std::fprintf(stderr, "quillon_provision_bench: cannot write the template\n");
+    return 1;
+  }
+
+  std::vector<double> one, four;
+  bool failed = false;
+  for (int r = 0; r < runs && !failed; ++r) {
+    one.push_back(Run(folder, templateFile, 1));
+    four.push_back(Run(folder, templateFile, 4));
+    failed = one.back() < 0 || four.back() < 0;
+  }
+  std::filesystem::remove_all(folder);
+  if (failed) {
+    std::fprintf(stderr, "quillon_provision_bench: a provisioning run failed\n");
+    return 1;
+  }
+  const double a = Median(one), b = Median(four);
+  if (table) {
+    std::printf(
+        "row\tprovisioning, 4 units at 115200 baud\t%.2f s\t1 unit %.2f s\t%.2fx\t"
+        "<= 1.25x\n",
+        b, a, b / a);
+  } else {
+    std::printf("provisioning at 115200 baud (median of %d runs)\n", runs);
+    std::printf("  1 unit:  %.2f s\n  4 units: %.2f s  (%.2fx of one unit; goal <= 1.25x)\n", a, b,
+                b / a);
+  }
+  return 0;
+}

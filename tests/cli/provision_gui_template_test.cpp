@@ -1,0 +1,97 @@
+// A configuration saved from the main window ("Сохранить конфигурацию в файл", the file
+// dialog answered as an operator would) is a provisioning template as it is: quillon-cli
+// provision writes it to a simulated terminal without any extra option.
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <memory>
+
+#include "app/fm_main.h"
+#include "editor/qt/qt_parameter_editor.h"
+#include "settings/program_paths.h"
+#include "sim/simulator_process.h"
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+namespace quillon::test {
+
+class TProvisionGuiTemplateTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir dir_;
+
+  QString Path(const char* name) const { return dir_.path() + QLatin1Char('/') + name; }
+
+  // Types the path into the next file dialog and accepts it.
+  static void ChooseFile(const QString& path) {
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, path] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!dialog || !dialog->isVisible()) return;
+      poll->stop();
+      poll->deleteLater();
+      auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      if (edit)
+        edit->setText(path);
+      else
+        dialog->selectFile(path);
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    poll->start();
+  }
+
+ private slots:
+  void savedFromTheWindowProvisionsUnchanged() {
+    TMainOptions options;
+    options.ProfilePath = "cmdprofile.xml";
+    options.SettingsPath = Path("none.ini").toStdString();
+    auto fm = std::make_unique<TfmMain>(nullptr, options);
+    // +SGPR on the page built at start: the fleet's APN with its account. The APN password is
+    // never reported by a terminal, so a template must give it.
+    fm->Editor().SetInputText(0, 0, 0, 1, "gui.apn");
+    fm->Editor().SetInputText(0, 0, 0, 2, "fleet");
+    fm->Editor().SetInputText(0, 0, 0, 3, "secret9");
+    ChooseFile(Path("template.zxml"));
+    fm->findChild<QAction*>(QStringLiteral("Save1"))->trigger();
+    QVERIFY(QFile::exists(Path("template.zxml")));
+
+    const std::string state = Path("state").toStdString();
+    TSimulatorProcess sim;
+    sim.SetErrorFile(Path("trace").toStdString());
+    std::string error;
+    QVERIFY2(sim.Start({"--state", state, "--imei", "860000000000077", "--trace"}, 5000, error),
+             error.c_str());
+    const std::string report = Path("report.csv").toStdString();
+    const TProgramRun run = RunProgram(
+        std::filesystem::absolute("quillon-cli").string(),
+        {"provision", "--config", Path("template.zxml").toStdString(), "--ports", sim.DevicePath(),
+         "--report", report, "--snapshots", Path("snapshots").toStdString(), "--password", "1234",
+         "--master-password", "5678"},
+        {{}, dir_.path().toStdString(), "", 120});
+    QVERIFY2(run.Code == 0, (run.Out + run.Err).c_str());
+    const std::string stored = ReadFile(state);
+    QVERIFY2(stored.find("+SGPR=1,gui.apn,fleet,secret9,") != std::string::npos, stored.c_str());
+    const std::string rows = ReadFile(report);
+    QVERIFY2(rows.find(",860000000000077,") != std::string::npos &&
+                 rows.find(",passed,") != std::string::npos,
+             rows.c_str());
+  }
+};
+
+}  // namespace quillon::test
+
+int main(int argc, char** argv) {
+  quillon::InitProgramPaths(argv[0]);
+  QApplication app(argc, argv);
+  quillon::test::TProvisionGuiTemplateTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "provision_gui_template_test.moc"
