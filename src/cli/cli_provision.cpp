@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -250,8 +251,8 @@ class TProvisionRun {
   std::deque<std::string> queue_;
   std::vector<std::unique_ptr<TUnit>> running_;
   std::vector<TUnitOutcome> outcomes_;
-  std::set<std::string> claimed_;  // IMEIs passed or at work in this run
-  std::set<std::string> present_;  // --watch: the ports of the last scan
+  std::set<std::string> claimed_;               // IMEIs passed or at work in this run
+  std::map<std::string, std::string> present_;  // --watch: port and identity at the last scan
   std::vector<std::pair<std::string, std::deque<std::string>>> heldErrors_;
   int stopSignals_ = 0;
   bool reportFailed_ = false;
@@ -268,16 +269,36 @@ std::vector<std::string> TProvisionRun::CurrentPorts(bool& listed) {
   return ProvisionPorts(args_, ports);
 }
 
+// What tells one appearance of a port from the next: a terminal unplugged and plugged in
+// again between two scans gets a new node (or link) from the system, so its inode or change
+// time differs although its name is the same.
+std::string PortIdentity(const std::string& path) {
+  struct stat link {
+  }, node{};
+  std::string id;
+  if (lstat(path.c_str(), &link) == 0)
+    id += std::to_string(link.st_ino) + "." + std::to_string(link.st_ctim.tv_sec) + "." +
+          std::to_string(link.st_ctim.tv_nsec);
+  id += "/";
+  if (stat(path.c_str(), &node) == 0)
+    id += std::to_string(node.st_rdev) + "." + std::to_string(node.st_ino) + "." +
+          std::to_string(node.st_ctim.tv_sec) + "." + std::to_string(node.st_ctim.tv_nsec);
+  return id;
+}
+
 // --watch: every port that was not there at the last scan is queued, once per appearance.
 void TProvisionRun::Scan() {
   bool listed = true;
-  const std::vector<std::string> now = CurrentPorts(listed);
-  for (const std::string& port : now)
-    if (!present_.count(port)) {
+  std::map<std::string, std::string> now;
+  for (const std::string& port : CurrentPorts(listed)) {
+    now[port] = PortIdentity(port);
+    const auto before = present_.find(port);
+    if (before == present_.end() || before->second != now[port]) {
       queue_.push_back(port);
       live_.Add(port, "found");
     }
-  present_ = std::set<std::string>(now.begin(), now.end());
+  }
+  present_ = std::move(now);
 }
 
 void TProvisionRun::StartQueued() {
