@@ -165,7 +165,7 @@ TEST_F(CliProvisionTest, FourTerminalsFromTemplateAndRows) {
     if (i == 3) extra = {"--refuse", "PASSWORD"};
     ASSERT_TRUE(units[i]->Start(dir_, imeis[i], extra, error)) << error;
     ports += (i ? "," : "") + units[i]->Sim.DevicePath();
-    csv += imeis[i] + ",\"Truck " + std::to_string(i + 1) + ", east\",192.168.0." +
+    csv += imeis[i] + ",\"Truck " + std::to_string(i + 1) + "\",192.168.0." +
            std::to_string(i + 1) + ",700" + std::to_string(i + 1) + "\r\n";
   }
   const std::string unitsCsv = dir_.Write("units.csv", csv);
@@ -183,25 +183,31 @@ TEST_F(CliProvisionTest, FourTerminalsFromTemplateAndRows) {
   EXPECT_EQ(CountOf(rows, "\r\n"), 5u) << rows;
   for (size_t i = 0; i < units.size(); ++i) {
     const TUnit& unit = *units[i];
+    const std::string state = ReadFile(unit.State);
+    const std::string snapshots = dir_.File("snapshots/" + unit.Imei);
+    if (i == 3) {
+      // It refuses even the start of the status reports, so it is never identified: its row
+      // has no IMEI, the reason is the terminal's, and nothing was written.
+      const size_t at = rows.find(unit.Sim.DevicePath() + ",,");
+      ASSERT_NE(at, std::string::npos) << rows;
+      const std::string line = rows.substr(at, rows.find("\r\n", at) - at);
+      EXPECT_TRUE(Has(line, ",failed,")) << line;
+      EXPECT_TRUE(Has(line, "PASSWORD")) << line;
+      EXPECT_FALSE(Has(state, "Truck")) << state;
+      EXPECT_FALSE(std::filesystem::exists(snapshots));
+      continue;
+    }
     const std::string row = unit.Sim.DevicePath() + "," + unit.Imei + ",";
     const size_t at = rows.find(row);
     ASSERT_NE(at, std::string::npos) << row << "\n" << rows;
     const std::string line = rows.substr(at, rows.find("\r\n", at) - at);
     // A snapshot of what the terminal held before, per IMEI.
-    const std::string snapshots = dir_.File("snapshots/" + unit.Imei);
     ASSERT_TRUE(std::filesystem::is_directory(snapshots)) << snapshots;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(snapshots),
                             std::filesystem::directory_iterator()),
               1);
-    const std::string state = ReadFile(unit.State);
-    if (i == 3) {
-      EXPECT_TRUE(Has(line, ",failed,")) << line;
-      EXPECT_TRUE(Has(line, "PASSWORD") || Has(line, "refused") || Has(line, "пароль")) << line;
-      EXPECT_FALSE(Has(state, "Truck")) << state;
-      continue;
-    }
     EXPECT_TRUE(Has(line, ",passed,")) << line;
-    EXPECT_TRUE(Has(state, "+SNAM=\"Truck " + std::to_string(i + 1) + ", east\",")) << state;
+    EXPECT_TRUE(Has(state, "+SNAM=Truck " + std::to_string(i + 1) + ",")) << state;
     EXPECT_TRUE(Has(state, "+SSRV=10.20.30.40,9000,0,60,192.168.0." + std::to_string(i + 1) +
                                ",700" + std::to_string(i + 1) + ","))
         << state;
