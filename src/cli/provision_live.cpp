@@ -36,7 +36,14 @@ void TProvisionLive::Stage(const std::string& port, const std::string& stage,
   const bool changed = line.Stage != stage;
   line.Stage = stage;
   line.Text = text;
-  if (changed || terminal_) Emit(port, text.empty() ? stage : stage + " " + text);
+  if (changed || terminal_) Emit(port, StageText(line));
+}
+
+// The stage's name before its text, unless the text says it already ("storing into flash").
+std::string TProvisionLive::StageText(const TLine& line) {
+  if (line.Text.empty()) return line.Stage;
+  if (line.Stage.empty() || line.Text.rfind(line.Stage, 0) == 0) return line.Text;
+  return line.Stage + " " + line.Text;
 }
 
 void TProvisionLive::Identity(const std::string& port, const std::string& imei,
@@ -81,9 +88,7 @@ void TProvisionLive::Print(const std::string& text) {
 }
 
 std::string TProvisionLive::Shown(const TLine& line) const {
-  std::string text = line.Port + "  " + (line.Imei.empty() ? "-" : line.Imei) + "  ";
-  if (!line.Stage.empty()) text += line.Stage + " ";
-  return text + line.Text;
+  return line.Port + "  " + (line.Imei.empty() ? "-" : line.Imei) + "  " + StageText(line);
 }
 
 // Cuts to the terminal's width, counting UTF-8 characters, so a line never wraps (a wrapped

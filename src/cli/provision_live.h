@@ -44,6 +44,7 @@ class TProvisionLive {
   };
   TLine& Line(const std::string& port);
   std::string Shown(const TLine& line) const;
+  static std::string StageText(const TLine& line);
   std::string Fit(const std::string& text) const;
   void Emit(const std::string& port, const std::string& text);
 

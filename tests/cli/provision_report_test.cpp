@@ -145,7 +145,8 @@ void TwoPorts(TProvisionLive& live) {
   live.Refresh(true);
   live.Identity("/dev/A", "860417050417364", "VT-1", "");
   live.Stage("/dev/A", "writing", "+SSRV#1 1/3");
-  live.Stage("/dev/A", "writing", "+SSRV#2 2/3");  // same stage: the terminal's line only
+  live.Stage("/dev/A", "writing", "+SSRV#2 2/3");         // same stage: the terminal's line only
+  live.Stage("/dev/B", "storing", "storing into flash");  // the text names its stage already
   live.Finish("/dev/A", "passed in 1.0 s");
   live.Refresh(true);
 }
@@ -156,14 +157,16 @@ TEST(ProvisionLive, OneLinePerChangeOffATerminal) {
             "/dev/B: connecting\n"
             "/dev/A: IMEI 860417050417364, VT-1\n"
             "/dev/A: writing +SSRV#1 1/3\n"
+            "/dev/B: storing into flash\n"
             "/dev/A: passed in 1.0 s\n");
 }
 
 TEST(ProvisionLive, RedrawsInPlaceOnATerminal) {
   // Lines cut to the width (30 columns) so that none wraps; a finished line stays above.
-  EXPECT_EQ(Drawn(true, TwoPorts),
-            "\r\x1b[J/dev/A  -  connecting \n/dev/B  -  connecting \n"
-            "\x1b[2A\r\x1b[J/dev/A  860417050417364  passed in 1.0 s\n/dev/B  -  connecting \n");
+  EXPECT_EQ(
+      Drawn(true, TwoPorts),
+      "\r\x1b[J/dev/A  -  connecting\n/dev/B  -  connecting\n"
+      "\x1b[2A\r\x1b[J/dev/A  860417050417364  passed in 1.0 s\n/dev/B  -  storing into flash\n");
 }
 
 }  // namespace
