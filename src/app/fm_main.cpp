@@ -473,6 +473,7 @@ void TfmMain::ShowWriteSummary() {
 
 void TfmMain::ApplyInterfaceSettings() {
   port_->ApplyPortSettings(settings_);
+  session_->SetFastAnswer(settings_.FastAnswer);
   ApplyPageStates();
   if (settings_.PortPoll)
     portPollTimer_->start();

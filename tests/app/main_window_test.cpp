@@ -1,12 +1,14 @@
 // The main window at start-up: caption, menu, status bar, log pane, tabs and their states after
 // the settings are applied, the idle port watch.
 #include <QAction>
+#include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -14,11 +16,13 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 #include "app/fm_main.h"
 #include "app/gui_tests.h"
 #include "link/terminal_session.h"
+#include "settings/qt/fm_settings.h"
 #include "ui/qt_log_view.h"
 #include "ui/qt_session_ui.h"
 
@@ -269,6 +273,22 @@ class TMainWindowTest : public QObject {
     fm->ProgramSettings().PortPoll = true;
     fm->ApplyInterfaceSettings();
     QVERIFY(fm->PortWatchInstalled());
+  }
+
+  // Fast answers follow the settings file at start and the settings dialog afterwards.
+  void fastAnswerFollowsTheSettings() {
+    auto fm = MakeSmall("[Connection]\nFastAnswer=1\n");
+    QVERIFY(fm->Session().FastAnswer());
+    TfmSettings dialog(fm->ProgramSettings(), fm->Profile(), fm.get());
+    fm->SetWindows(nullptr, &dialog, nullptr, nullptr, nullptr);
+    for (const bool on : {false, true}) {
+      QTimer::singleShot(0, &dialog, [&dialog, on] {
+        dialog.cbFastAnswer->setChecked(on);
+        dialog.ApplyBtn->click();
+      });
+      fm->Parameters1Click();
+      QCOMPARE(fm->Session().FastAnswer(), on);
+    }
   }
 
   void runOverridesReplacePortAndMissingPasswordsOnly() {
