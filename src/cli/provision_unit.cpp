@@ -156,7 +156,7 @@ class TUnitWorker {
 
 int TUnitWorker::Run() {
   if (!Prepare()) return Done("failed");
-  Stage("connecting", "entering command mode on " + args_.Engine.Link.Port);
+  Stage("connecting", "command mode");
   const int connected = cli_->Connect();
   if (connected != ceOk) {
     Failed(connected == cePortNotOpened ? "cannot open port " + args_.Engine.Link.Port
@@ -209,7 +209,7 @@ bool TUnitWorker::Prepare() {
 // The identity from the "DPRM" report, the exchange started and stopped as the status window
 // does; model and firmware from "+SVER" when the report leaves them out.
 bool TUnitWorker::Identify() {
-  Stage("identifying", "waiting for the identity report");
+  Stage("identifying", "DPRM report");
   TIdentity identity;
   std::string refusal;
   const bool reported = WaitForIdentityReport(identity, refusal);
@@ -309,8 +309,8 @@ bool TUnitWorker::TakeSnapshot() {
   const int polled = PollExportable(
       *cli_, Reporter(), saved, [&](const TDevCommand& command, int done, int total) {
         current = &command;
-        Stage("snapshot", "reading " + Utf8(command.Name) + " " + std::to_string(done + 1) + "/" +
-                              std::to_string(total));
+        Stage("snapshot",
+              Utf8(command.Name) + " " + std::to_string(done + 1) + "/" + std::to_string(total));
       });
   if (polled != ceOk) {
     const std::string name = current != nullptr ? Utf8(current->Name) : std::string();
@@ -438,13 +438,18 @@ void TUnitWorker::WriteAndStore(const std::vector<TNamedCommand>& named) {
     std::string why = line.Result;
     if (!line.Refusal.empty())
       why += " (" + Utf8(RefusalText(line.Refusal)) + ", ERROR," + Utf8(line.Refusal) + ")";
+    if (!line.Differences.empty()) {
+      const TValueDifference& d = line.Differences.front();
+      why += " ([" + std::to_string(d.Index) + "] sent \"" + Utf8(d.Sent) + "\", read " +
+             (d.Read ? "\"" + Utf8(*d.Read) + "\"" : std::string("nothing")) + ")";
+    }
     Failed(LineAddress(*cli_, line) + ": " + why, line.Code);
   };
   std::vector<TRestoreLine> lines;
   const bool linkOk = WriteNamedCommands(*cli_, named, lines, observer);
   summary_ = SummarizeRestore(lines);
   if (!args_.NoStore && linkOk && summary_.AnyWritten && summary_.AllVerified) {
-    Stage("storing", "storing into flash");
+    Stage("storing", "+SAVE");
     const int code = cli_->StoreIntoFlash();
     stored_ = code == ceOk;
     if (!stored_) Failed("+SAVE: storing into flash failed", code);
@@ -455,8 +460,8 @@ void TUnitWorker::WriteAndStore(const std::vector<TNamedCommand>& named) {
 
 // Where the link still works the terminal goes back to work, whatever happened before.
 void TUnitWorker::Leave() {
-  if (!cli_->Session.IsPortOpen()) return;
-  Stage("leaving", "leaving command mode");
+  if (!cli_->Session.IsPortOpen() || !cli_->Session.InCommandMode) return;
+  Stage("leaving", "+TEXT");
   const int code = cli_->LeaveCommandMode();
   if (code != ceOk) Failed("+TEXT: leaving command mode failed", code);
 }

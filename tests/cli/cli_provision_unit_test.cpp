@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/json_value.h"
 #include "configfiles/config_file.h"
 #include "editor/headless_editor.h"
 #include "profile/command_profile.h"
@@ -37,17 +39,25 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// The raw JSON text of a member of a one-line object: a string with its quotes, a number,
-// true or false.
-std::string Member(const std::string& line, const std::string& key) {
-  const std::string start = "\"" + key + "\": ";
-  const size_t at = line.find(start);
-  if (at == std::string::npos) return "<none>";
-  const size_t from = at + start.size();
-  if (line[from] != '"') return line.substr(from, line.find_first_of(",}", from) - from);
-  size_t end = from + 1;
-  while (end < line.size() && line[end] != '"') end += line[end] == '\\' ? 2 : 1;
-  return line.substr(from, end + 1 - from);
+// Every line of the worker's output read as JSON; a line that is not an object fails the test.
+std::vector<cli::TJsonValue> JsonLines(const std::string& out) {
+  std::vector<cli::TJsonValue> values;
+  for (const std::string& line : Lines(out)) {
+    std::optional<cli::TJsonValue> value = cli::ParseJson(line);
+    EXPECT_TRUE(value && value->Kind == cli::TJsonValue::jkObject) << line;
+    if (value) values.push_back(*value);
+  }
+  return values;
+}
+
+// The "command" line of one command instance, or nullptr.
+const cli::TJsonValue* CommandLine(const std::vector<cli::TJsonValue>& lines,
+                                   const std::string& command, int instance) {
+  for (const cli::TJsonValue& line : lines)
+    if (line.Text("event") == "command" && line.Text("command") == command &&
+        line.Num("instance") == instance)
+      return &line;
+  return nullptr;
 }
 
 class ProvisionUnitTest : public ::testing::Test {
@@ -115,30 +125,48 @@ TEST_F(ProvisionUnitTest, PassingUnitHoldsTemplateAndRow) {
                                                         kImei + ",Unit 11,10.9.8.7\r\n");
   const TProgramRun run = Worker("go\n", {"--units", units});
   ASSERT_EQ(run.Code, 0) << run.Err << run.Out;
-  const std::vector<std::string> lines = Lines(run.Out);
+  const std::vector<cli::TJsonValue> lines = JsonLines(run.Out);
   ASSERT_GE(lines.size(), 3u) << run.Out;
-  for (const std::string& line : lines) EXPECT_TRUE(line.front() == '{' && line.back() == '}');
-  const std::string& done = lines.back();
-  EXPECT_EQ(Member(done, "event"), "\"done\"") << done;
-  EXPECT_EQ(Member(done, "result"), "\"passed\"") << done;
-  EXPECT_EQ(Member(done, "imei"), std::string("\"") + kImei + "\"");
-  EXPECT_EQ(Member(done, "model"), "\"VT-300\"");
-  EXPECT_EQ(Member(done, "firmware"), "\"2.14.0\"");
-  EXPECT_EQ(Member(done, "written"), "3") << done;
-  EXPECT_EQ(Member(done, "verified"), "3") << done;
-  EXPECT_EQ(Member(done, "failed"), "0") << done;
-  EXPECT_EQ(Member(done, "stored"), "true") << done;
-  EXPECT_EQ(Member(done, "first_error"), "\"\"") << done;
-  EXPECT_TRUE(Has(run.Out,
-                  "{\"event\": \"identity\", \"imei\": \"860000000000011\", \"model\": "
-                  "\"VT-300\", \"firmware\": \"2.14.0\"}\n"))
-      << run.Out;
-  for (const char* line :
-       {"{\"event\": \"command\", \"command\": \"+SSRV\", \"instance\": 2, \"result\": "
-        "\"verified\", \"differences\": []}",
-        "\"command\": \"+SNAM\", \"instance\": 1, \"result\": \"verified\"",
-        "\"command\": \"+STIM\", \"instance\": 1, \"result\": \"verified\""})
-    EXPECT_TRUE(Has(run.Out, line)) << line;
+  const cli::TJsonValue& done = lines.back();
+  EXPECT_EQ(done.Text("event"), "done");
+  EXPECT_EQ(done.Text("result"), "passed");
+  EXPECT_EQ(done.Text("imei"), kImei);
+  EXPECT_EQ(done.Text("model"), "VT-300");
+  EXPECT_EQ(done.Text("firmware"), "2.14.0");
+  EXPECT_EQ(done.Num("written"), 3);
+  EXPECT_EQ(done.Num("verified"), 3);
+  EXPECT_EQ(done.Num("differing"), 0);
+  EXPECT_EQ(done.Num("failed"), 0);
+  EXPECT_TRUE(done.Flag("stored"));
+  EXPECT_EQ(done.Text("first_error", "<none>"), "");
+  EXPECT_GT(done.Num("seconds"), 0);
+
+  // The stages in their order, the identity before the snapshot.
+  std::vector<std::string> events;
+  for (const cli::TJsonValue& line : lines) {
+    std::string event = line.Text("event") + " " + line.Text("stage");
+    if (events.empty() || events.back() != event) events.push_back(event);
+  }
+  const std::vector<std::string> expected = {
+      "stage connecting", "stage identifying", "identity ",     "stage snapshot",
+      "stage writing",    "stage verifying",   "command ",      "stage writing",
+      "stage verifying",  "command ",          "stage writing", "stage verifying",
+      "command ",         "stage storing",     "stage leaving", "done "};
+  EXPECT_EQ(events, expected);
+  for (const cli::TJsonValue& line : lines)
+    if (line.Text("event") == "identity") {
+      EXPECT_EQ(line.Text("imei"), kImei);
+      EXPECT_EQ(line.Text("model"), "VT-300");
+      EXPECT_EQ(line.Text("firmware"), "2.14.0");
+    }
+  for (const auto& [command, instance] :
+       std::vector<std::pair<std::string, int>>{{"+SSRV", 2}, {"+SNAM", 1}, {"+STIM", 1}}) {
+    const cli::TJsonValue* line = CommandLine(lines, command, instance);
+    ASSERT_NE(line, nullptr) << command;
+    EXPECT_EQ(line->Text("result"), "verified") << command;
+    ASSERT_NE(line->Find("differences"), nullptr);
+    EXPECT_TRUE(line->Find("differences")->Items.empty());
+  }
   EXPECT_FALSE(Has(run.Out, "9753")) << run.Out;
 
   // The flash holds the template with the row over it, and the terminal went back to work.
@@ -153,9 +181,7 @@ TEST_F(ProvisionUnitTest, PassingUnitHoldsTemplateAndRow) {
   EXPECT_TRUE(stopped);
 
   // The snapshot holds the terminal as it was before.
-  const std::string path = Member(done, "snapshot");
-  ASSERT_GT(path.size(), 2u);
-  const std::string file = path.substr(1, path.size() - 2);
+  const std::string file = done.Text("snapshot");
   EXPECT_EQ(std::filesystem::path(file).parent_path(), std::filesystem::path(snapshots_) / kImei);
   CommandProfile profile;
   profile.LoadCommandProfile("cmdprofile.xml");
@@ -179,95 +205,96 @@ TEST_F(ProvisionUnitTest, PassingUnitHoldsTemplateAndRow) {
   EXPECT_EQ(snapshots, 2u);
 }
 
-// Every way a unit ends short of passing: the done line says why, and nothing is written
-// that should not be.
+// Every way a unit ends short of passing: the done line says why, nothing is written that
+// should not be, nothing unverified is stored, and command mode is left wherever it was entered.
 TEST_F(ProvisionUnitTest, UnitsThatDoNotPass) {
   struct TCase {
     const char* What;
     std::vector<std::string> Terminal;  // quillon-sim options
     std::string Input;                  // the parent's answer on stdin
-    bool Units;                         // with a units file that lacks the terminal
+    std::vector<std::string> Args;      // more worker arguments ("UNITS": the units file)
     const char* Result;
     int Code;
     std::string FirstError;  // a part of it (UTF-8)
     bool Identified;         // an identity line came
     bool Snapshot;           // a snapshot was taken
+    int Written;
   };
+  const std::string badTemplate = dir_.Write("bad.zxml", "not zlib at all");
+  const std::string units = dir_.Write("units.csv", "IMEI,+SNAM[0]\n111111111111111,Other\n");
+  // clang-format off
   const std::vector<TCase> cases = {
-      {"refused password",
-       {"--refuse", "PASSWORD"},
-       "go\n",
-       false,
-       "failed",
-       6,
-       "ERROR,PASSWORD",
-       false,
-       false},
-      {"invalid IMEI",
-       {"--imei", "12345"},
-       "go\n",
-       false,
-       "failed",
-       1,
-       "no valid identity",
-       false,
-       false},
-      {"no row",
-       {"--imei", kImei},
-       "go\n",
-       true,
-       "failed",
-       1,
-       std::string("no row for IMEI ") + kImei,
-       true,
-       true},
-      {"skip", {"--imei", kImei}, "skip\n", false, "skipped", 0, "", true, false},
-      {"end of stdin", {"--imei", kImei}, "", false, "skipped", 0, "", true, false},
+      {"refused password", {"--refuse", "PASSWORD"}, "go\n", {},
+       "failed", 6, "ERROR,PASSWORD", false, false, 0},
+      {"invalid IMEI", {"--imei", "12345"}, "go\n", {},
+       "failed", 1, "no valid identity", false, false, 0},
+      {"no row", {"--imei", kImei}, "go\n", {"--units", units},
+       "failed", 1, std::string("no row for IMEI ") + kImei + " in " + units, true, true, 0},
+      {"skip", {"--imei", kImei}, "skip\n", {},
+       "skipped", 0, "", true, false, 0},
+      {"end of stdin", {"--imei", kImei}, "", {},
+       "skipped", 0, "", true, false, 0},
+      // The terminal falls silent during the snapshot: no backup, so nothing is written.
+      {"snapshot fails", {"--imei", kImei, "--silent-after", "6"}, "go\n", {},
+       "failed", 8, "snapshot: +SPIN: no answer", true, false, 0},
+      {"snapshot folder", {"--imei", kImei}, "go\n", {"--snapshots", badTemplate},
+       "failed", 1, "snapshot: ", true, false, 0},
+      // A write the terminal ignores: not verified, so the settings are not stored.
+      {"differs", {"--imei", kImei, "--ignore-set", "+SNAM"}, "go\n", {},
+       "failed", 9, "+SNAM: differs ([0] sent \"Truck\", read \"", true, true, 2},
+      {"bad template", {"--imei", kImei}, "go\n", {"--config", badTemplate},
+       "failed", 1, badTemplate + ": Error", false, false, 0},
   };
+  // clang-format on
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.What);
     std::filesystem::remove(trace_);
     StartTerminal(c.Terminal);
-    const std::string units = dir_.Write("units.csv", "IMEI,+SNAM[0]\n111111111111111,Other\n");
-    const TProgramRun run = Worker(
-        c.Input, c.Units ? std::vector<std::string>{"--units", units} : std::vector<std::string>{});
+    const TProgramRun run = Worker(c.Input, c.Args);
     sim_.Stop();
     EXPECT_EQ(run.Code, c.Code) << run.Err;
-    const std::vector<std::string> lines = Lines(run.Out);
+    const std::vector<cli::TJsonValue> lines = JsonLines(run.Out);
     ASSERT_FALSE(lines.empty());
-    const std::string& done = lines.back();
-    EXPECT_EQ(Member(done, "event"), "\"done\"") << done;
-    EXPECT_EQ(Member(done, "result"), std::string("\"") + c.Result + "\"") << done;
-    EXPECT_TRUE(Has(Member(done, "first_error"), c.FirstError)) << done;
-    EXPECT_EQ(Has(run.Out, "\"event\": \"identity\""), c.Identified) << run.Out;
-    const std::string snapshot = Member(done, "snapshot");
-    EXPECT_EQ(snapshot != "\"\"", c.Snapshot) << done;
+    const cli::TJsonValue& done = lines.back();
+    EXPECT_EQ(done.Text("event"), "done");
+    EXPECT_EQ(done.Text("result"), c.Result) << run.Out;
+    EXPECT_TRUE(Has(done.Text("first_error"), c.FirstError)) << run.Out;
+    bool identified = false;
+    for (const cli::TJsonValue& line : lines) identified |= line.Text("event") == "identity";
+    EXPECT_EQ(identified, c.Identified) << run.Out;
+    const std::string snapshot = done.Text("snapshot");
+    EXPECT_EQ(!snapshot.empty(), c.Snapshot) << run.Out;
     if (c.Snapshot) {
-      EXPECT_TRUE(std::filesystem::exists(snapshot.substr(1, snapshot.size() - 2)));
+      EXPECT_TRUE(std::filesystem::exists(snapshot));
     }
-    EXPECT_EQ(Member(done, "written"), "0");
-    EXPECT_EQ(Member(done, "stored"), "false");
-    EXPECT_TRUE(Writes().empty()) << Writes().front();
+    EXPECT_EQ(done.Num("written"), c.Written);
+    EXPECT_EQ(Writes().size(), static_cast<size_t>(c.Written)) << ReadFile(trace_);
+    EXPECT_FALSE(done.Flag("stored"));
+    for (const std::string& r : Received()) EXPECT_NE(r.rfind("AT+SAVE", 0), 0u) << r;
     EXPECT_FALSE(Has(run.Out, "9753") || Has(run.Out, "2468")) << run.Out;
-    // Command mode is left, also after a failure.
-    EXPECT_TRUE(Received().back().rfind("AT+TEXT=", 0) == 0) << Received().back();
+    // Command mode is left wherever it was entered and the terminal still listens.
+    if (c.Code != 8 && !Received().empty()) {
+      EXPECT_TRUE(Received().back().rfind("AT+TEXT=", 0) == 0) << Received().back();
+    }
   }
 }
 
 TEST(ProvisionUnitArgumentsTest, HiddenButHelpfulAndAlwaysEndsWithDone) {
   const TProgramRun help = RunProgram("./quillon-cli", {"provision-unit", "--help"});
   EXPECT_EQ(help.Code, 0);
-  for (const char* field :
-       {"stage", "identity", "command", "done", "first_error", "snapshot", "differing", "stored"})
+  for (const char* field : {"stage", "identity", "command", "done", "first_error", "snapshot",
+                            "differing", "stored", "--fast"})
     EXPECT_TRUE(Has(help.Out, field)) << field;
   EXPECT_FALSE(Has(RunProgram("./quillon-cli", {"--help"}).Out, "provision-unit"));
 
   // Without its template the worker still ends with its done line, for the parent to read.
   const TProgramRun bad = RunProgram("./quillon-cli", {"provision-unit", "--port", "/dev/null"});
   EXPECT_EQ(bad.Code, 2);
-  EXPECT_EQ(Lines(bad.Out).size(), 1u) << bad.Out;
-  EXPECT_EQ(Member(bad.Out, "result"), "\"failed\"");
-  EXPECT_TRUE(Has(Member(bad.Out, "first_error"), "--config")) << bad.Out;
+  const std::vector<cli::TJsonValue> lines = JsonLines(bad.Out);
+  ASSERT_EQ(lines.size(), 1u) << bad.Out;
+  EXPECT_EQ(lines[0].Text("event"), "done");
+  EXPECT_EQ(lines[0].Text("result"), "failed");
+  EXPECT_TRUE(Has(lines[0].Text("first_error"), "--config")) << bad.Out;
 }
 
 }  // namespace
