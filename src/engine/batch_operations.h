@@ -23,6 +23,32 @@ class TBatchOperations {
   bool CmdPollAll(ParamAddress address);
   bool CmdApplyAllIndexed(ParamAddress address);
 
+  // Runs over a chosen list, with the same progress and stops as the page runs. ApplyInstances
+  // writes each instance (Param unused) with the values shown before the first request went
+  // out; PollCommands reads each command once (Instance and Param unused), skipping those that
+  // cannot be read.
+  bool ApplyInstances(const std::vector<ParamAddress>& targets);
+  bool PollCommands(const std::vector<ParamAddress>& commands);
+
+  // The instances a page run writes, in its order: enabled commands with SetData that are not
+  // gsNo, a gsAuto instance only when it carries a value.
+  std::vector<ParamAddress> PageApplyTargets(int page);
+  // Every instance of an indexed command with SetData: what CmdApplyAllIndexed writes.
+  std::vector<ParamAddress> IndexedApplyTargets(int page, int command);
+
+  // What an apply of the changed values writes: every instance holding a value that differs
+  // from the terminal's, in profile order, page by page. Commands that no group run writes
+  // (no SetData, gsNo, unsupported) are left out and named in Skipped.
+  struct TChangedTargets {
+    std::vector<ParamAddress> Targets;
+    std::vector<ParamAddress> Skipped;
+  };
+  TChangedTargets ChangedApplyTargets();
+
+  // Whether an apply of the instance would send a value still shown from the profile's default.
+  // Only parameters the terminal reports back count: a poll cannot give the others an origin.
+  bool SendsDefaultValue(const ParamAddress& target);
+
   // Asked between two requests of a run; true stops the run there, with its interruption line
   // (the window's Esc).
   std::function<bool()> StopRequested;

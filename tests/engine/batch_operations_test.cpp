@@ -193,6 +193,77 @@ TEST_F(BatchTest, RunsSendWhatWasTypedIntoEveryInstance) {
     EXPECT_TRUE(sent(request)) << request;
 }
 
+// The runs over a chosen list: only instances whose values differ from the terminal's are
+// written, in profile order; commands no group run writes are named, not sent.
+TEST_F(BatchTest, ApplyChangedWritesOnlyChangedInstances) {
+  AnswerEverything();
+  const ParamAddress b = rig.At("+BBBB"), a = rig.At("+AAAA"), gnot = rig.At("+GNOT");
+  rig.editor->SetLastReadValue(a.Page, a.Command, 0, 0, "x");  // read, unchanged
+  for (int k = 0; k < 4; ++k) rig.editor->SetLastReadValue(b.Page, b.Command, k, 0, "y");
+  rig.editor->SetInputText(b.Page, b.Command, 1, 0, "new2");
+  rig.editor->SetInputText(b.Page, b.Command, 3, 0, "new4");
+  rig.editor->SetLastReadValue(gnot.Page, gnot.Command, 0, 0, "old");
+  const TBatchOperations::TChangedTargets changed = rig.batch->ChangedApplyTargets();
+  ASSERT_EQ(changed.Targets.size(), 2u);
+  EXPECT_EQ(changed.Targets[1].Instance, 3);
+  ASSERT_EQ(changed.Skipped.size(), 1u);
+  EXPECT_EQ(changed.Skipped[0].Command, gnot.Command);
+
+  EXPECT_TRUE(rig.batch->ApplyInstances(changed.Targets));
+  EXPECT_EQ(rig.Sent(), (std::vector<std::string>{"AT+BBBB=*,2,new2,", "AT+BBBB=*,4,new4,"}));
+  EXPECT_EQ(rig.progress.Max(), 2);
+  EXPECT_EQ(rig.progress.Position(), 2);
+}
+
+TEST_F(BatchTest, ListRunsStopAtTheFailingRequest) {
+  rig.line->SetResponder([](const std::string& request, TSimulatedLine& l) {
+    if (request.compare(0, 3, "AT+") != 0) return;
+    l.After(5, "\r\n+RESP:" + request.substr(3, 4) + ",OK\r\n>");
+    if (request == "AT+AAAA=222222,x,") l.ShortWriteAfter(3);  // the next write breaks
+  });
+  const ParamAddress b = rig.At("+BBBB");
+  EXPECT_FALSE(rig.batch->ApplyInstances(
+      {rig.At("+AAAA"), {b.Page, b.Command, 2, 0}, {b.Page, b.Command, 3, 0}}));
+  EXPECT_EQ(rig.Notices().back(), std::string(kStopped) + " +BBBB/2");
+  EXPECT_EQ(rig.progress.Position(), 1);
+}
+
+// A poll list skips what cannot be read and stops where a poll fails.
+TEST_F(BatchTest, PollListSkipsWhatCannotBeReadAndStopsAtAFailure) {
+  rig.line->SetResponder([](const std::string& request, TSimulatedLine& l) {
+    if (request.compare(0, 3, "AT+") != 0) return;
+    l.After(5, "\r\n+RESP:" + request.substr(3, 4) + ",OK\r\n>");
+    if (request == "AT+GPOL=?") l.ShortWriteAfter(3);  // the next write breaks
+  });
+  EXPECT_FALSE(rig.batch->PollCommands(
+      {rig.At("+GPOL"), rig.At("+GYES"), rig.At("+CCCC"), rig.At("+AAAA")}));
+  EXPECT_EQ(rig.Notices().back(), std::string(kStopped) + " +CCCC");
+  EXPECT_EQ(rig.progress.Max(), 4);
+  EXPECT_EQ(rig.progress.Position(), 2);
+}
+
+// What the confirmation before a page run counts: the instances the run writes that carry a
+// value still shown from the profile's default.
+TEST_F(BatchTest, TargetsAndDefaultValues) {
+  const ParamAddress gaut = rig.At("+GAUT");
+  rig.editor->SetChecked(gaut.Page, gaut.Command, 1, 0, false);
+  rig.editor->SetChecked(gaut.Page, gaut.Command, 1, 1, false);
+  const std::vector<ParamAddress> page = rig.batch->PageApplyTargets(gaut.Page);
+  ASSERT_EQ(page.size(), 2u);  // +GYES and +GAUT#1; not the unticked #2, not gsNo, not read-only
+  EXPECT_EQ(page[1].Command, gaut.Command);
+  EXPECT_EQ(page[1].Instance, 0);
+  EXPECT_EQ(rig.batch->IndexedApplyTargets(gaut.Page, gaut.Command).size(), 2u);
+  EXPECT_TRUE(rig.batch->IndexedApplyTargets(gaut.Page, 0).empty());
+
+  EXPECT_TRUE(rig.batch->SendsDefaultValue({gaut.Page, gaut.Command, 0, 0}));
+  // Nothing ticked: nothing of the default is sent.
+  EXPECT_FALSE(rig.batch->SendsDefaultValue({gaut.Page, gaut.Command, 1, 0}));
+  rig.editor->SetValueOrigin(gaut.Page, gaut.Command, 0, 0, voRead);
+  EXPECT_TRUE(rig.batch->SendsDefaultValue({gaut.Page, gaut.Command, 0, 0}));
+  rig.editor->SetValueOrigin(gaut.Page, gaut.Command, 0, 1, voFile);
+  EXPECT_FALSE(rig.batch->SendsDefaultValue({gaut.Page, gaut.Command, 0, 0}));
+}
+
 // A port that cannot be opened ends a page run at its first command, with one reconnect window.
 TEST_F(BatchTest, PortThatCannotBeOpenedStopsTheRun) {
   rig.settings.RetryCount = 3;
