@@ -374,6 +374,60 @@
     </message>
 </context>
 <context>
+    <name>quillon::TQtEditorToolBar</name>
+    <message>
+        <source>Изменения и поиск</source>
+        <translation>Changes and search</translation>
+    </message>
+    <message>
+        <source>Только изменённые</source>
+        <translation>Changed only</translation>
+    </message>
+    <message>
+        <source>Показать только команды, значения которых отличаются от прочитанных из терминала</source>
+        <translation>Show only the commands whose values differ from those read from the terminal</translation>
+    </message>
+    <message>
+        <source>Поиск (Ctrl+F): описание, команда или значение</source>
+        <translation>Search (Ctrl+F): description, command or value</translation>
+    </message>
+    <message>
+        <source>Оставляет на страницах команды, в которых найден текст; Enter или F3 — следующее совпадение</source>
+        <translation>Keeps the commands in which the text is found; Enter or F3: the next match</translation>
+    </message>
+    <message>
+        <source>Найти…</source>
+        <translation>Find…</translation>
+    </message>
+    <message>
+        <source>Найти далее</source>
+        <translation>Find next</translation>
+    </message>
+    <message>
+        <source>Не найдено</source>
+        <translation>Not found</translation>
+    </message>
+    <message>
+        <source>Найдено: %1</source>
+        <translation>Found: %1</translation>
+    </message>
+    <message>
+        <source>%1 из %2</source>
+        <translation>%1 of %2</translation>
+    </message>
+</context>
+<context>
+    <name>quillon::TQtEditorViews</name>
+    <message>
+        <source>На этой странице нет изменённых значений.</source>
+        <translation>No changed values on this page.</translation>
+    </message>
+    <message>
+        <source>На этой странице ничего не найдено.</source>
+        <translation>Nothing found on this page.</translation>
+    </message>
+</context>
+<context>
     <name>quillon::TQtParameterEditor</name>
     <message>
         <source>Получить</source>
@@ -1150,6 +1204,46 @@
     <message>
         <source>Сравнить с файлом</source>
         <translation>Compare with file</translation>
+    </message>
+    <message>
+        <source>Применить изменённые</source>
+        <translation>Apply changed</translation>
+    </message>
+    <message>
+        <source>Записать в терминал только команды, значения которых отличаются от прочитанных</source>
+        <translation>Write to the terminal only the commands whose values differ from those read</translation>
+    </message>
+    <message>
+        <source>Правка</source>
+        <translation>Edit</translation>
+    </message>
+    <message>
+        <source>%1: изменения не записаны, команда не входит в групповую запись</source>
+        <translation>%1: changes not written, the command is not written in group runs</translation>
+    </message>
+    <message>
+        <source>и ещё %1</source>
+        <translation>and %1 more</translation>
+    </message>
+    <message>
+        <source>Значения по умолчанию из профиля, не прочитанные из терминала, будут записаны в команды (%1): %2.</source>
+        <translation>Profile defaults never read from the terminal would be written to these commands (%1): %2.</translation>
+    </message>
+    <message>
+        <source>Записать их?</source>
+        <translation>Write them?</translation>
+    </message>
+    <message>
+        <source>Записать их, сначала получить значения из терминала (введённое вами останется) или отменить запись?</source>
+        <translation>Write them, read the values from the terminal first (what you typed stays), or cancel?</translation>
+    </message>
+    <message>
+        <source>Записать</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>Сначала получить</source>
+        <translation>Read first</translation>
     </message>
 </context>
 <context>

@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QSocketNotifier>
@@ -29,6 +30,7 @@
 #include "configfiles/config_file.h"
 #include "editor/mask_matcher.h"
 #include "editor/qt/fm_config_compare.h"
+#include "editor/qt/qt_editor_tool_bar.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "engine/batch_operations.h"
 #include "engine/command_engine.h"
@@ -107,6 +109,7 @@ TfmMain::TfmMain(QWidget* parent, TMainOptions options)
     connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TfmMain::SyncPortNotifier);
 
   FormCreate();
+  CreateChangeActions();
 }
 
 TfmMain::~TfmMain() {
@@ -408,6 +411,7 @@ void TfmMain::RegisterResponseProcessors() {
     inputGuard_->Run([&] { engine_->PollCommand(a); });
   };
   callbacks.CmdApplyAllClick = [this](const ParamAddress& a) {
+    if (!ConfirmDefaultValues(batch_->PageApplyTargets(a.Page))) return;
     writeTally_ = {};
     inputGuard_->Run([&] { batch_->CmdApplyAll(a); });
     ShowWriteSummary();
@@ -416,6 +420,7 @@ void TfmMain::RegisterResponseProcessors() {
     inputGuard_->Run([&] { batch_->CmdPollAll(a); });
   };
   callbacks.CmdApplyAllIndexedClick = [this](const ParamAddress& a) {
+    if (!ConfirmDefaultValues(batch_->IndexedApplyTargets(a.Page, a.Command))) return;
     writeTally_ = {};
     inputGuard_->Run([&] { batch_->CmdApplyAllIndexed(a); });
     ShowWriteSummary();
@@ -691,6 +696,163 @@ void TfmMain::PortReadyRead() {
   // for ever; the next transaction or the idle watch notices a loss.
   notifierResting_ = true;
   QTimer::singleShot(kNotifierRestMs, this, [this] { notifierResting_ = false; });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Changed values, the search and the guard against writing profile defaults
+
+// "Правка" holds the views and the search, between "Файл" and "Связь"; "Применить изменённые"
+// sits with the other actions that talk to the terminal, and first in the tool bar.
+void TfmMain::CreateChangeActions() {
+  EditorToolBar = new TQtEditorToolBar(*editor_, this);
+  addToolBar(Qt::TopToolBarArea, EditorToolBar);
+
+  ApplyChanged1 = new QAction(tr("Применить изменённые"), this);
+  ApplyChanged1->setObjectName(QStringLiteral("ApplyChanged1"));
+  ApplyChanged1->setToolTip(
+      tr("Записать в терминал только команды, значения которых отличаются от прочитанных"));
+  ApplyChanged1->setStatusTip(ApplyChanged1->toolTip());
+  connect(ApplyChanged1, &QAction::triggered, this, &TfmMain::ApplyChanged1Click);
+  EditorToolBar->insertAction(EditorToolBar->actions().value(0), ApplyChanged1);
+  EditorToolBar->insertSeparator(EditorToolBar->ChangedOnly1);
+
+  QMenu* edit = new QMenu(tr("Правка"), this);
+  edit->setObjectName(QStringLiteral("Edit1"));
+  edit->menuAction()->setObjectName(QStringLiteral("Edit1Item"));
+  edit->addAction(EditorToolBar->Find1);
+  edit->addAction(EditorToolBar->FindNext1);
+  AddSeparator(edit, "N5");
+  edit->addAction(EditorToolBar->ChangedOnly1);
+  auto* connection = menuBar()->findChild<QMenu*>(QStringLiteral("Connection1"));
+  menuBar()->insertMenu(connection ? connection->menuAction() : nullptr, edit);
+  if (connection) {
+    QAction* connect1 = connection->findChild<QAction*>(QStringLiteral("Connect1"));
+    const QList<QAction*> items = connection->actions();
+    const qsizetype at = items.indexOf(connect1);
+    connection->insertAction(at >= 0 ? items.value(at + 1) : nullptr, ApplyChanged1);
+  }
+  const auto follow = [this] { ApplyChanged1->setEnabled(editor_->ChangedCount() > 0); };
+  connect(editor_.get(), &TQtParameterEditor::ChangedCountChanged, this, follow);
+  follow();
+}
+
+void TfmMain::ApplyChanged1Click() {
+  const TBatchOperations::TChangedTargets changed = batch_->ChangedApplyTargets();
+  for (const ParamAddress& t : changed.Skipped) {
+    const TDevCommand* cmd = profile_.Command(t.Page, t.Command);
+    if (!cmd) continue;
+    QString name = ToQString(cmd->Name);
+    if (cmd->Indexed) name += QStringLiteral("#%1").arg(t.Instance + 1);
+    log_->WriteLog(
+        FromQString(
+            tr("%1: изменения не записаны, команда не входит в групповую запись").arg(name)),
+        4);
+  }
+  if (changed.Targets.empty() || !ConfirmDefaultValues(changed.Targets)) return;
+  writeTally_ = {};
+  inputGuard_->Run([&] { batch_->ApplyInstances(changed.Targets); });
+  ShowWriteSummary();
+}
+
+namespace {
+
+constexpr int kNamesShown = 12;
+
+QString InstanceName(const TDevCommand& cmd, int instance) {
+  QString name = ToQString(cmd.Name);
+  if (cmd.Indexed) name += QStringLiteral("#%1").arg(instance + 1);
+  return name;
+}
+
+}  // namespace
+
+bool TfmMain::ConfirmDefaultValues(const std::vector<ParamAddress>& targets) {
+  for (;;) {
+    std::vector<ParamAddress> defaults, pollable;
+    QStringList names;
+    for (const ParamAddress& t : targets) {
+      if (!batch_->SendsDefaultValue(t)) continue;
+      defaults.push_back(t);
+      const TDevCommand* cmd = profile_.Command(t.Page, t.Command);
+      if (names.size() < kNamesShown) names << InstanceName(*cmd, t.Instance);
+      const bool known = std::any_of(pollable.begin(), pollable.end(), [&](const ParamAddress& p) {
+        return p.Page == t.Page && p.Command == t.Command;
+      });
+      if (cmd->PollData && !known) pollable.push_back({t.Page, t.Command, 0, 0});
+    }
+    if (defaults.empty()) return true;
+    QString list = names.join(QStringLiteral(", "));
+    if (static_cast<int>(defaults.size()) > names.size())
+      list +=
+          QLatin1Char(' ') + tr("и ещё %1").arg(static_cast<int>(defaults.size()) - names.size());
+    QMessageBox box(QMessageBox::Warning, windowTitle(),
+                    tr("Значения по умолчанию из профиля, не прочитанные из терминала, будут "
+                       "записаны в команды (%1): %2.")
+                        .arg(defaults.size())
+                        .arg(list),
+                    QMessageBox::NoButton, this);
+    box.setObjectName(QStringLiteral("DefaultValuesQuestion"));
+    box.setInformativeText(pollable.empty()
+                               ? tr("Записать их?")
+                               : tr("Записать их, сначала получить значения из терминала "
+                                    "(введённое вами останется) или отменить запись?"));
+    QPushButton* write = box.addButton(tr("Записать"), QMessageBox::AcceptRole);
+    write->setObjectName(QStringLiteral("DefaultValuesWrite"));
+    QPushButton* poll = nullptr;
+    if (!pollable.empty()) {
+      poll = box.addButton(tr("Сначала получить"), QMessageBox::ActionRole);
+      poll->setObjectName(QStringLiteral("DefaultValuesPoll"));
+    }
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    cancel->setObjectName(QStringLiteral("DefaultValuesCancel"));
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == write) return true;
+    if (!poll || box.clickedButton() != poll) return false;
+    if (!PollKeepingOperatorValues(pollable)) return false;
+  }
+}
+
+bool TfmMain::PollKeepingOperatorValues(const std::vector<ParamAddress>& commands) {
+  struct TKept {
+    ParamAddress At;
+    bool Optional, Checked;
+    std::string Text;
+    int Option;
+    TValueOrigin Origin;
+  };
+  std::vector<TKept> kept;
+  for (const ParamAddress& c : commands) {
+    const TDevCommand* cmd = profile_.Command(c.Page, c.Command);
+    if (!cmd) continue;
+    for (int k = 0; k < (cmd->Indexed ? cmd->MaxIndex : 1); ++k)
+      for (int i = 0; i < static_cast<int>(cmd->Parameters.size()); ++i) {
+        const TValueOrigin origin = editor_->ValueOrigin(c.Page, c.Command, k, i);
+        if (origin != voTyped && origin != voFile) continue;
+        const TCmdParameter& param = cmd->Parameters[static_cast<size_t>(i)];
+        kept.push_back({{c.Page, c.Command, k, i},
+                        param.Optional,
+                        editor_->Checked(c.Page, c.Command, k, i),
+                        editor_->InputText(c.Page, c.Command, k, i),
+                        editor_->OptionIndex(c.Page, c.Command, k, i),
+                        origin});
+      }
+  }
+  bool polled = false;
+  inputGuard_->Run([&] { polled = batch_->PollCommands(commands); });
+  for (const TKept& v : kept) {
+    const ParamAddress& a = v.At;
+    if (v.Optional) editor_->SetChecked(a.Page, a.Command, a.Instance, a.Param, v.Checked);
+    const TCmdParameter& param =
+        profile_.Command(a.Page, a.Command)->Parameters[static_cast<size_t>(a.Param)];
+    if (param.ParamType == ptOption)
+      editor_->SetOptionIndex(a.Page, a.Command, a.Instance, a.Param, v.Option);
+    else
+      editor_->SetInputText(a.Page, a.Command, a.Instance, a.Param, v.Text);
+    editor_->SetValueOrigin(a.Page, a.Command, a.Instance, a.Param, v.Origin);
+  }
+  return polled;
 }
 
 }  // namespace quillon

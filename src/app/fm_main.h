@@ -35,6 +35,7 @@ class TLogModel;
 class TLogView;
 class TMaskMatcher;
 class TQtParameterEditor;
+class TQtEditorToolBar;
 struct ParamAddress;
 struct TWriteVerification;
 class TQtInputGuard;
@@ -90,6 +91,8 @@ class TfmMain : public QMainWindow {
   void N4Click();
   void Leavecommandmode1Click();
   void About1Click();
+  // Writes the instances holding changed values, page by page, as one run.
+  void ApplyChanged1Click();
 
   // The idle port watch (installed while PortPoll is on).
   void JvAppEvents1Idle();
@@ -137,6 +140,9 @@ class TfmMain : public QMainWindow {
   QProgressBar* ProgressBar = nullptr;
   QFileDialog* OpenDialog1 = nullptr;
   QFileDialog* SaveDialog1 = nullptr;
+  // The changed-only view, the search and "Применить изменённые".
+  TQtEditorToolBar* EditorToolBar = nullptr;
+  QAction* ApplyChanged1 = nullptr;
 
  protected:
   bool event(QEvent* event) override;
@@ -149,6 +155,12 @@ class TfmMain : public QMainWindow {
   void ShowChangedCount();
   void NoteWriteVerified(const ParamAddress& a, const TWriteVerification& v);
   void ShowWriteSummary();
+  void CreateChangeActions();
+  // Before a run writes values the terminal never gave: the operator goes on, has them polled
+  // first, or cancels. True to write.
+  bool ConfirmDefaultValues(const std::vector<ParamAddress>& targets);
+  // Polls the commands, keeping what the operator typed or loaded into them.
+  bool PollKeepingOperatorValues(const std::vector<ParamAddress>& commands);
   void CreateFileDialogs();
   void FormCreate();
   void MeasureUnits();

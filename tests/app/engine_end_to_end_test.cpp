@@ -70,9 +70,10 @@ bool WriteFile(const QString& path, const char* text) {
 }
 
 // Plays the operator at every modal question while it lives: notes what each message box said
-// and answers it (Cancel where offered, else OK); stops the reconnect window. The entry window is
-// left alone, as it closes by itself when the prompt comes; only one that stays far too long is
-// stopped, so that a broken entry fails the test instead of blocking it.
+// and answers it (Cancel where offered, else OK; "Записать" to the question about profile
+// defaults); stops the reconnect window. The entry window is left alone, as it closes by itself
+// when the prompt comes; only one that stays far too long is stopped, so that a broken entry
+// fails the test instead of blocking it.
 class TModalOperator : public QObject {
  public:
   TModalOperator() {
@@ -84,6 +85,7 @@ class TModalOperator : public QObject {
   QStringList Messages;
   int ReconnectWindows = 0;
   int EntryWindowsStopped = 0;
+  int DefaultValuesQuestions = 0;
 
  private:
   void Answer() {
@@ -91,6 +93,13 @@ class TModalOperator : public QObject {
     if (!qobject_cast<TfmWaitingData*>(modal)) entryWindow_ = nullptr;
     if (!modal || !modal->isVisible()) return;
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      // These runs mean to write what the fields show, profile defaults included.
+      if (box->objectName() == QStringLiteral("DefaultValuesQuestion")) {
+        ++DefaultValuesQuestions;
+        if (auto* write = box->findChild<QPushButton*>(QStringLiteral("DefaultValuesWrite")))
+          write->click();
+        return;
+      }
       Messages << box->text();
       QAbstractButton* button = box->button(QMessageBox::Cancel);
       if (!button) button = box->button(QMessageBox::Ok);

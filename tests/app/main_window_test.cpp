@@ -132,10 +132,11 @@ class TMainWindowTest : public QObject {
     auto* bar = fm->findChild<QMenuBar*>(QStringLiteral("MainMenu1"));
     QVERIFY(bar);
     const QList<QAction*> top = bar->actions();
-    QCOMPARE(top.size(), 3);
+    QCOMPARE(top.size(), 4);
     QCOMPARE(top[0]->text(), QStringLiteral("Файл"));
-    QCOMPARE(top[1]->text(), QStringLiteral("Связь"));
-    QCOMPARE(top[2]->objectName(), QStringLiteral("About1"));
+    QCOMPARE(top[1]->text(), QStringLiteral("Правка"));
+    QCOMPARE(top[2]->text(), QStringLiteral("Связь"));
+    QCOMPARE(top[3]->objectName(), QStringLiteral("About1"));
 
     auto* file = fm->findChild<QMenu*>(QStringLiteral("File1"));
     QStringList fileOrder;
@@ -144,8 +145,14 @@ class TMainWindowTest : public QObject {
     auto* connection = fm->findChild<QMenu*>(QStringLiteral("Connection1"));
     QStringList connectionOrder;
     for (QAction* a : connection->actions()) connectionOrder << a->objectName();
-    QCOMPARE(connectionOrder, QStringList({"Parameters1", "Connect1", "Storesettingsintoflash1",
-                                           "N3", "N4", "N2", "Leavecommandmode1"}));
+    QCOMPARE(connectionOrder,
+             QStringList({"Parameters1", "Connect1", "ApplyChanged1", "Storesettingsintoflash1",
+                          "N3", "N4", "N2", "Leavecommandmode1"}));
+    auto* edit = fm->findChild<QMenu*>(QStringLiteral("Edit1"));
+    QVERIFY(edit);
+    QStringList editOrder;
+    for (QAction* a : edit->actions()) editOrder << a->objectName();
+    QCOMPARE(editOrder, QStringList({"Find1", "FindNext1", "N5", "ChangedOnly1"}));
   }
 
   void statusBarHasSixPanelsWithTheProgressBarOverPanelTwo() {

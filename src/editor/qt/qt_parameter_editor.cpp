@@ -26,6 +26,7 @@
 #include "editor/mask_matcher.h"
 #include "editor/qt/deep_component_enumerator.h"
 #include "editor/qt/qt_anchor_keeper.h"
+#include "editor/qt/qt_editor_views.h"
 #include "editor/qt/qt_focus.h"
 #include "editor/qt/qt_hex_edit.h"
 #include "editor/qt/qt_integer_edit.h"
@@ -133,7 +134,8 @@ TQtParameterEditor::TQtParameterEditor(QTabWidget* pageControl, const CommandPro
       profile_(profile),
       log_(log),
       maskRegex_(maskRegex),
-      anchors_(new TAnchorKeeper(this)) {}
+      anchors_(new TAnchorKeeper(this)),
+      views_(new TQtEditorViews(*this, profile, pageControl)) {}
 
 TQtParameterEditor::~TQtParameterEditor() {
   if (pageControl_) RemoveAllTabs();
@@ -240,6 +242,7 @@ void TQtParameterEditor::RemoveAllTabs() {
   controlIndex_.clear();
   built_.clear();
   tracker_.Clear();
+  views_->Reset();
 }
 
 void TQtParameterEditor::EnsurePageBuilt(int page) {
@@ -285,6 +288,7 @@ void TQtParameterEditor::EnsurePageBuilt(int page) {
   box->resize(designWidth, y + buttonHeight + H / 2);
   scroll->setWidget(box);
   anchors_->FollowWidth(box, scroll->viewport(), designWidth);
+  views_->PageBuilt(page, box, applyPage, pollPage, H);
   // A page built while its tab is on screen shows at once, laid out.
   if (tab->isVisible()) {
     scroll->show();
@@ -981,6 +985,7 @@ void TQtParameterEditor::RefreshChanged(const ParamAddress& a) {
     flipped = tracker_.SetChanged(a, shown && !SameValue(param->ParamType, *shown, *lastRead));
   }
   ShowTracking(input, a);
+  views_->ValueChanged(a.Page, flipped);
   if (!flipped) return;
   ShowPageCount(a.Page);
   emit ChangedCountChanged(tracker_.ChangedCount());

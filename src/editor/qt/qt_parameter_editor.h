@@ -28,6 +28,7 @@ class TMaskMatcher;
 class TTextEdit;
 class THexEdit;
 class TAnchorKeeper;
+class TQtEditorViews;
 
 // The buttons' handlers; the editor only tells them which address was clicked.
 struct TEditorCallbacks {
@@ -63,6 +64,11 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   void BuildEditor(int unitWidth, int unitHeight);
   // Makes the controls of every page now (for callers that walk the widget tree themselves).
   void BuildAllPages();
+  bool PageBuilt(int page) const {
+    return page >= 0 && static_cast<size_t>(page) < built_.size() && built_[page];
+  }
+  // The changed-only view and the search.
+  TQtEditorViews& Views() { return *views_; }
 
   void SetCallbacks(TEditorCallbacks callbacks) { callbacks_ = std::move(callbacks); }
   TEditorCallbacks& Callbacks() { return callbacks_; }
@@ -204,6 +210,7 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   TMaskMatcher& maskRegex_;
   TEditorCallbacks callbacks_;
   TAnchorKeeper* anchors_;
+  TQtEditorViews* views_;
   std::unique_ptr<TMetrics> metrics_;
   std::vector<bool> built_;  // per page: its controls exist
   bool tearingDown_ = false;
