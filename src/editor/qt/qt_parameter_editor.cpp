@@ -213,6 +213,17 @@ std::unique_ptr<TQtParameterEditor::TMetrics> TQtParameterEditor::MeasureControl
 }
 
 bool TQtParameterEditor::eventFilter(QObject* watched, QEvent* event) {
+  // A list told of a new font makes its popup (a list view in a window of its own) only to
+  // hand the font on: with a list in every few rows that was most of the cost of building a
+  // page and of loading a file, whose values change the look of every field. The popup
+  // inherits the list's font when it is made and whenever the font changes, and the editor
+  // places every input itself, so a repaint is all the list needs.
+  if (event->type() == QEvent::FontChange && IsExactly<QComboBox>(watched)) {
+    auto* list = static_cast<QWidget*>(watched);
+    list->update();
+    list->updateGeometry();
+    return true;
+  }
   // A wheel turned over a number field or a list the operator is not working in scrolls the
   // page, and the value stays as it was.
   if (event->type() == QEvent::Wheel) {
@@ -415,7 +426,7 @@ int TQtParameterEditor::BuildParameterRow(QWidget* container, const QString& nam
   input->setToolTip(hint);
   input->setStatusTip(hint);
   if (label) label->setBuddy(input);
-  WatchValue(input, checkBox, param, {buildingPage_, command, instance, index});
+  if (tracking_) WatchValue(input, checkBox, param, {buildingPage_, command, instance, index});
   input->setGeometry(15 * W, top, W * IW, inputHeight);
   anchors_->AnchorRight(input, true);
 

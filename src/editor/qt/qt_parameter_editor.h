@@ -70,6 +70,10 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   // The changed-only view and the search.
   TQtEditorViews& Views() { return *views_; }
 
+  // Whether the pages built from now on follow each value's origin and changes (the default).
+  // Off only serves to measure what that costs.
+  void SetTracking(bool on) { tracking_ = on; }
+
   void SetCallbacks(TEditorCallbacks callbacks) { callbacks_ = std::move(callbacks); }
   TEditorCallbacks& Callbacks() { return callbacks_; }
 
@@ -218,6 +222,7 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   QHash<const QObject*, TControlAddress> addresses_;
   TValueTracker tracker_;
   int buildingPage_ = 0;
+  bool tracking_ = true;
   mutable QHash<TControlKey, QPointer<QWidget>> controlIndex_;
   int W = 1, H = 1, IW = 20;
 };

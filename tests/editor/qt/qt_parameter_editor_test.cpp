@@ -1,5 +1,6 @@
 // The Qt parameter editor on real widgets, offscreen: layout, defaults, hints, address binding
 // (against the headless editor), typing rules and the unsupported mark.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -155,6 +156,7 @@ class TestQtParameterEditor : public QObject {
   void hexFieldChecksCompletenessAndRange();
   void integerFieldFiltersKeysAndAppliesLimits();
   void optionalCheckBoxSwitchesTheInput();
+  void defaultValuesLookFaintAndItalic();
   void wheelScrollsThePageUnlessTheInputHasTheFocus();
   void marksAnUnsupportedCommand();
   void enumeratorWalksContainersBeforeContents();
@@ -798,6 +800,55 @@ void WheelDown(QWidget* widget) {
 
 // Rolling the wheel down a long page passes over number fields and lists: the page scrolls and
 // no value changes. Only an input the operator is working in takes the wheel.
+// Every kind of input shows a profile default faint and in italics, a list's popup too (on a
+// page built before and after the window is shown); another origin brings the usual look back.
+void TestQtParameterEditor::defaultValuesLookFaintAndItalic() {
+  const QString page = QStringLiteral(
+      "<page id=\"%1\" name=\"P%1\"><command command=\"+LOOK\" description=\"Вид\">"
+      "<parameter type=\"integer\" description=\"a\" minvalue=\"1\" maxvalue=\"10\"/>"
+      "<parameter type=\"string\" description=\"b\" defaultvalue=\"x\"/>"
+      "<parameter type=\"hex\" description=\"c\" maxlen=\"4\"/>"
+      "<parameter type=\"option\" description=\"d\" defaultvalue=\"1\"><option value=\"1\" "
+      "text=\"один\"/><option value=\"2\" text=\"два\"/></parameter>"
+      "</command></page>");
+  auto w = EditorWindow::FromXml(page.arg(1) + page.arg(2));
+  w->Show();
+  w->tabs->setCurrentIndex(1);
+  Settle();
+  for (int p = 0; p < 2; ++p) {
+    const QString name = QStringLiteral("page_%1_box").arg(p);
+    auto* box = w->Find(name);
+    QVERIFY(box);
+    const QColor faint = box->palette().color(QPalette::PlaceholderText);
+    for (int n = 0; n < 4; ++n) {
+      QWidget* input = w->editor->FindParameterControl(p, 0, 0, n, ckInput);
+      QVERIFY(input);
+      QVERIFY2(input->font().italic(), qPrintable(input->objectName()));
+      QCOMPARE(input->palette().color(QPalette::Text), faint);
+    }
+    auto* list = static_cast<QComboBox*>(w->editor->FindParameterControl(p, 0, 0, 3, ckInput));
+    // Its popup is made when first needed, not for every list built or changed.
+    QVERIFY(!list->findChild<QAbstractItemView*>());
+    w->editor->SetValueOrigin(p, 0, 0, 3, voRead);
+    w->editor->SetValueOrigin(p, 0, 0, 3, voDefault);
+    QVERIFY(!list->findChild<QAbstractItemView*>());
+    QVERIFY(list->view()->font().italic());
+
+    w->editor->SetValueOrigin(p, 0, 0, 3, voRead);
+    QVERIFY(!list->font().italic());
+    QVERIFY(!list->view()->font().italic());
+    w->editor->SetValueOrigin(p, 0, 0, 3, voDefault);
+    QVERIFY(list->view()->font().italic());
+    w->editor->SetValueOrigin(p, 0, 0, 3, voRead);
+    QCOMPARE(list->palette().color(QPalette::ButtonText),
+             box->palette().color(QPalette::ButtonText));
+    QWidget* text = w->editor->FindParameterControl(p, 0, 0, 1, ckInput);
+    w->editor->SetValueOrigin(p, 0, 0, 1, voFile);
+    QVERIFY(!text->font().italic());
+    QCOMPARE(text->palette().color(QPalette::Text), box->palette().color(QPalette::Text));
+  }
+}
+
 void TestQtParameterEditor::wheelScrollsThePageUnlessTheInputHasTheFocus() {
   QString rows;
   for (int i = 0; i < 12; ++i)
