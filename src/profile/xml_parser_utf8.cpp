@@ -180,7 +180,7 @@ TXmlParserUTF8::TStep TXmlParserUTF8::ScanText() {
         return TStep::End;
       case TRefKind::Entity:
         if (input_.InEntity(name) || input_.EntityDepth() >= kMaxEntityDepth ||
-            !ChargeExpansion(ref.entity->text->size()))
+            !ChargeEntity(*ref.entity, false))
           return TStep::End;
         // Its text is read on as if it stood here, markup included.
         input_.PushEntity(name, ref.entity->text);
@@ -437,7 +437,65 @@ TXmlParserUTF8::TReference TXmlParserUTF8::Classify(const std::string& name) con
 bool TXmlParserUTF8::ChargeExpansion(size_t size) {
   // Even an empty replacement costs a little, so that endless chains of them stay bounded.
   expanded_ += size + 1;
-  return expanded_ <= kFreeExpansion || expanded_ / kMaxAmplification <= documentSize_;
+  return ExpansionFits(expanded_);
+}
+
+bool TXmlParserUTF8::ExpansionFits(size_t expanded) const {
+  return expanded <= kFreeExpansion || expanded / kMaxAmplification <= documentSize_;
+}
+
+// The budget only grows used, so a reference whose whole expansion will not fit ends the
+// document whenever its reading would have run out: at once, instead of after megabytes of
+// nested replacement texts (the "billion laughs"). In text that holds only when no markup is
+// read on the way, since its parts would have been delivered before the end; an attribute value
+// is all or nothing. Anything irregular inside (a cycle, an unknown name, a stray ampersand)
+// leaves the reference to be read and charged as it goes.
+bool TXmlParserUTF8::ChargeEntity(const TEntity& entity, bool inAttribute) {
+  const TWholeExpansion& whole = WholeExpansion(entity, 0);
+  if (whole.state == TWholeExpansion::Regular && (inAttribute || !whole.markup) &&
+      !ExpansionFits(expanded_ + whole.charge))
+    return false;
+  return ChargeExpansion(entity.text->size());
+}
+
+const TXmlParserUTF8::TWholeExpansion& TXmlParserUTF8::WholeExpansion(const TEntity& entity,
+                                                                      size_t depth) const {
+  TWholeExpansion& whole = entity.whole;
+  if (whole.state == TWholeExpansion::Regular || whole.state == TWholeExpansion::Working ||
+      (whole.state == TWholeExpansion::Irregular && whole.declarations == entities_.size()))
+    return whole;
+  const auto irregular = [&]() -> const TWholeExpansion& {
+    whole.state = TWholeExpansion::Irregular;
+    whole.declarations = entities_.size();  // a later declaration may name what was unknown
+    return whole;
+  };
+  // Deeper than the reader goes: it would end there, whatever the cost.
+  if (depth > kMaxEntityDepth) return irregular();
+  whole.state = TWholeExpansion::Working;
+  const std::string& text = *entity.text;
+  const size_t saturated = SIZE_MAX / 2;
+  size_t charge = text.size() + 1;
+  bool markup = text.find('<') != std::string::npos;
+  for (size_t amp = text.find('&'); amp != std::string::npos; amp = text.find('&', amp + 1)) {
+    const size_t semi = text.find(';', amp + 1);
+    if (semi == std::string::npos || semi == amp + 1 || semi - amp - 1 > kMaxReferenceName)
+      return irregular();
+    const std::string name = text.substr(amp + 1, semi - amp - 1);
+    if (name.find_first_of(" \t\r\n<&") != std::string::npos) return irregular();
+    const TReference ref = Classify(name);
+    if (ref.kind == TRefKind::Unknown) return irregular();
+    if (ref.kind == TRefKind::Entity) {
+      const TWholeExpansion& inner = WholeExpansion(*ref.entity, depth + 1);
+      if (inner.state != TWholeExpansion::Regular) return irregular();  // a cycle among them
+      markup = markup || inner.markup;
+      charge = std::min(saturated, charge + inner.charge);
+    }
+    amp = semi;
+  }
+  whole.state = TWholeExpansion::Regular;
+  whole.markup = markup;
+  whole.charge = charge;
+  return whole;
 }
 
 bool TXmlParserUTF8::ExpandAttributeValue(const std::string& raw, std::string& out,
@@ -470,7 +528,7 @@ bool TXmlParserUTF8::ExpandAttributeValue(const std::string& raw, std::string& o
         return false;
       case TRefKind::Entity:
         if (std::find(open.begin(), open.end(), name) != open.end() ||
-            open.size() >= kMaxEntityDepth || !ChargeExpansion(ref.entity->text->size()))
+            open.size() >= kMaxEntityDepth || !ChargeEntity(*ref.entity, true))
           return false;
         open.push_back(name);
         if (!ExpandAttributeValue(*ref.entity->text, out, open)) return false;

@@ -50,8 +50,18 @@ class TXmlParserUTF8 {
 
  private:
   enum class TStep { Part, Nothing, End };
+  // What reading an entity's text to its end costs, references inside included; worked out
+  // once, when first needed.
+  struct TWholeExpansion {
+    enum TState : uint8_t { Unknown, Working, Regular, Irregular };
+    TState state = Unknown;
+    size_t declarations = 0;  // how many entities there were when it was found irregular
+    bool markup = false;      // a '<' in any of the texts read
+    size_t charge = 0;        // what ChargeExpansion is asked for along the way, in all
+  };
   struct TEntity {
     std::shared_ptr<const std::string> text;  // UTF-8 as declared; null for an external one
+    mutable TWholeExpansion whole;
   };
   enum class TRefKind { Char, BadNumber, Entity, External, Unknown };
   struct TReference {
@@ -79,6 +89,9 @@ class TXmlParserUTF8 {
 
   TReference Classify(const std::string& name) const;
   bool ChargeExpansion(size_t size);
+  bool ExpansionFits(size_t expanded) const;
+  bool ChargeEntity(const TEntity& entity, bool inAttribute);
+  const TWholeExpansion& WholeExpansion(const TEntity& entity, size_t depth) const;
   bool ExpandAttributeValue(const std::string& raw, std::string& out,
                             std::vector<std::string>& open);
   bool AttributeValue(const std::string& raw, std::string& value);
