@@ -94,11 +94,13 @@ bool RestoreCommand(TEngineCli& cli, const TNamedCommand& n, std::vector<TRestor
     if (observer.Line) observer.Line(line);
   };
   for (size_t i = 0; i < n.Instances.size(); ++i, ++done) {
-    if (observer.BeforeWrite) observer.BeforeWrite(cmd, n.Instances[i], done, total);
-    if (!cli.Engine->ApplyCommand({n.Page, n.Command, n.Instances[i], 0}, values[i])) {
+    const bool stopped = observer.Stopped && observer.Stopped();
+    if (!stopped && observer.BeforeWrite) observer.BeforeWrite(cmd, n.Instances[i], done, total);
+    if (stopped || !cli.Engine->ApplyCommand({n.Page, n.Command, n.Instances[i], 0}, values[i])) {
       for (size_t rest = i; rest < n.Instances.size(); ++rest) {
-        TRestoreLine line = NotWritten(n.Page, n.Command, n.Instances[rest],
-                                       rest == i ? "transfer error" : "stopped", ceTransferError);
+        TRestoreLine line =
+            NotWritten(n.Page, n.Command, n.Instances[rest],
+                       rest == i && !stopped ? "transfer error" : "stopped", ceTransferError);
         line.Attempted = true;
         add(line);
       }
@@ -137,7 +139,8 @@ int PollExportable(TEngineCli& cli, const TReportMessage& report,
   for (size_t i = 0; i < pollable.size(); ++i) {
     const auto [p, c] = pollable[i];
     const TDevCommand& cmd = *profile.Command(p, c);
-    if (before) before(cmd, static_cast<int>(i), static_cast<int>(pollable.size()));
+    if (before && !before(cmd, static_cast<int>(i), static_cast<int>(pollable.size())))
+      return ceFailure;
     const int outcome = PollForBackup(cli, p, c, report);
     if (outcome == ceNotSupported) {
       report(Utf8(cmd.Name) + ": left out of the file");

@@ -24,12 +24,13 @@ using TReportMessage = std::function<void(const std::string& utf8)>;
 // Backup
 
 // Called before each command is polled: the command, how many came before, how many in all.
-using TBeforeCommand = std::function<void(const TDevCommand& command, int done, int total)>;
+// False stops the backup there.
+using TBeforeCommand = std::function<bool(const TDevCommand& command, int done, int total)>;
 
 // Polls every command that can be read and is exported into the editor, in profile order.
 // Those the terminal answered in full go into saved; one it does not support is left out and
 // named. Any other outcome (refusal, no answer, an incomplete answer, a transfer failure)
-// stops the backup with its exit code; ceOk when it is complete.
+// stops the backup with its exit code, as does before (ceFailure); ceOk when it is complete.
 int PollExportable(TEngineCli& cli, const TReportMessage& report,
                    std::set<std::pair<int, int>>& saved, const TBeforeCommand& before = {});
 
@@ -87,11 +88,13 @@ struct TRestoreObserver {
   std::function<void(const TDevCommand& command, int instance, int done, int total)> BeforeVerify;
   // Each line as soon as it is known.
   std::function<void(const TRestoreLine& line)> Line;
+  // Asked before each write: true stops the restore there (the writes left are "stopped").
+  std::function<bool()> Stopped;
 };
 
 // Writes every command the restore may write, in the order given, and judges each instance;
 // the others get their "not written (...)" lines. Returns false when the link failed on the
-// way (the writes left get "not written (stopped)").
+// way or the observer stopped it (the writes left get "not written (stopped)").
 bool WriteNamedCommands(TEngineCli& cli, const std::vector<TNamedCommand>& named,
                         std::vector<TRestoreLine>& lines, const TRestoreObserver& observer = {});
 

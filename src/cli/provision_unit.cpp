@@ -6,10 +6,13 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -41,6 +44,42 @@ namespace {
 
 constexpr const char* kName = "provision-unit";
 constexpr int kIdentityWaitMs = 10000;
+
+// SIGINT, SIGTERM or SIGHUP: the parent stops the unit. It ends at the next request, without
+// storing, and leaves command mode.
+volatile std::sig_atomic_t gStopSignal = 0;
+
+void OnStopSignal(int signal) {
+  gStopSignal = signal;
+}
+
+// Installed while the worker runs, without SA_RESTART, so that a wait for the parent's answer
+// ends on the signal too. SIGPIPE is ignored: a parent gone shows as a failed write to stdout.
+class TStopSignals {
+ public:
+  TStopSignals() {
+    gStopSignal = 0;
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    for (size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &action, &saved_[i]);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, &savedPipe_);
+  }
+  ~TStopSignals() {
+    for (size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &saved_[i], nullptr);
+    sigaction(SIGPIPE, &savedPipe_, nullptr);
+  }
+  TStopSignals(const TStopSignals&) = delete;
+  TStopSignals& operator=(const TStopSignals&) = delete;
+
+ private:
+  static constexpr std::array<int, 3> kSignals = {SIGINT, SIGTERM, SIGHUP};
+  std::array<struct sigaction, 3> saved_{};
+  struct sigaction savedPipe_ {};
+};
 
 std::string ReadWholeFile(const std::string& path, bool& ok) {
   std::ifstream in(path, std::ios::binary);
@@ -126,6 +165,8 @@ class TUnitWorker {
   // The first error decides the result, its exit code and first_error; later ones go to stderr.
   void Failed(const std::string& utf8, int code);
   bool Ok() const { return code_ == ceOk; }
+  // True once the parent asked the unit to stop or went away; the first time also fails it.
+  bool Stopping();
   TReportMessage Reporter();
   std::string FirstReported() const { return reported_.empty() ? "" : reported_.front(); }
 
@@ -152,6 +193,7 @@ class TUnitWorker {
   std::vector<std::string> reported_;  // the messages of the step under way
   TRestoreSummary summary_;
   bool stored_ = false;
+  bool outputLost_ = false;
 };
 
 int TUnitWorker::Run() {
@@ -164,12 +206,13 @@ int TUnitWorker::Run() {
            connected);
     return Done("failed");
   }
-  if (Identify() && !GoAhead()) {
+  if (!Stopping() && Identify() && !GoAhead() && !Stopping()) {
     Leave();
     return Done("skipped");
   }
   std::vector<TNamedCommand> named;
-  if (Ok() && TakeSnapshot() && LoadTemplateAndRow(named)) WriteAndStore(named);
+  if (Ok() && !Stopping() && TakeSnapshot() && !Stopping() && LoadTemplateAndRow(named))
+    WriteAndStore(named);
   Leave();
   return Done(Ok() ? "passed" : "failed");
 }
@@ -258,7 +301,7 @@ bool TUnitWorker::WaitForIdentityReport(TIdentity& identity, std::string& refusa
   exchange.Start();
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(kIdentityWaitMs);
-  while (!reported && refusal.empty() && cli_->Session.IsPortOpen()) {
+  while (!reported && refusal.empty() && cli_->Session.IsPortOpen() && gStopSignal == 0) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0) break;
@@ -311,7 +354,9 @@ bool TUnitWorker::TakeSnapshot() {
         current = &command;
         Stage("snapshot",
               Utf8(command.Name) + " " + std::to_string(done + 1) + "/" + std::to_string(total));
+        return !Stopping();
       });
+  if (polled != ceOk && !Ok()) return false;  // stopped
   if (polled != ceOk) {
     const std::string name = current != nullptr ? Utf8(current->Name) : std::string();
     std::string why;
@@ -432,6 +477,7 @@ void TUnitWorker::WriteAndStore(const std::vector<TNamedCommand>& named) {
   observer.BeforeVerify = [&](const TDevCommand& command, int instance, int done, int total) {
     Stage("verifying", progress(command, instance, done, total));
   };
+  observer.Stopped = [&] { return Stopping(); };
   observer.Line = [&](const TRestoreLine& line) {
     CommandLine(line);
     if (line.Code == ceOk) return;
@@ -448,7 +494,7 @@ void TUnitWorker::WriteAndStore(const std::vector<TNamedCommand>& named) {
   std::vector<TRestoreLine> lines;
   const bool linkOk = WriteNamedCommands(*cli_, named, lines, observer);
   summary_ = SummarizeRestore(lines);
-  if (!args_.NoStore && linkOk && summary_.AnyWritten && summary_.AllVerified) {
+  if (!args_.NoStore && linkOk && summary_.AnyWritten && summary_.AllVerified && !Stopping()) {
     Stage("storing", "+SAVE");
     const int code = cli_->StoreIntoFlash();
     stored_ = code == ceOk;
@@ -485,8 +531,16 @@ std::string TUnitWorker::Masked(const std::string& utf8) const {
 }
 
 void TUnitWorker::Emit(const std::string& json) {
-  std::fputs((json + "\n").c_str(), out_);
-  std::fflush(out_);
+  if (std::fputs((json + "\n").c_str(), out_) < 0 || std::fflush(out_) != 0) outputLost_ = true;
+}
+
+bool TUnitWorker::Stopping() {
+  if (gStopSignal == 0 && !outputLost_) return false;
+  if (Ok())
+    Failed(gStopSignal != 0 ? "stopped by signal " + std::to_string(gStopSignal)
+                            : std::string("stopped: the parent no longer reads the output"),
+           ceFailure);
+  return true;
 }
 
 void TUnitWorker::Stage(const char* stage, const std::string& utf8Text) {
@@ -602,6 +656,7 @@ int ProvisionUnit(const Args& args) {
     UsageError(kName, error, ProvisionUnitUsage());
     return worker.FailedBeforeRun(error, ceUsage);
   }
+  TStopSignals signals;
   try {
     return worker.Run();
   } catch (const std::exception& e) {

@@ -1,6 +1,10 @@
 // quillon-cli provision-unit, the worker of provision, against quillon-sim on a pseudo-terminal
 // as the parent runs it: the JSON lines it reports, its exit code, what the terminal received
 // and stored, and the snapshot it leaves.
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,6 +13,7 @@
 #include <vector>
 
 #include "cli/json_value.h"
+#include "cli/provision_worker.h"
 #include "configfiles/config_file.h"
 #include "editor/headless_editor.h"
 #include "profile/command_profile.h"
@@ -277,6 +282,50 @@ TEST_F(ProvisionUnitTest, UnitsThatDoNotPass) {
       EXPECT_TRUE(Received().back().rfind("AT+TEXT=", 0) == 0) << Received().back();
     }
   }
+}
+
+// The parent's second stop signal reaches a worker waiting for its answer: it ends at once,
+// leaves command mode and still says so in its done line.
+TEST_F(ProvisionUnitTest, StopSignalEndsTheUnitCleanly) {
+  StartTerminal({"--imei", kImei});
+  cli::TProvisionWorker worker;
+  std::string error;
+  ASSERT_TRUE(worker.Start(
+      "./quillon-cli",
+      {"./quillon-cli", "provision-unit", "--port", sim_.DevicePath(), "--password", "2468",
+       "--master-password", "9753", "--config", template_, "--snapshots", snapshots_, "--fast"},
+      error))
+      << error;
+  std::vector<std::string> lines;
+  bool identified = false;
+  for (int i = 0; i < 1000 && !worker.OutputsClosed(); ++i) {
+    pollfd fds[2] = {{worker.OutFd(), POLLIN, 0}, {worker.ErrFd(), POLLIN, 0}};
+    poll(fds, 2, 20);
+    worker.ReadOut();
+    worker.ReadErr();
+    while (worker.NextErrLine()) {
+    }
+    while (std::optional<std::string> line = worker.NextOutLine()) {
+      lines.push_back(*line);
+      if (!identified && Has(*line, "\"identity\"")) {
+        identified = true;
+        worker.Terminate();
+      }
+    }
+  }
+  ASSERT_TRUE(identified);
+  std::optional<int> status;
+  for (int i = 0; i < 500 && !status; ++i, usleep(10000)) status = worker.TryReap();
+  ASSERT_TRUE(status);
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << *status;
+  std::string out;
+  for (const std::string& line : lines) out += line + "\n";
+  const std::vector<cli::TJsonValue> parsed = JsonLines(out);
+  ASSERT_FALSE(parsed.empty());
+  EXPECT_EQ(parsed.back().Text("result"), "failed") << out;
+  EXPECT_EQ(parsed.back().Text("first_error"), "stopped by signal 15") << out;
+  EXPECT_TRUE(Writes().empty());
+  EXPECT_TRUE(Received().back().rfind("AT+TEXT=", 0) == 0) << Received().back();
 }
 
 TEST(ProvisionUnitArgumentsTest, HiddenButHelpfulAndAlwaysEndsWithDone) {
