@@ -500,7 +500,10 @@ int TProvisionRun::Run() {
       fds.push_back({unit->Worker->OutFd(), POLLIN, 0});
       fds.push_back({unit->Worker->ErrFd(), POLLIN, 0});
     }
-    int wait = 100;  // a worker's end is noticed and the live lines redrawn at this pace
+    // The live lines are redrawn at this pace; a worker that closed its outputs is reaped soon.
+    int wait = 100;
+    for (auto& unit : running_)
+      if (unit->Worker->OutputsClosed()) wait = 5;
     if (args_.Watch && stopSignals_ == 0) {
       const auto now = std::chrono::steady_clock::now();
       if (now >= nextScan) {
