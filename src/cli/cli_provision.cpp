@@ -391,9 +391,9 @@ void TProvisionRun::Serve(TUnit& unit, short outEvents, short errEvents) {
 
 // True once the worker has ended and its outcome is recorded.
 bool TProvisionRun::Finished(TUnit& unit) {
-  if (!unit.Worker->OutputsClosed()) return false;
+  if (!unit.Worker->Ended()) return false;
+  Serve(unit, 0, 0);  // lines read at the last moment
   const std::optional<int> status = unit.Worker->TryReap();
-  if (!status) return false;
   TUnitOutcome o;
   if (unit.Done) {
     o = *unit.Done;
@@ -503,7 +503,7 @@ int TProvisionRun::Run() {
     // The live lines are redrawn at this pace; a worker that closed its outputs is reaped soon.
     int wait = 100;
     for (auto& unit : running_)
-      if (unit->Worker->OutputsClosed()) wait = 5;
+      if (unit->Worker->OutputsClosed() || unit->Worker->TryReap()) wait = 5;
     if (args_.Watch && stopSignals_ == 0) {
       const auto now = std::chrono::steady_clock::now();
       if (now >= nextScan) {

@@ -28,7 +28,7 @@ TProvisionWorker::~TProvisionWorker() {
   CloseFd(out_);
   CloseFd(err_);
   if (pid_ > 0 && !status_) {
-    kill(pid_, SIGTERM);
+    kill(-pid_, SIGTERM);
     int status = 0;
     waitpid(pid_, &status, 0);
   }
@@ -140,12 +140,29 @@ std::optional<int> TProvisionWorker::TryReap() {
   if (status_ || pid_ <= 0) return status_;
   int status = 0;
   const pid_t done = waitpid(pid_, &status, WNOHANG);
-  if (done == pid_) status_ = status;
+  if (done == pid_) {
+    status_ = status;
+    reaped_ = std::chrono::steady_clock::now();
+  }
   return status_;
 }
 
 void TProvisionWorker::Terminate() {
-  if (pid_ > 0 && !status_) kill(pid_, SIGTERM);
+  // The whole group: whatever the worker started goes too, and lets go of the pipes.
+  if (pid_ > 0 && !status_) kill(-pid_, SIGTERM);
+}
+
+bool TProvisionWorker::Ended() {
+  if (!TryReap()) return false;
+  if (OutputsClosed()) return true;
+  // Something the worker started may hold its outputs open after it ended; a moment for the
+  // last lines, then they are closed on this side.
+  if (std::chrono::steady_clock::now() - reaped_ < std::chrono::seconds(2)) return false;
+  ReadOut();
+  ReadErr();
+  CloseFd(out_);
+  CloseFd(err_);
+  return true;
 }
 
 double TProvisionWorker::Seconds() const {

@@ -46,9 +46,12 @@ class TProvisionWorker {
 
   // Both outputs at their end (the worker closed them or died).
   bool OutputsClosed() const { return out_ < 0 && err_ < 0; }
-  // Reaps the worker once its outputs are closed; its wait status, nullopt while it runs.
+  // Reaps the worker when it has ended (never blocks); its wait status, nullopt while it runs.
   std::optional<int> TryReap();
-  // SIGTERM to the worker (the second stop signal of the operator).
+  // The worker was reaped and its outputs are closed (read to their end, or given up two
+  // seconds after it ended while something it started still held them): its lines are all in.
+  bool Ended();
+  // SIGTERM to the worker and whatever it started (the second stop signal of the operator).
   void Terminate();
 
   pid_t Pid() const { return pid_; }
@@ -62,7 +65,7 @@ class TProvisionWorker {
   int in_ = -1, out_ = -1, err_ = -1;
   std::string outBuffer_, errBuffer_;
   std::optional<int> status_;
-  std::chrono::steady_clock::time_point started_;
+  std::chrono::steady_clock::time_point started_, reaped_;
 };
 
 }  // namespace quillon::cli

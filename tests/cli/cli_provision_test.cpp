@@ -15,14 +15,13 @@
 #include <thread>
 #include <vector>
 
+#include "background_cli.h"
 #include "configfiles/config_file.h"
 #include "editor/headless_editor.h"
 #include "profile/command_profile.h"
 #include "sim/simulator_process.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
-
-extern char** environ;
 
 namespace quillon::test {
 namespace {
@@ -36,64 +35,6 @@ size_t CountOf(const std::string& text, const std::string& piece) {
   for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
   return n;
 }
-
-// quillon-cli running in the background, its output in files, so a test can signal it.
-class TBackgroundCli {
- public:
-  TBackgroundCli(const TempDir& dir, const std::vector<std::string>& args)
-      : out_(dir.File("bg.out")), err_(dir.File("bg.err")) {
-    std::vector<std::string> all = {"./quillon-cli"};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  ~TBackgroundCli() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-
-  bool Started() const { return pid_ > 0; }
-  std::string Out() const { return ReadFile(out_); }
-  std::string Err() const { return ReadFile(err_); }
-  void Signal(int sig) const { kill(pid_, sig); }
-
-  // Waits up to seconds for the output to hold the text.
-  bool WaitFor(const std::string& text, int seconds) const {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-      if (Has(Out(), text)) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-  }
-  // The exit code, or -1 when it has not ended within the seconds.
-  int Wait(int seconds) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return -1;
-  }
-
- private:
-  std::string out_, err_;
-  pid_t pid_ = -1;
-};
 
 // One simulated terminal with its own IMEI, keeping what +SAVE stores and tracing what it gets.
 struct TUnit {

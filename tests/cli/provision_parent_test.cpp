@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "background_cli.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -53,7 +54,7 @@ echo '{"event":"identity","imei":"'$imei'","model":"VT-1","firmware":"2.0"}'
 read answer
 echo "answer $port $answer" >>"$log"
 echo "worker for $port says password 1234" >&2
-sleep 0.2
+sleep "${SLEEP:-0.2}"
 rmdir "$LOCK" 2>/dev/null
 case "$port" in
   *kill*) kill -9 $$ ;;
@@ -78,13 +79,19 @@ class ProvisionParentTest : public ::testing::Test {
     for (const std::string& name : names) dir_.Write("port-" + name, "");
   }
 
-  TProgramRun Provision(std::vector<std::string> args) {
+  std::vector<std::string> Args(std::vector<std::string> args) const {
     args.insert(args.begin(), {"provision", "--config", dir_.File("template.zxml"), "--report",
                                dir_.File("report.csv"), "--password", "1234"});
+    return args;
+  }
+  std::vector<std::string> Env(const char* sleep = "0.2") const {
+    return {"QUILLON_PROVISION_WORKER=" + worker_, "LOG=" + dir_.File("log"),
+            "LOCK=" + dir_.File("lock"), std::string("SLEEP=") + sleep};
+  }
+  TProgramRun Provision(std::vector<std::string> args) {
     TRunOptions options;
-    options.Env = {"QUILLON_PROVISION_WORKER=" + worker_, "LOG=" + dir_.File("log"),
-                   "LOCK=" + dir_.File("lock")};
-    return RunProgram("./quillon-cli", args, options);
+    options.Env = Env();
+    return RunProgram("./quillon-cli", Args(args), options);
   }
 
   std::string Log() const { return ReadFile(dir_.File("log")); }
@@ -179,6 +186,7 @@ TEST_F(ProvisionParentTest, NothingStartsWhenTheChecksFail) {
       {{"--units", dir_.File("missing.csv")}, 1, "cannot read"},
       {{"--config", dir_.Write("broken.zxml", "not zlib")}, 1, "cannot be written as it is"},
       {{"--jobs", "0"}, 2, "--jobs"},
+      {{"--report", dir_.File("no-folder/report.csv")}, 1, "cannot write the report"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> args = c.args;
@@ -187,6 +195,35 @@ TEST_F(ProvisionParentTest, NothingStartsWhenTheChecksFail) {
     EXPECT_EQ(run.Code, c.code) << c.error << "\n" << run.Err;
     EXPECT_TRUE(Has(run.Err, c.error)) << run.Err;
     EXPECT_TRUE(Log().empty()) << c.error << ": a worker was started";
+  }
+}
+
+// The operator's first Ctrl+C lets the running unit finish and starts no other; the second
+// stops the running ones. Either way the report and the summary are written.
+TEST_F(ProvisionParentTest, FirstSignalFinishesSecondStops) {
+  Ports({"1", "2", "3"});
+  {
+    TBackgroundCli run(dir_, Args({"--ports", dir_.File("port-*"), "--jobs", "1"}), Env("1.5"));
+    ASSERT_TRUE(run.WaitFor("IMEI 860417050417361, VT-1", 20)) << run.Out() << run.Err();
+    run.Signal(SIGINT);
+    EXPECT_EQ(run.Wait(20), 1) << run.Out() << run.Err();
+    const std::string report = Report();
+    EXPECT_TRUE(Has(report, "port-1,860417050417361,VT-1,2.0,passed,")) << report;
+    for (const char* port : {"port-2", "port-3"})
+      EXPECT_TRUE(Has(report, std::string(port) + ",,,,failed,0,0,0,0,0.0,not started: the run "
+                                                  "was stopped\r\n"))
+          << report;
+    EXPECT_TRUE(Has(run.Out(), "3 units: 1 passed, 2 failed")) << run.Out();
+  }
+  {
+    TBackgroundCli run(dir_, Args({"--ports", dir_.File("port-1")}), Env("30"));
+    ASSERT_TRUE(run.WaitFor("IMEI 860417050417361, VT-1", 20)) << run.Out() << run.Err();
+    run.Signal(SIGINT);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    run.Signal(SIGTERM);
+    EXPECT_EQ(run.Wait(20), 1) << run.Out() << run.Err();
+    EXPECT_TRUE(Has(Report(), "port-1,860417050417361,VT-1,2.0,failed,0,0,0,0,")) << Report();
+    EXPECT_TRUE(Has(Report(), ",worker ended unexpectedly (signal 15)\r\n")) << Report();
   }
 }
 
