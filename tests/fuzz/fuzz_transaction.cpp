@@ -1,6 +1,7 @@
 // One poll or apply on the simulated line: the input is what the terminal answers, in two parts
-// with a pause between them, read by the transaction and handed to the command's response
-// processor (default, table, nonpoll, exitcmd) writing into the headless editor.
+// with a pause between them, read by the transaction (with ordinary or fast answers) and handed
+// to the command's response processor (default, table, nonpoll, exitcmd) writing into the
+// headless editor.
 #include <memory>
 
 #include "editor/headless_editor.h"
@@ -65,6 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TQuietUi ui;
   TMemoryProgressBar progress;
   TTerminalSession session(port, log, settings, ui, progress);
+  session.SetFastAnswer(data[0] & 0x40);
   THeadlessEditor editor(profile);
   TCommandEngine engine(profile, editor, session, settings);
   RegisterResponseProcessors(profile, engine.Processors());
