@@ -8,7 +8,11 @@
 // (b) the quillon program from launch until its main window is up and idle (--quit-when-idle),
 //     with that profile beside a copy of the executable, against the same with an empty profile;
 // (c) the same launch with 40, 1000 and 4000 pages of one command each, side by side: start-up
-//     must grow with the number of pages, not with its square.
+//     must grow with the number of pages, not with its square;
+// (d) the editor's views on the profile of (a): a search (a rare text, a frequent one, a value)
+//     and clearing it, with only the first page built as after start-up and with every page
+//     built; the changed-only view turned on and off with two changed values a page; each
+//     beside building one page, measured in the same run. Goal: each within 100 ms.
 // Every figure is the median of the runs. Without a display the offscreen platform is used.
 // --write-profile only writes the generated profile (for profiling the program by hand).
 #include <QApplication>
@@ -23,10 +27,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 #include "bench/support/large_profile.h"
 #include "editor/mask_matcher.h"
+#include "editor/qt/qt_editor_views.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "link/log_model.h"
 #include "profile/command_profile.h"
@@ -119,6 +125,99 @@ void BenchBuild(int runs) {
       "    other pages:  median %8.1f ms for %d pages (%.1f ms a page, paid when a page is "
       "first shown or asked for)\n",
       Median(allPages), kPages - 1, Median(allPages) / (kPages - 1));
+}
+
+// (d): one figure per view operation, in ms.
+struct TViewFigures {
+  double OnePage = 0;  // building one more page: the reference
+  double SearchRareFirst = 0, JumpFirst = 0, SearchCommonFirst = 0, ClearFirst = 0;
+  double SearchRare = 0, SearchCommon = 0, SearchValue = 0, Clear = 0;
+  double ChangedOn = 0, ChangedOff = 0;
+  int CommonMatches = 0, ValueMatches = 0;
+};
+
+double TimeMs(const std::function<void()>& work) {
+  QElapsedTimer timer;
+  timer.start();
+  work();
+  return timer.nsecsElapsed() / 1e6;
+}
+
+TViewFigures ViewsOnce(const quillon::CommandProfile& profile) {
+  quillon::TSettings settings;
+  quillon::TLogModel log(settings);
+  quillon::TMaskMatcher matcher;
+  QMainWindow window;
+  auto* tabs = new QTabWidget(&window);
+  window.setCentralWidget(tabs);
+  const QSize unit = quillon::TQtParameterEditor::MeasureUnits(tabs);
+  window.resize((profile.InputWidth + 22) * unit.width(), 600);
+  quillon::TQtParameterEditor editor(tabs, profile, log, matcher);
+  editor.BuildEditor(unit.width(), unit.height());
+  window.show();
+  QCoreApplication::processEvents();
+  quillon::TQtEditorViews& views = editor.Views();
+
+  TViewFigures f;
+  // As after start-up: the other pages' fields exist only as the profile's defaults.
+  f.SearchRareFirst = TimeMs([&] { views.SetSearchText(QStringLiteral("+C39X19")); });
+  // The match lies on the last page: showing it builds that page.
+  f.JumpFirst = TimeMs([&] { views.ShowNextMatch(); });
+  tabs->setCurrentIndex(0);
+  f.SearchCommonFirst = TimeMs([&] { views.SetSearchText(QStringLiteral("период")); });
+  f.ClearFirst = TimeMs([&] { views.SetSearchText(QString()); });
+
+  int unbuilt = 0;
+  for (int p = 0; p < quillon::bench::kPages; ++p) unbuilt += editor.PageBuilt(p) ? 0 : 1;
+  f.OnePage = TimeMs([&] { editor.BuildAllPages(); }) / std::max(unbuilt, 1);
+  // Two changed values a page: a number and a text.
+  for (int p = 0; p < quillon::bench::kPages; ++p) {
+    editor.SetLastReadValue(p, 1, 0, 0, "61");
+    editor.SetLastReadValue(p, 7, 0, 4, "other");
+  }
+  QCoreApplication::processEvents();
+  f.ChangedOn = TimeMs([&] { views.SetChangedOnly(true); });
+  f.ChangedOff = TimeMs([&] { views.SetChangedOnly(false); });
+  f.SearchCommon = TimeMs([&] { f.CommonMatches = views.SetSearchText(QStringLiteral("период")); });
+  f.SearchValue =
+      TimeMs([&] { f.ValueMatches = views.SetSearchText(QStringLiteral("example.org")); });
+  f.SearchRare = TimeMs([&] { views.SetSearchText(QStringLiteral("+C39X19")); });
+  f.Clear = TimeMs([&] { views.SetSearchText(QString()); });
+  return f;
+}
+
+void BenchViews(int runs) {
+  quillon::CommandProfile profile;
+  profile.LoadCommandProfileFromBuffer(GenerateProfile().toStdString());
+  std::vector<TViewFigures> all;
+  for (int r = 0; r < runs; ++r) all.push_back(ViewsOnce(profile));
+  const auto median = [&](double TViewFigures::*field) {
+    std::vector<double> values;
+    for (const TViewFigures& f : all) values.push_back(f.*field);
+    return Median(values);
+  };
+  const double reference = median(&TViewFigures::OnePage);
+  std::printf(
+      "(d) editor views, %d pages x %d commands x %d parameters (median of %d runs; goal 100 ms "
+      "each; one page built: %.1f ms)\n",
+      kPages, kCommands, kParameters, runs, reference);
+  const auto row = [&](const char* name, double TViewFigures::*field) {
+    const double ms = median(field);
+    std::printf("    view  %-44s %8.1f ms  %6.2fx one page  %s\n", name, ms,
+                reference > 0 ? ms / reference : 0.0, ms <= 100 ? "met" : "MISSED");
+  };
+  row("search, rare text, first page built", &TViewFigures::SearchRareFirst);
+  row("jump to it, on a page not built yet", &TViewFigures::JumpFirst);
+  row("search, frequent text, first page built", &TViewFigures::SearchCommonFirst);
+  row("search cleared, first page built", &TViewFigures::ClearFirst);
+  row("search, frequent text, all pages built", &TViewFigures::SearchCommon);
+  row("search, a value, all pages built", &TViewFigures::SearchValue);
+  row("search, rare text, all pages built", &TViewFigures::SearchRare);
+  row("search cleared, all pages built", &TViewFigures::Clear);
+  row("changed-only on, all pages built", &TViewFigures::ChangedOn);
+  row("changed-only off, all pages built", &TViewFigures::ChangedOff);
+  std::printf("    (matches: frequent text %d, value %d)\n", all.back().CommonMatches,
+              all.back().ValueMatches);
 }
 
 // A folder holding a copy of the program and the given profile beside it.
@@ -265,6 +364,7 @@ int main(int argc, char** argv) {
   }
 
   BenchBuild(runs);
+  BenchViews(runs);
   if (launch && !BenchLaunch(runs, quillon)) return 1;
   if (launch && !BenchPageScaling(runs, quillon)) return 1;
   return 0;
