@@ -146,7 +146,9 @@ class TChangeViewsTest : public QObject {
     operator_ = std::make_unique<TModalOperator>();
     fm_->resize(1000, 800);
     fm_->show();
-    return QTest::qWaitForWindowExposed(fm_.get());
+    // Shortcuts and the focus need the active window, on a real display too.
+    fm_->activateWindow();
+    return QTest::qWaitForWindowExposed(fm_.get()) && QTest::qWaitForWindowActive(fm_.get());
   }
 
   // The requests the terminal received since the last call, passwords and all.
