@@ -72,9 +72,10 @@ void TLogModel::WriteLog(const std::string& entry, int kind) {
   const size_t first = spans.size() > kMaxLines ? spans.size() - kMaxLines : 0;
   std::vector<TLogLine> appended;
   appended.reserve(spans.size() - first);
+  const auto now = std::chrono::system_clock::now();
   for (size_t i = first; i < spans.size(); ++i) {
     std::string line = text.substr(spans[i].Start, spans[i].Length);
-    appended.push_back({prefix + (spans[i].Terminated ? MaskControls(line) : line), color});
+    appended.push_back({prefix + (spans[i].Terminated ? MaskControls(line) : line), color, now});
   }
 
   lines_.insert(lines_.end(), appended.begin(), appended.end());
@@ -84,6 +85,15 @@ void TLogModel::WriteLog(const std::string& entry, int kind) {
     ++dropped;
   }
   if (listener_) listener_(appended, dropped);
+  if (copyListener_) copyListener_(appended, dropped);
+}
+
+void TLogModel::Clear() {
+  lines_.clear();
+}
+
+TPasswordMasker TLogModel::Masker() const {
+  return PasswordMaskerFor(settings_);
 }
 
 }  // namespace quillon

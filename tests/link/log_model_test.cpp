@@ -128,3 +128,34 @@ TEST_F(LogModel, KeepsTheNewestThousandLines) {
 
 }  // namespace
 }  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// Each line keeps the time it was written; the copy listener sees every line the pane gets;
+// clearing empties the pane only.
+TEST(LogModelCopies, LinesKeepTheirTimeAndGoToTheCopy) {
+  TSettings settings;
+  settings.Password = "1234";
+  TLogModel log(settings);
+  std::vector<TLogLine> copied;
+  log.SetCopyListener([&](const std::vector<TLogLine>& lines, size_t) {
+    copied.insert(copied.end(), lines.begin(), lines.end());
+  });
+  const auto before = std::chrono::system_clock::now();
+  log.WriteLog("AT+SSRV=1234,1\r\nOK", 1);
+  const auto after = std::chrono::system_clock::now();
+  ASSERT_EQ(log.Lines().size(), 2u);
+  for (const TLogLine& line : log.Lines()) EXPECT_TRUE(line.Time >= before && line.Time <= after);
+  ASSERT_EQ(copied.size(), 2u);
+  EXPECT_EQ(copied[0].Text, ">AT+SSRV=*,1");
+  EXPECT_EQ(log.Masker().Mask("x1234"), "x*");
+  log.Clear();
+  EXPECT_TRUE(log.Lines().empty());
+  log.WriteLog("next", 4);
+  EXPECT_EQ(log.Lines().size(), 1u);
+  EXPECT_EQ(copied.size(), 3u);
+}
+
+}  // namespace
+}  // namespace quillon
