@@ -283,6 +283,33 @@
     </message>
 </context>
 <context>
+    <name>quillon::TLogView</name>
+    <message>
+        <source>Сохранить протокол…</source>
+        <translation>Save log…</translation>
+    </message>
+    <message>
+        <source>Очистить</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>Сохранить протокол</source>
+        <translation>Save log</translation>
+    </message>
+    <message>
+        <source>Текстовые файлы (*.txt *.log)</source>
+        <translation>Text files (*.txt *.log)</translation>
+    </message>
+    <message>
+        <source>Все файлы (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>Не могу сохранить протокол в файл %1: %2</source>
+        <translation>Cannot save the log to file %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>quillon::TQtColorBox</name>
     <message>
         <source>Чёрный</source>
@@ -476,6 +503,10 @@
     <message>
         <source>Сравнить с файлом</source>
         <translation>Compare with file</translation>
+    </message>
+    <message>
+        <source>Не могу записать протокол в файл: %1</source>
+        <translation>Cannot write the log to file: %1</translation>
     </message>
 </context>
 <context>
@@ -1244,6 +1275,10 @@
     <message>
         <source>Сначала получить</source>
         <translation>Read first</translation>
+    </message>
+    <message>
+        <source>Не могу записать протокол в файл: %1</source>
+        <translation>Cannot write the log to file: %1</translation>
     </message>
 </context>
 <context>

@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
 #include <set>
 
 #include "app/fm_about_box.h"
@@ -41,6 +42,7 @@
 #include "link/log_model.h"
 #include "link/qt/fm_device_reconnect.h"
 #include "link/qt/fm_waiting_data.h"
+#include "link/session_log.h"
 #include "link/terminal_session.h"
 #include "settings/ini_file.h"
 #include "settings/program_paths.h"
@@ -116,6 +118,7 @@ TfmMain::~TfmMain() {
   // The pane and the editor's controls would otherwise outlive the model and the editor they
   // call into, since child widgets go after the members.
   LogLines->Attach(nullptr);
+  log_->SetCopyListener(nullptr);
   // From the last tab on, out of sight: taking the current one away would make the tab control
   // bring up (and build) the next one, and walk all of its controls, once per tab.
   PageControl1->hide();
@@ -480,10 +483,40 @@ void TfmMain::ApplyInterfaceSettings() {
   port_->ApplyPortSettings(settings_);
   session_->SetFastAnswer(settings_.FastAnswer);
   ApplyPageStates();
+  ApplySessionLog();
   if (settings_.PortPoll)
     portPollTimer_->start();
   else
     portPollTimer_->stop();
+}
+
+// While Interface/SessionLog is on, every line of the pane also goes to the session log beside
+// the settings file. A file that cannot be written is told once in the pane, from the loop (not
+// from inside the log's own notification).
+void TfmMain::ApplySessionLog() {
+  if (!settings_.SessionLog) {
+    log_->SetCopyListener(nullptr);
+    sessionLog_.reset();
+    return;
+  }
+  const std::string path =
+      (std::filesystem::path(SettingsPath()).parent_path() / TSessionLog::kFileName).string();
+  if (!sessionLog_ || sessionLog_->Path() != path) {
+    sessionLog_ = std::make_unique<TSessionLog>(path);
+    sessionLogFailed_ = false;
+    log_->SetCopyListener([this](const std::vector<TLogLine>& lines, size_t) {
+      if (sessionLog_->Write(lines)) {
+        sessionLogFailed_ = false;
+        return;
+      }
+      if (sessionLogFailed_) return;
+      sessionLogFailed_ = true;
+      const QString message = tr("Не могу записать протокол в файл: %1")
+                                  .arg(QString::fromUtf8(sessionLog_->Error().c_str()));
+      QTimer::singleShot(0, this, [this, message] { log_->WriteLog(FromQString(message), 4); });
+    });
+  }
+  sessionLog_->SetMasker(PasswordMaskerFor(settings_));
 }
 
 // A disabled page stays selectable and shows its controls, but none of them takes input; so the

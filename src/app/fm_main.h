@@ -41,6 +41,7 @@ struct TWriteVerification;
 class TQtInputGuard;
 class TQtProgressBar;
 class TQtSessionUi;
+class TSessionLog;
 class TTerminalSession;
 class TfmDeviceInfo;
 class TfmDeviceReconnect;
@@ -79,6 +80,8 @@ class TfmMain : public QMainWindow {
                   TfmDeviceInfo* deviceInfo, TfmDeviceReconnect* deviceReconnect);
 
   void ApplyInterfaceSettings();
+  // The session log file (Interface/SessionLog) while it is on; null while it is off.
+  TSessionLog* SessionLog() const { return sessionLog_.get(); }
 
   // Menu handlers.
   void Load1Click();
@@ -171,6 +174,7 @@ class TfmMain : public QMainWindow {
   void LoadProgramSettings();
   void RegisterResponseProcessors();
   void ApplyPageStates();
+  void ApplySessionLog();
   void ShowHint(const QString& hint);
   void ShowTimedStatus(const QString& text, const QString& detail);
   void SyncPortNotifier();
@@ -184,6 +188,8 @@ class TfmMain : public QMainWindow {
   std::vector<std::string> startNotices_;  // Windows-1251 log lines gathered during start-up
   std::unique_ptr<TComPort> port_;
   std::unique_ptr<TLogModel> log_;
+  std::unique_ptr<TSessionLog> sessionLog_;
+  bool sessionLogFailed_ = false;  // told once in the pane until a write succeeds again
   std::unique_ptr<TQtProgressBar> progress_;
   std::unique_ptr<TQtSessionUi> sessionUi_;
   std::unique_ptr<TTerminalSession> session_;
