@@ -31,6 +31,7 @@
 #include "link/log_model.h"
 #include "link/qt/fm_device_reconnect.h"
 #include "link/qt/fm_waiting_data.h"
+#include "link/terminal_session.h"
 #include "settings/program_paths.h"
 #include "sim/simulator_process.h"
 #include "ui/qt_log_view.h"
@@ -143,7 +144,7 @@ class TEngineEndToEndTest : public QObject {
 
   // Starts the terminal with the initial values and the given fault switches, and the main
   // window on its port with the default passwords.
-  bool Start(const std::vector<std::string>& faults) {
+  bool Start(const std::vector<std::string>& faults, const std::string& moreSettings = "") {
     statePath_ = dir_.filePath(QStringLiteral("state-%1.txt").arg(++runs_));
     if (!WriteFile(statePath_, kInitialState)) return false;
     std::vector<std::string> args = {"--profile", "cmdprofile.xml",        "--password",
@@ -157,7 +158,7 @@ class TEngineEndToEndTest : public QObject {
       return false;
     }
     const QString ini = dir_.filePath(QStringLiteral("Quillon.ini"));
-    if (!WriteFile(ini, kSettings)) return false;
+    if (!WriteFile(ini, (kSettings + moreSettings).c_str())) return false;
     TMainOptions options;
     options.ProfilePath = "cmdprofile.xml";
     options.SettingsPath = ini.toStdString();
@@ -349,6 +350,31 @@ class TEngineEndToEndTest : public QObject {
     QCOMPARE(fm_->StatusPanels[3]->text(), QStringLiteral("LINK"));
 
     VerifyNoPasswordInLog(kPageApplies + 2);
+    QCOMPARE(operator_->Messages, QStringList());
+  }
+
+  // With fast answers every answer ends at its prompt: the entry, a page poll and a page apply
+  // go as they do without.
+  void fastAnswersPollAndApplyAPage() {
+    QVERIFY(Start({}, "FastAnswer=1\n"));
+    QVERIFY(fm_->Session().FastAnswer());
+    Click(QStringLiteral("page_0_poll"));
+    QVERIFY(fm_->InCommandMode());
+    QCOMPARE(Sent(),
+             QStringList({"AT+SGPR=?", "AT+SSRV=?", "AT+SPHN=?", "AT+SPIN=?", "AT+SGSM=?"}));
+    QCOMPARE(TextField(kSgpr, 0, 1)->text(), QStringLiteral("apn.example"));
+    QCOMPARE(NumberField(kSsrv, 2, 3)->Text(), QStringLiteral("600"));
+    QCOMPARE(TextField(kSphn, 3, 0)->text(), QStringLiteral("+70000000004"));
+    QCOMPARE(TextField(kSpin, 0, 0)->text(), QStringLiteral("4321"));
+
+    TypeOver(TextField(kSsrv, 1, 0), QStringLiteral("10.9.9.9"));
+    Click(QStringLiteral("page_0_apply"));
+    QCOMPARE(Sent().size(), 5 + kPageApplies);
+    QCOMPARE(LinesStartingWith(QStringLiteral("]")), 0);
+    const QStringList stored = StoredValues();
+    QVERIFY2(stored.contains(QStringLiteral(
+                 "+SSRV=10.0.0.1,9001,1,120,10.9.9.9,9002,0,300,10.0.0.3,9003,1,600,")),
+             qPrintable(stored.join(QLatin1Char('\n'))));
     QCOMPARE(operator_->Messages, QStringList());
   }
 
