@@ -206,13 +206,17 @@ int TUnitWorker::Run() {
            connected);
     return Done("failed");
   }
-  if (!Stopping() && Identify() && !GoAhead() && !Stopping()) {
+  if (Stopping() || !Identify()) {
     Leave();
-    return Done("skipped");
+    return Done("failed");
+  }
+  if (!GoAhead()) {
+    const bool stopped = Stopping();  // the wait for the answer ends on a stop signal too
+    Leave();
+    return Done(stopped ? "failed" : "skipped");
   }
   std::vector<TNamedCommand> named;
-  if (Ok() && !Stopping() && TakeSnapshot() && !Stopping() && LoadTemplateAndRow(named))
-    WriteAndStore(named);
+  if (TakeSnapshot() && !Stopping() && LoadTemplateAndRow(named)) WriteAndStore(named);
   Leave();
   return Done(Ok() ? "passed" : "failed");
 }
@@ -256,6 +260,7 @@ bool TUnitWorker::Identify() {
   TIdentity identity;
   std::string refusal;
   const bool reported = WaitForIdentityReport(identity, refusal);
+  if (Stopping()) return false;
   if (!cli_->Session.IsPortOpen()) {
     Failed("the link failed while waiting for the identity report", ceTransferError);
     return false;
