@@ -77,7 +77,7 @@ std::string ParseConfigDiffArgs(const std::vector<std::string>& args, TConfigDif
   }
   const TConsoleLinkOptions& link = out.Engine.Link;
   if (link.Timeout || link.TimeoutInterval || link.TimeoutEcho || link.Speed || link.Password ||
-      out.Engine.MasterPassword || out.Engine.RetryCount)
+      link.Fast || out.Engine.MasterPassword || out.Engine.RetryCount)
     return "terminal options need --port";
   if (files.size() != 2) return "two FILEs are required (or --port PORT and one FILE)";
   out.A = files[0];

@@ -168,6 +168,7 @@ TEST(ConfigArguments, DiffTakesTwoFilesOrAPortAndAFile) {
       {{"--port", "p", "a.zxml", "b.zxml"}, "with --port, give one FILE", "", "", true},
       {{"--port", "p"}, "with --port, give one FILE", "", "", true},
       {{"a.zxml", "b.zxml", "--timeout", "500"}, "terminal options need --port", "", "", false},
+      {{"a.zxml", "b.zxml", "--fast"}, "terminal options need --port", "", "", false},
       {{"a.zxml", "b.zxml", "--force"}, "unknown option '--force'", "", "", false},
       {{"a.zxml", "b.zxml", "--profile"}, "missing value after --profile", "", "", false},
   };
