@@ -227,6 +227,8 @@ TEST_F(ProvisionUnitTest, UnitsThatDoNotPass) {
   };
   const std::string badTemplate = dir_.Write("bad.zxml", "not zlib at all");
   const std::string units = dir_.Write("units.csv", "IMEI,+SNAM[0]\n111111111111111,Other\n");
+  const std::string apnTemplate =
+      dir_.Write("apn.zxml", ConfigFile(CommandXml("+SGPR", {{{"1", "internet"}}})));
   // clang-format off
   const std::vector<TCase> cases = {
       {"refused password", {"--refuse", "PASSWORD"}, "go\n", {},
@@ -249,6 +251,9 @@ TEST_F(ProvisionUnitTest, UnitsThatDoNotPass) {
        "failed", 9, "+SNAM: differs ([0] sent \"Truck\", read \"", true, true, 2},
       {"bad template", {"--imei", kImei}, "go\n", {"--config", badTemplate},
        "failed", 1, badTemplate + ": Error", false, false, 0},
+      // The APN password is never read back: without --allow-defaults it is not written.
+      {"unreadable parameter", {"--imei", kImei}, "go\n", {"--config", apnTemplate},
+       "failed", 2, "+SGPR[3]", true, true, 0},
   };
   // clang-format on
   for (const TCase& c : cases) {
