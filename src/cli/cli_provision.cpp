@@ -270,19 +270,18 @@ std::vector<std::string> TProvisionRun::CurrentPorts(bool& listed) {
 }
 
 // What tells one appearance of a port from the next: a terminal unplugged and plugged in
-// again between two scans gets a new node (or link) from the system, so its inode or change
-// time differs although its name is the same.
+// again between two scans gets a new node (or link) from the system, so the inode differs
+// although the name is the same. The node's times are left out: writing to a tty changes
+// them while the terminal stays where it is.
 std::string PortIdentity(const std::string& path) {
-  struct stat link {
-  }, node{};
+  struct stat link = {}, node = {};
   std::string id;
-  if (lstat(path.c_str(), &link) == 0)
+  if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
     id += std::to_string(link.st_ino) + "." + std::to_string(link.st_ctim.tv_sec) + "." +
           std::to_string(link.st_ctim.tv_nsec);
   id += "/";
   if (stat(path.c_str(), &node) == 0)
-    id += std::to_string(node.st_rdev) + "." + std::to_string(node.st_ino) + "." +
-          std::to_string(node.st_ctim.tv_sec) + "." + std::to_string(node.st_ctim.tv_nsec);
+    id += std::to_string(node.st_rdev) + "." + std::to_string(node.st_ino);
   return id;
 }
 
