@@ -200,8 +200,9 @@ class TChangeViewsTest : public QObject {
     QTest::mouseClick(button, Qt::LeftButton);
     QVERIFY(!QApplication::activeModalWidget());
   }
-  // The commands of a page its groups show, by name.
+  // The commands of a page its groups show, by name, the page brought up to look at.
   QStringList Shown(int page) {
+    fm_->PageControl1->setCurrentIndex(page);
     QStringList names;
     const TDevCommand* cmd = nullptr;
     for (int c = 0; (cmd = fm_->Profile().Command(page, c)) != nullptr; ++c)
@@ -210,6 +211,7 @@ class TChangeViewsTest : public QObject {
   }
   // Where the groups and buttons of a page stand (their widths follow the window).
   QList<QRect> Geometries(int page) {
+    fm_->PageControl1->setCurrentIndex(page);
     QList<QRect> all;
     for (QGroupBox* box : fm_->PageControl1->widget(page)->findChildren<QGroupBox*>())
       all << QRect(box->x(), box->y(), 0, box->height());

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
@@ -143,6 +144,7 @@ void TQtEditorViews::Arrange(int page) {
   if (page < 0 || static_cast<size_t>(page) >= pages_.size()) return;
   TPage& pg = pages_[static_cast<size_t>(page)];
   if (!pg.Box || !pg.ApplyPage || !pg.PollPage) return;
+  pg.ArrangePending = false;
   const bool filtering = Filtering();
   const QWidget* focus = QApplication::focusWidget();
   const int H = pg.UnitHeight;
@@ -186,9 +188,27 @@ void TQtEditorViews::Arrange(int page) {
   pg.Box->resize(pg.Box->width(), y + pg.ApplyPage->height() + H / 2);
 }
 
+// Only the page in view is laid out at once; the others when their tab is next shown, so that a
+// view changes in time independent of the number of pages built.
 void TQtEditorViews::ArrangeBuiltPages() {
-  for (int p = 0; p < static_cast<int>(pages_.size()); ++p)
-    if (pages_[static_cast<size_t>(p)].Box) Arrange(p);
+  for (int p = 0; p < static_cast<int>(pages_.size()); ++p) {
+    TPage& pg = pages_[static_cast<size_t>(p)];
+    if (!pg.Box) continue;
+    if (pg.Box->isVisible())
+      Arrange(p);
+    else
+      pg.ArrangePending = true;
+  }
+}
+
+bool TQtEditorViews::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Show && pageControl_) {
+    const int page = pageControl_->indexOf(static_cast<QWidget*>(watched));
+    if (page >= 0 && static_cast<size_t>(page) < pages_.size() &&
+        pages_[static_cast<size_t>(page)].ArrangePending)
+      Arrange(page);
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 // A tab with nothing to show under the views has its caption greyed.
@@ -222,6 +242,8 @@ void TQtEditorViews::PageBuilt(int page, QWidget* box, QWidget* applyPage, QWidg
   pg.ApplyPage = applyPage;
   pg.PollPage = pollPage;
   pg.UnitHeight = std::max(unitHeight, 1);
+  if (pageControl_ && pageControl_->widget(page))
+    pageControl_->widget(page)->installEventFilter(this);
   pg.Groups.clear();
   const int commands = static_cast<int>(profile_.Pages[static_cast<size_t>(page)].Commands.size());
   for (int c = 0; c < commands; ++c)

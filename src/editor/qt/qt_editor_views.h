@@ -61,6 +61,9 @@ class TQtEditorViews : public QObject {
   // The matches or the commands shown changed.
   void ViewsChanged();
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   struct TPage {
     QPointer<QWidget> Box;
@@ -70,7 +73,8 @@ class TQtEditorViews : public QObject {
     std::vector<ParamAddress> Matches;
     int UnitHeight = 1;
     bool Dirty = false;
-    bool KeptForFocus = false;  // a group stays only while the focus is in it
+    bool KeptForFocus = false;    // a group stays only while the focus is in it
+    bool ArrangePending = false;  // laid out again when its tab is next shown
   };
 
   bool CommandHasChanges(int page, int command) const;
