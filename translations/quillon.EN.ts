@@ -1277,6 +1277,10 @@
         <translation>Read first</translation>
     </message>
     <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
         <source>Не могу записать протокол в файл: %1</source>
         <translation>Cannot write the log to file: %1</translation>
     </message>

@@ -838,6 +838,7 @@ bool TfmMain::ConfirmDefaultValues(const std::vector<ParamAddress>& targets) {
     }
     QPushButton* cancel = box.addButton(QMessageBox::Cancel);
     cancel->setObjectName(QStringLiteral("DefaultValuesCancel"));
+    cancel->setText(tr("Отмена"));
     box.setDefaultButton(cancel);
     box.setEscapeButton(cancel);
     box.exec();

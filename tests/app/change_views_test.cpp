@@ -72,6 +72,7 @@ class TModalOperator : public QObject {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (!box || !box->isVisible()) return;
       if (box->objectName() == QStringLiteral("DefaultValuesQuestion")) {
+        if (Questions.isEmpty()) Shot(box, QStringLiteral("defaults-question"));
         Questions << box->text();
         PollOffered << (box->findChild<QPushButton*>(QStringLiteral("DefaultValuesPoll")) !=
                         nullptr);
