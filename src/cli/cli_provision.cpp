@@ -43,7 +43,7 @@ namespace quillon::cli {
 namespace {
 
 constexpr char kName[] = "provision";
-// Lines of a worker's stderr kept for the end of a run on a terminal.
+// Lines of a worker's stderr kept until its unit ends, when they would break the live lines.
 constexpr size_t kKeptErrorLines = 200;
 
 // The operator's stop signals reach the poll loop through this pipe.
@@ -214,6 +214,7 @@ class TProvisionRun {
     // Tests and wrappers (a worker under a debugger or a tracer) may name another program.
     const char* other = std::getenv("QUILLON_PROVISION_WORKER");
     program_ = other && *other ? other : ExecutablePath();
+    holdErrors_ = live_.Terminal() && isatty(STDERR_FILENO) != 0;
   }
 
   int Run();
@@ -253,7 +254,8 @@ class TProvisionRun {
   std::vector<TUnitOutcome> outcomes_;
   std::set<std::string> claimed_;               // IMEIs passed or at work in this run
   std::map<std::string, std::string> present_;  // --watch: port and identity at the last scan
-  std::vector<std::pair<std::string, std::deque<std::string>>> heldErrors_;
+  // stderr is the terminal of the live lines: a worker's messages wait for its unit's end.
+  bool holdErrors_ = false;
   int stopSignals_ = 0;
   bool reportFailed_ = false;
 };
@@ -327,7 +329,7 @@ void TProvisionRun::Start(const std::string& port) {
 
 void TProvisionRun::HandleErrorLine(TUnit& unit, const std::string& line) {
   const std::string text = Masked(line);
-  if (!live_.Terminal()) {
+  if (!holdErrors_) {
     std::fprintf(stderr, "%s: %s\n", unit.Port.c_str(), text.c_str());
     return;
   }
@@ -410,8 +412,11 @@ bool TProvisionRun::Finished(TUnit& unit) {
   }
   // A unit that failed gives its IMEI back: plugged again, it is tried again.
   if (unit.Claimed && o.Result != "passed") claimed_.erase(unit.Imei);
-  if (!unit.Errors.empty()) heldErrors_.emplace_back(unit.Port, std::move(unit.Errors));
   Record(o);
+  // Below the unit's last line, above the lines still live.
+  std::string held;
+  for (const std::string& line : unit.Errors) held += unit.Port + ": " + line + "\n";
+  if (!held.empty()) live_.Print(held);
   return true;
 }
 
@@ -523,9 +528,6 @@ int TProvisionRun::Run() {
                    running_.end());
   }
   live_.Refresh(true);
-  for (const auto& [port, lines] : heldErrors_)
-    for (const std::string& line : lines)
-      std::fprintf(stderr, "%s: %s\n", port.c_str(), line.c_str());
   std::fputs(SummaryTable(outcomes_).c_str(), stdout);
   std::fflush(stdout);
   bool allPassed = !reportFailed_;

@@ -83,7 +83,9 @@ void TProvisionLive::Print(const std::string& text) {
     std::fflush(out_);
     return;
   }
-  pending_.push_back(text.empty() || text.back() != '\n' ? text : text.substr(0, text.size() - 1));
+  std::string lines = text;
+  if (!lines.empty() && lines.back() == '\n') lines.pop_back();
+  pending_.push_back(lines);
   Refresh(true);
 }
 
