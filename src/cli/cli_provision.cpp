@@ -170,7 +170,8 @@ bool CheckBeforeAnyPort(const TProvisionArgs& args, const CommandProfile& profil
     instances.insert({i.Page, i.Command, i.Instance});
   for (const auto& [imei, values] : rows)
     for (const TUnitValue& v : values) instances.insert({v.Page, v.Command, v.Instance});
-  bool ok = true;
+  // One message per parameter, however many rows lack it.
+  std::map<std::tuple<int, int, int, int>, std::vector<std::string>> missing;
   for (const auto& [page, command, instance] : instances) {
     const TDevCommand& cmd = *profile.Command(page, command);
     if (!RestoreMayWrite(cmd)) continue;
@@ -181,16 +182,25 @@ bool CheckBeforeAnyPort(const TProvisionArgs& args, const CommandProfile& profil
       std::set<int> given = templateGives;
       for (const TUnitValue& v : values)
         if (v.Page == page && v.Command == command && v.Instance == instance) given.insert(v.Param);
-      for (int j : UnreadableWithoutValue(cmd, editor, page, command, instance, given)) {
-        Fail(kName, Address(cmd, instance, j) + " (" + Utf8(cmd.Parameters[j].Description) +
-                        ") cannot be read back from the terminal and neither the template nor " +
-                        (imei.empty() ? std::string("a row") : "the row of IMEI " + imei) +
-                        " gives a value: it would be written with the profile's value "
-                        "(--allow-defaults allows that)");
-        ok = false;
-      }
+      for (int j : UnreadableWithoutValue(cmd, editor, page, command, instance, given))
+        missing[{page, command, instance, j}].push_back(imei);
     }
   }
+  for (const auto& [where, imeis] : missing) {
+    const auto& [page, command, instance, j] = where;
+    const TDevCommand& cmd = *profile.Command(page, command);
+    std::string whose = "the template gives no value";
+    if (!args.Units.empty()) {
+      whose = "neither the template nor the row of IMEI " + imeis[0];
+      if (imeis.size() > 1) whose += " (and " + std::to_string(imeis.size() - 1) + " more)";
+      whose += " gives a value";
+    }
+    Fail(kName, Address(cmd, instance, j) + " (" + Utf8(cmd.Parameters[j].Description) +
+                    ") cannot be read back from the terminal and " + whose +
+                    ": it would be written with the profile's value (--allow-defaults allows "
+                    "that)");
+  }
+  const bool ok = missing.empty();
   if (!ok) {
     Fail(kName, "nothing was sent");
     code = ceUsage;

@@ -20,13 +20,19 @@ bool Has(const std::string& text, const std::string& piece) {
   return text.find(piece) != std::string::npos;
 }
 
-// A template naming +STIM, compressed as the program writes configuration files.
-std::string Template() {
+// A template naming one command with its first two parameters, compressed as the program
+// writes configuration files.
+std::string Template(const std::string& command = "+STIM", const std::string& first = "5",
+                     const std::string& second = "2") {
   const std::string xml =
       "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<Quillon>\r\n <ExportCommandParamenters>\r\n"
-      "  <command name=\"+STIM\">\r\n   <index index=\"0\">\r\n"
-      "    <parameter index=\"0\">5</parameter>\r\n    <parameter index=\"1\">2</parameter>\r\n"
-      "   </index>\r\n  </command>\r\n </ExportCommandParamenters>\r\n</Quillon>\r\n";
+      "  <command name=\"" +
+      command +
+      "\">\r\n   <index index=\"0\">\r\n"
+      "    <parameter index=\"0\">" +
+      first + "</parameter>\r\n    <parameter index=\"1\">" + second +
+      "</parameter>\r\n   </index>\r\n  </command>\r\n </ExportCommandParamenters>\r\n"
+      "</Quillon>\r\n";
   uLongf size = compressBound(xml.size());
   std::string out(size, '\0');
   compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(xml.data()),
@@ -186,6 +192,16 @@ TEST_F(ProvisionParentTest, NothingStartsWhenTheChecksFail) {
       {{"--units", dir_.File("missing.csv")}, 1, "cannot read"},
       {{"--config", dir_.Write("broken.zxml", "not zlib")}, 1, "cannot be written as it is"},
       {{"--jobs", "0"}, 2, "--jobs"},
+      // The APN password is never read back: the template must give it, or every row.
+      {{"--config", dir_.Write("apn.zxml", Template("+SGPR", "0", "1"))},
+       2,
+       ") cannot be read back from the terminal and the template gives no value"},
+      {{"--config", dir_.File("apn.zxml"), "--units",
+        dir_.Write("apn.csv",
+                   "IMEI,+SGPR[3]\n860417050417361,pw\n860417050417362,\n"
+                   "860417050417363,\n")},
+       2,
+       "neither the template nor the row of IMEI 860417050417362 (and 1 more) gives a value"},
       {{"--report", dir_.File("no-folder/report.csv")}, 1, "cannot write the report"},
   };
   for (const auto& c : cases) {
