@@ -76,12 +76,18 @@ bool TSessionLog::Write(const std::vector<TLogLine>& lines) {
       TurnOver();
       if (!Open()) return false;
     }
-    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() || std::fflush(file_) != 0) {
+    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
       error_ = path_ + ": " + std::strerror(errno);
       Close();
       return false;
     }
     size_ += text.size();
+  }
+  // Once per entry: what the pane shows is in the file even if the program ends next.
+  if (file_ && std::fflush(file_) != 0) {
+    error_ = path_ + ": " + std::strerror(errno);
+    Close();
+    return false;
   }
   error_.clear();
   return true;

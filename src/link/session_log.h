@@ -34,7 +34,7 @@ class TSessionLog {
 
   void SetMasker(TPasswordMasker masker) { masker_ = std::move(masker); }
 
-  // Appends the lines, each flushed to the file at once. False when the file cannot be opened
+  // Appends the lines and flushes them to the file at once. False when the file cannot be opened
   // or written; Error() says why (UTF-8) and later calls try again.
   bool Write(const std::vector<TLogLine>& lines);
   const std::string& Error() const { return error_; }
