@@ -77,10 +77,11 @@ std::set<std::pair<int, int>> NamedCommands(const TLoadResult& loaded) {
   return named;
 }
 
-// Polls the file's commands that the terminal can report; ceOk with the terminal's values, or
-// the exit code that stops the comparison.
-int ReadTerminal(TEngineCli& cli, const std::set<std::pair<int, int>>& named,
-                 TConfiguration& terminal) {
+// Polls the file's commands that the terminal can report; ceOk with the terminal's values of
+// the parameters the file names (a poll answers every instance; the file asks only about its
+// own), or the exit code that stops the comparison.
+int ReadTerminal(TEngineCli& cli, const TConfigRead& file, TConfiguration& terminal) {
+  const std::set<std::pair<int, int>> named = NamedCommands(file.Loaded);
   const int connected = cli.Connect();
   if (connected != ceOk) return connected;
   cli.Recorder->Forget();
@@ -101,7 +102,7 @@ int ReadTerminal(TEngineCli& cli, const std::set<std::pair<int, int>>& named,
     polled.insert({page, command});
   }
   terminal = EditorConfiguration(cli.Profile, *cli.Editor, [&](const ParamAddress& a) {
-    const bool read = polled.count({a.Page, a.Command}) > 0 &&
+    const bool read = polled.count({a.Page, a.Command}) > 0 && file.Values.Entries.count(a) > 0 &&
                       cli.Recorder->ValueSet(a.Page, a.Command, a.Instance, a.Param);
     return TPresence{read, false};
   });
@@ -120,8 +121,10 @@ std::string ConfigDiffUsage() {
              "value per parameter address, as loading each file would give its values.\n"
              "Integers and hexadecimal values compare as numbers, strings exactly, options by\n"
              "their value. With --port the file's commands that the terminal can report\n"
-             "(PollData) are polled first; parameters the terminal never reports (no\n"
-             "Overwrite, or a command without PollData) are listed as \"not comparable\".\n"
+             "(PollData) are polled first and the values the file holds are compared with\n"
+             "the terminal's (its other values are not listed); parameters the terminal never\n"
+             "reports (no Overwrite, or a command without PollData) are listed as \"not\n"
+             "comparable\", and a command the terminal does not support is named on stderr.\n"
              "One line per difference, in profile order:\n"
              "  NAME#K[P] (DESCRIPTION): KIND: A \"VALUE\", B \"VALUE\"\n"
              "KIND: changed | only in A | only in B | enabled differs (the box of an optional\n"
@@ -156,7 +159,7 @@ int ConfigDiff(const Args& args) {
   std::string aName = parsed.A;
   if (parsed.Terminal) {
     TEngineCli cli(profile, settings, parsed.Engine);
-    const int code = ReadTerminal(cli, NamedCommands(b.Loaded), a);
+    const int code = ReadTerminal(cli, b, a);
     if (code != ceOk) return code;
     aName = "terminal on " + parsed.Engine.Link.Port;
   } else {

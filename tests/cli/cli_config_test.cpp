@@ -450,6 +450,13 @@ TEST_F(CliConfigTest, DiffOfTerminalAndFile) {
   EXPECT_TRUE(Has(diff.Out, "+SSRV#3[1] (")) << diff.Out;
   EXPECT_TRUE(Has(diff.Out, "): changed: A \"4321\", B \"")) << diff.Out;
   EXPECT_TRUE(Has(diff.Out, "\n1 difference\n")) << diff.Out;
+  // A file naming one value of one instance is compared with that value only.
+  const std::string one = dir_.File("one.zxml");
+  WriteFile(one, ConfigFile("  <command name=\"+SSRV\">\r\n   <index index=\"2\">\r\n    "
+                            "<parameter index=\"1\">4321</parameter>\r\n   </index>\r\n  "
+                            "</command>\r\n"));
+  const TProgramRun instance = Cli({"config", "diff", one});
+  EXPECT_EQ(instance.Code, 0) << instance.Out << instance.Err;
   const TProgramRun apn = Cli({"config", "diff", full, "--json"});
   EXPECT_EQ(apn.Code, 1) << apn.Err;
   EXPECT_TRUE(Has(apn.Out, "\"a\": null, \"b\": \"secret\", \"kind\": \"not comparable\"}"))
