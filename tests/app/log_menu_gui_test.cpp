@@ -87,6 +87,16 @@ class TLogMenuGuiTest : public QObject {
     QCOMPARE(save->text(), QStringLiteral("Сохранить протокол…"));
     QCOMPARE(clearAction->text(), QStringLiteral("Очистить"));
     QVERIFY(save->isEnabled());
+    const QString shots = qEnvironmentVariable("QUILLON_TEST_SCREENSHOTS");
+    if (!shots.isEmpty()) {
+      view.resize(500, 200);
+      view.show();
+      menu->popup(view.mapToGlobal(QPoint(40, 20)));
+      QTest::qWait(50);
+      view.grab().save(shots + QStringLiteral("/log_pane.png"));
+      menu->grab().save(shots + QStringLiteral("/log_menu.png"));
+      menu->hide();
+    }
 
     AnswerModal<QFileDialog>([this](QFileDialog* dialog) {
       dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(Path("pane.log"));
