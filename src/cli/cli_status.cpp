@@ -5,20 +5,18 @@
 #include "cli/cli_status.h"
 
 #include <poll.h>
-#include <signal.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <chrono>
 #include <clocale>
-#include <csignal>
 #include <cstdio>
 #include <ctime>
 
 #include "cli/cli_commands.h"
 #include "cli/command_line.h"
 #include "cli/json_text.h"
+#include "cli/stop_signals.h"
 #include "link/password_masker.h"
 #include "profile/command_profile.h"
 #include "profile/cp1251.h"
@@ -28,40 +26,6 @@
 namespace quillon::cli {
 
 namespace {
-
-volatile std::sig_atomic_t gStopSignal = 0;
-
-void OnStopSignal(int signal) {
-  gStopSignal = signal;
-}
-
-// SIGINT, SIGTERM and SIGHUP end the stream the orderly way; SIGPIPE is ignored so that a closed
-// stdout shows as EPIPE. The previous handlers come back at the end.
-class TStopSignals {
- public:
-  TStopSignals() {
-    gStopSignal = 0;
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    for (size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &action, &saved_[i]);
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    sigaction(SIGPIPE, &ignore, &savedPipe_);
-  }
-  ~TStopSignals() {
-    for (size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &saved_[i], nullptr);
-    sigaction(SIGPIPE, &savedPipe_, nullptr);
-  }
-  TStopSignals(const TStopSignals&) = delete;
-  TStopSignals& operator=(const TStopSignals&) = delete;
-
- private:
-  static constexpr std::array<int, 3> kSignals = {SIGINT, SIGTERM, SIGHUP};
-  std::array<struct sigaction, 3> saved_{};
-  struct sigaction savedPipe_ {};
-};
 
 // The decimal separator of the operator's locale (LC_NUMERIC from the environment); the
 // program's own number output stays in the C locale.
@@ -256,7 +220,7 @@ int Status(const Args& args) {
                             : Clock::time_point::max();
   TStopReason reason = TStopReason::Done;
   for (;;) {
-    if (gStopSignal != 0) {
+    if (TStopSignals::Received() != 0) {
       reason = TStopReason::Signal;
       break;
     }

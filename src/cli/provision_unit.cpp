@@ -6,13 +6,10 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -31,6 +28,7 @@
 #include "cli/command_line.h"
 #include "cli/config_transfer.h"
 #include "cli/json_text.h"
+#include "cli/stop_signals.h"
 #include "cli/units_csv.h"
 #include "link/password_masker.h"
 #include "profile/cp1251.h"
@@ -44,42 +42,6 @@ namespace {
 
 constexpr const char* kName = "provision-unit";
 constexpr int kIdentityWaitMs = 10000;
-
-// SIGINT, SIGTERM or SIGHUP: the parent stops the unit. It ends at the next request, without
-// storing, and leaves command mode.
-volatile std::sig_atomic_t gStopSignal = 0;
-
-void OnStopSignal(int signal) {
-  gStopSignal = signal;
-}
-
-// Installed while the worker runs, without SA_RESTART, so that a wait for the parent's answer
-// ends on the signal too. SIGPIPE is ignored: a parent gone shows as a failed write to stdout.
-class TStopSignals {
- public:
-  TStopSignals() {
-    gStopSignal = 0;
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    for (size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &action, &saved_[i]);
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    sigaction(SIGPIPE, &ignore, &savedPipe_);
-  }
-  ~TStopSignals() {
-    for (size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &saved_[i], nullptr);
-    sigaction(SIGPIPE, &savedPipe_, nullptr);
-  }
-  TStopSignals(const TStopSignals&) = delete;
-  TStopSignals& operator=(const TStopSignals&) = delete;
-
- private:
-  static constexpr std::array<int, 3> kSignals = {SIGINT, SIGTERM, SIGHUP};
-  std::array<struct sigaction, 3> saved_{};
-  struct sigaction savedPipe_ {};
-};
 
 std::string ReadWholeFile(const std::string& path, bool& ok) {
   std::ifstream in(path, std::ios::binary);
@@ -306,7 +268,8 @@ bool TUnitWorker::WaitForIdentityReport(TIdentity& identity, std::string& refusa
   exchange.Start();
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(kIdentityWaitMs);
-  while (!reported && refusal.empty() && cli_->Session.IsPortOpen() && gStopSignal == 0) {
+  while (!reported && refusal.empty() && cli_->Session.IsPortOpen() &&
+         TStopSignals::Received() == 0) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0) break;
@@ -540,10 +503,11 @@ void TUnitWorker::Emit(const std::string& json) {
 }
 
 bool TUnitWorker::Stopping() {
-  if (gStopSignal == 0 && !outputLost_) return false;
+  const int caught = TStopSignals::Received();
+  if (caught == 0 && !outputLost_) return false;
   if (Ok())
-    Failed(gStopSignal != 0 ? "stopped by signal " + std::to_string(gStopSignal)
-                            : std::string("stopped: the parent no longer reads the output"),
+    Failed(caught != 0 ? "stopped by signal " + std::to_string(caught)
+                       : std::string("stopped: the parent no longer reads the output"),
            ceFailure);
   return true;
 }
@@ -661,6 +625,8 @@ int ProvisionUnit(const Args& args) {
     UsageError(kName, error, ProvisionUnitUsage());
     return worker.FailedBeforeRun(error, ceUsage);
   }
+  // SIGINT, SIGTERM or SIGHUP: the parent stops the unit. It ends at the next request, without
+  // storing, and leaves command mode.
   TStopSignals signals;
   try {
     return worker.Run();
