@@ -114,6 +114,7 @@ class TUnitWorker {
 
  private:
   bool Prepare();
+  bool LoadTemplate(TLoadResult& loaded);
   bool Identify();
   bool WaitForIdentityReport(TIdentity& identity, std::string& refusal);
   void AskVersion(TIdentity& identity);
@@ -198,12 +199,7 @@ bool TUnitWorker::Prepare() {
   masker_ = PasswordMaskerFor(cli_->Settings);
 
   TLoadResult loaded;
-  int code = ceOk;
-  reported_.clear();
-  if (!LoadForRestore(*cli_, args_.Template, false, Reporter(), loaded, code)) {
-    Failed(args_.Template + ": " + FirstReported(), code);
-    return false;
-  }
+  if (!LoadTemplate(loaded)) return false;
   if (args_.Units.empty()) return true;
   bool read = false;
   const std::string bytes = ReadWholeFile(args_.Units, read);
@@ -213,6 +209,15 @@ bool TUnitWorker::Prepare() {
     return false;
   }
   return true;
+}
+
+// The template into the editor, as a restore's scratch copy; false with the unit failed.
+bool TUnitWorker::LoadTemplate(TLoadResult& loaded) {
+  int code = ceOk;
+  reported_.clear();
+  if (LoadForRestore(*cli_, args_.Template, false, Reporter(), loaded, code)) return true;
+  Failed(args_.Template + ": " + FirstReported(), code);
+  return false;
 }
 
 // The identity from the "DPRM" report, the exchange started and stopped as the status window
@@ -404,12 +409,7 @@ bool TUnitWorker::LoadTemplateAndRow(std::vector<TNamedCommand>& named) {
   }
   *cli_->Editor = THeadlessEditor(profile_);
   TLoadResult loaded;
-  int code = ceOk;
-  reported_.clear();
-  if (!LoadForRestore(*cli_, args_.Template, false, Reporter(), loaded, code)) {
-    Failed(args_.Template + ": " + FirstReported(), code);
-    return false;
-  }
+  if (!LoadTemplate(loaded)) return false;
   if (row != nullptr)
     for (const TUnitValue& v : *row) {
       const TCmdParameter& param = profile_.Command(v.Page, v.Command)->Parameters[v.Param];
@@ -425,6 +425,7 @@ bool TUnitWorker::LoadTemplateAndRow(std::vector<TNamedCommand>& named) {
       rowInstances.push_back({v.Page, v.Command, v.Instance});
     }
   named = NamedInProfileOrder(loaded, rowInstances);
+  int code = ceOk;
   reported_.clear();
   if (!ValuesMayBeSent(*cli_, named, args_.AllowDefaults, Reporter(), code)) {
     Failed(FirstReported() + "; nothing was written", code);
