@@ -246,8 +246,6 @@ int StoreAfterApply(TEngineCli& cli, const TDevCommand& cmd, int instance,
                     const TWriteVerification& v, bool& stored) {
   stored = false;
   switch (v.Result) {
-    case wrVerified:
-      break;
     case wrNotVerified:
       std::fprintf(stderr, "quillon-cli apply: %s: written, not verified\n",
                    Address(cmd, instance).c_str());
@@ -257,16 +255,17 @@ int StoreAfterApply(TEngineCli& cli, const TDevCommand& cmd, int instance,
         std::fprintf(stderr, "quillon-cli apply: %s: sent %s, read %s\n",
                      Address(cmd, instance, d.Index).c_str(), Utf8(d.Sent).c_str(),
                      d.Read ? Utf8(*d.Read).c_str() : "nothing");
-      return ceDiffers;
-    case wrRefused:
-      return ceRefused;
-    case wrUnsupported:
-      return ceNotSupported;
+      break;
     case wrNoAnswer:
       std::fprintf(stderr, "quillon-cli apply: %s: no answer to the reading back\n",
                    Address(cmd, instance).c_str());
-      return ceNoAnswer;
+      break;
+    case wrVerified:
+    case wrRefused:
+    case wrUnsupported:
+      break;
   }
+  if (const int code = WriteExitCode(v.Result); code != ceOk) return code;
   const int code = cli.StoreIntoFlash();
   stored = code == ceOk;
   return code;

@@ -60,23 +60,6 @@ TRestoreLine NotWritten(int page, int command, std::optional<int> instance, cons
   return line;
 }
 
-int ResultCode(TWriteResult result) {
-  switch (result) {
-    case wrVerified:
-    case wrNotVerified:
-      return ceOk;
-    case wrDiffers:
-      return ceDiffers;
-    case wrRefused:
-      return ceRefused;
-    case wrUnsupported:
-      return ceNotSupported;
-    case wrNoAnswer:
-      return ceNoAnswer;
-  }
-  return ceFailure;
-}
-
 // Writes the instances of one command and judges each. All values are taken before the first
 // request: the answer to one instance refills every instance in the editor. False after a
 // transfer failure (the lines of the instances not written are added too).
@@ -113,7 +96,7 @@ bool RestoreCommand(TEngineCli& cli, const TNamedCommand& n, std::vector<TRestor
     line.Command = n.Command;
     line.Instance = n.Instances[i];
     line.Result = WriteResultText(v.Result);
-    line.Code = ResultCode(v.Result);
+    line.Code = WriteExitCode(v.Result);
     line.Attempted = true;
     line.Written = v.Result == wrVerified || v.Result == wrNotVerified || v.Result == wrDiffers;
     line.Verified = v.Result == wrVerified;

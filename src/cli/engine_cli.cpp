@@ -15,6 +15,23 @@ const char kEngineHelp[] =
     "  --master-password TEXT master (administrator) password (default: the settings file)\n"
     "  --retry-count N        attempts per request when the answer does not come\n";
 
+int WriteExitCode(TWriteResult result) {
+  switch (result) {
+    case wrVerified:
+    case wrNotVerified:
+      return ceOk;
+    case wrDiffers:
+      return ceDiffers;
+    case wrRefused:
+      return ceRefused;
+    case wrUnsupported:
+      return ceNotSupported;
+    case wrNoAnswer:
+      return ceNoAnswer;
+  }
+  return ceFailure;
+}
+
 void Fail(const char* command, const std::string& utf8Message) {
   std::fprintf(stderr, "quillon-cli %s: %s\n", command, utf8Message.c_str());
 }

@@ -36,6 +36,9 @@ enum TEngineExit : int {
   ceIncomplete = 10,   // an answer without all the values it should hold
 };
 
+// The exit code of a write's outcome: ceOk when verified or taken with nothing to compare.
+int WriteExitCode(TWriteResult result);
+
 // Help lines of the options ParseEngineOptions takes, with the exit codes.
 extern const char kEngineHelp[];
 
