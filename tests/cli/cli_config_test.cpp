@@ -16,6 +16,7 @@
 #include "sim/simulator_process.h"
 #include "support/config_file_bytes.h"
 #include "support/run_program.h"
+#include "support/sim_trace.h"
 #include "support/temp_dir.h"
 #include "support/utf8_literal.h"
 
@@ -48,16 +49,7 @@ class CliConfigTest : public ::testing::Test {
   }
 
   // The requests the terminal received, in order, the access code included.
-  std::vector<std::string> Received() const {
-    std::vector<std::string> requests;
-    const std::string trace = ReadFile(trace_);
-    for (size_t at = trace.find("] << "); at != std::string::npos;
-         at = trace.find("] << ", at + 1)) {
-      const size_t from = at + 5;
-      requests.push_back(trace.substr(from, trace.find('\n', from) - from));
-    }
-    return requests;
-  }
+  std::vector<std::string> Received() const { return ReceivedRequests(trace_); }
   bool ReceivedAny(const std::string& prefix) const {
     for (const std::string& r : Received())
       if (r.rfind(prefix, 0) == 0) return true;

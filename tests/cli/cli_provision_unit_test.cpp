@@ -20,6 +20,7 @@
 #include "sim/simulator_process.h"
 #include "support/config_file_bytes.h"
 #include "support/run_program.h"
+#include "support/sim_trace.h"
 #include "support/temp_dir.h"
 #include "support/utf8_literal.h"
 
@@ -89,16 +90,7 @@ class ProvisionUnitTest : public ::testing::Test {
   }
 
   // The requests the terminal received, in order, the access code included.
-  std::vector<std::string> Received() const {
-    std::vector<std::string> requests;
-    const std::string trace = ReadFile(trace_);
-    for (size_t at = trace.find("] << "); at != std::string::npos;
-         at = trace.find("] << ", at + 1)) {
-      const size_t from = at + 5;
-      requests.push_back(trace.substr(from, trace.find('\n', from) - from));
-    }
-    return requests;
-  }
+  std::vector<std::string> Received() const { return ReceivedRequests(trace_); }
   // Requests that write a setting: everything with a password but the status exchange and
   // leaving command mode.
   std::vector<std::string> Writes() const {
