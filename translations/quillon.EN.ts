@@ -521,6 +521,17 @@
     </message>
 </context>
 <context>
+    <name>quillon::TQtPortStateLines</name>
+    <message>
+        <source>Идет подключение ждите</source>
+        <translation>Connecting, please wait</translation>
+    </message>
+    <message>
+        <source>Порт: %1</source>
+        <translation>Port: %1</translation>
+    </message>
+</context>
+<context>
     <name>quillon::TQtSessionUi</name>
     <message>
         <source>Ошибка передачи данных</source>
@@ -1130,10 +1141,6 @@
         <translation>Waiting for the device</translation>
     </message>
     <message>
-        <source>Идет подключение ждите</source>
-        <translation>Connecting, please wait</translation>
-    </message>
-    <message>
         <source>Повторить</source>
         <translation>Retry</translation>
     </message>
@@ -1144,10 +1151,6 @@
     <message>
         <source>Подключение через %1</source>
         <translation>Connecting in %1</translation>
-    </message>
-    <message>
-        <source>Порт: %1</source>
-        <translation>Port: %1</translation>
     </message>
 </context>
 <context>
@@ -1455,16 +1458,8 @@
         <translation>Connecting</translation>
     </message>
     <message>
-        <source>Идет подключение ждите</source>
-        <translation>Connecting, please wait</translation>
-    </message>
-    <message>
         <source>Остановить</source>
         <translation>Stop</translation>
-    </message>
-    <message>
-        <source>Порт: %1</source>
-        <translation>Port: %1</translation>
     </message>
     <message>
         <source>Попытка %1</source>

@@ -11,29 +11,11 @@ namespace quillon {
 
 TfmDeviceReconnect::TfmDeviceReconnect(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::MSWindowsFixedSizeDialogHint) {
+                          Qt::MSWindowsFixedSizeDialogHint),
+      portLines_(this, 380) {
   setObjectName(QStringLiteral("fmDeviceReconnect"));
   setWindowTitle(tr("Ожидание устройства"));
   setModal(true);
-
-  lblMessage_ = new QLabel(tr("Идет подключение ждите"), this);
-  lblMessage_->setObjectName(QStringLiteral("lblMessage"));
-  lblMessage_->setAlignment(Qt::AlignCenter);
-  QFont bold = lblMessage_->font();
-  bold.setBold(true);
-  lblMessage_->setFont(bold);
-
-  lblPort_ = new QLabel(this);
-  lblPort_->setObjectName(QStringLiteral("lblPort"));
-  lblPort_->setAlignment(Qt::AlignCenter);
-  lblPort_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  // The system's reason with its remedy can be long: it wraps inside the window's width.
-  lblReason_ = new QLabel(this);
-  lblReason_->setObjectName(QStringLiteral("lblReason"));
-  lblReason_->setAlignment(Qt::AlignCenter);
-  lblReason_->setWordWrap(true);
-  lblReason_->setFixedWidth(380);
-  lblReason_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
   lblRetryInterval_ = new QLabel(this);
   lblRetryInterval_->setObjectName(QStringLiteral("lblRetryInterval"));
@@ -57,16 +39,13 @@ TfmDeviceReconnect::TfmDeviceReconnect(QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(24, 18, 24, 14);
   layout->setSpacing(10);
-  layout->addWidget(lblMessage_);
-  layout->addWidget(lblPort_);
-  layout->addWidget(lblReason_);
+  portLines_.AddTo(layout);
   layout->addWidget(lblRetryInterval_);
   layout->addSpacing(6);
   layout->addLayout(buttons);
   setMinimumWidth(320);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
-  SetPortState(QString(), QString());
   connect(tmWaitInterval_, &QTimer::timeout, this, &TfmDeviceReconnect::tmWaitIntervalTimer);
   connect(btnRetryNow_, &QPushButton::clicked, this, &TfmDeviceReconnect::btnRetryNowClick);
   connect(btnCancel_, &QPushButton::clicked, this, &TfmDeviceReconnect::btnCancelClick);
@@ -123,10 +102,7 @@ void TfmDeviceReconnect::AttemptIfDue() {
 }
 
 void TfmDeviceReconnect::SetPortState(const QString& portName, const QString& lastError) {
-  lblPort_->setText(portName.isEmpty() ? QString() : tr("Порт: %1").arg(portName));
-  lblPort_->setVisible(!portName.isEmpty());
-  lblReason_->setText(lastError);
-  lblReason_->setVisible(!lastError.isEmpty());
+  portLines_.SetPortState(portName, lastError);
 }
 
 }  // namespace quillon

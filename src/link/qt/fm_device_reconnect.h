@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <functional>
 
+#include "link/qt/qt_port_state_lines.h"
+
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -40,9 +42,7 @@ class TfmDeviceReconnect : public QDialog {
   void SetCountdown(int value);
   void AttemptIfDue();
 
-  QLabel* lblMessage_;
-  QLabel* lblPort_;
-  QLabel* lblReason_;
+  TQtPortStateLines portLines_;
   QLabel* lblRetryInterval_;
   QPushButton* btnRetryNow_;
   QPushButton* btnCancel_;

@@ -15,29 +15,11 @@ const QEvent::Type TfmWaitingData::kStartEvent =
     static_cast<QEvent::Type>(QEvent::registerEventType());
 
 TfmWaitingData::TfmWaitingData(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      portLines_(this, 360) {
   setObjectName(QStringLiteral("fmWaitingData"));
   setWindowTitle(tr("Установка связи"));
   setModal(true);
-
-  lblMessage_ = new QLabel(tr("Идет подключение ждите"), this);
-  lblMessage_->setObjectName(QStringLiteral("lblMessage"));
-  lblMessage_->setAlignment(Qt::AlignCenter);
-  QFont bold = lblMessage_->font();
-  bold.setBold(true);
-  lblMessage_->setFont(bold);
-
-  lblPort_ = new QLabel(this);
-  lblPort_->setObjectName(QStringLiteral("lblPort"));
-  lblPort_->setAlignment(Qt::AlignCenter);
-  lblPort_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  // The system's reason with its remedy can be long: it wraps inside the window's width.
-  lblReason_ = new QLabel(this);
-  lblReason_->setObjectName(QStringLiteral("lblReason"));
-  lblReason_->setAlignment(Qt::AlignCenter);
-  lblReason_->setWordWrap(true);
-  lblReason_->setFixedWidth(360);
-  lblReason_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
   lblTries_ = new QLabel(this);
   lblTries_->setObjectName(QStringLiteral("lblTries"));
@@ -54,15 +36,12 @@ TfmWaitingData::TfmWaitingData(QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(24, 18, 24, 14);
   layout->setSpacing(12);
-  layout->addWidget(lblMessage_);
-  layout->addWidget(lblPort_);
-  layout->addWidget(lblReason_);
+  portLines_.AddTo(layout);
   layout->addWidget(lblTries_);
   layout->addLayout(buttons);
   setMinimumWidth(300);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
-  SetPortState(QString(), QString());
   connect(btnStop_, &QPushButton::clicked, this, &TfmWaitingData::btnStopClick);
 }
 
@@ -143,10 +122,7 @@ void TfmWaitingData::PauseAfterQuickTry(qint64 elapsedMs) {
 }
 
 void TfmWaitingData::SetPortState(const QString& portName, const QString& lastError) {
-  lblPort_->setText(portName.isEmpty() ? QString() : tr("Порт: %1").arg(portName));
-  lblPort_->setVisible(!portName.isEmpty());
-  lblReason_->setText(lastError);
-  lblReason_->setVisible(!lastError.isEmpty());
+  portLines_.SetPortState(portName, lastError);
 }
 
 }  // namespace quillon

@@ -7,6 +7,8 @@
 #include <QEvent>
 #include <functional>
 
+#include "link/qt/qt_port_state_lines.h"
+
 class QLabel;
 class QPushButton;
 
@@ -45,9 +47,7 @@ class TfmWaitingData : public QDialog {
   void EntryLoop();
   void PauseAfterQuickTry(qint64 elapsedMs);
 
-  QLabel* lblMessage_;
-  QLabel* lblPort_;
-  QLabel* lblReason_;
+  TQtPortStateLines portLines_;
   QLabel* lblTries_;
   QPushButton* btnStop_;
   std::function<bool()> oneTry_;
