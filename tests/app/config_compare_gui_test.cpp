@@ -125,8 +125,10 @@ class TConfigCompareGuiTest : public QObject {
     const int changedBefore = editor.ChangedCount();
 
     auto answered = std::make_shared<bool>(false);
-    AnswerModal<QFileDialog>([this, answered, &editor, snam, zone, sync, port](QFileDialog* d) {
-      QCOMPARE(d->windowTitle(), QStringLiteral("Сравнить с файлом"));
+    QString fileDialogTitle;
+    AnswerModal<QFileDialog>([this, answered, &editor, snam, zone, sync, port,
+                              &fileDialogTitle](QFileDialog* d) {
+      fileDialogTitle = d->windowTitle();
       d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(Path("other.zxml"));
       AnswerModal<TfmConfigCompare>(
           [&editor, snam, zone, sync, port](TfmConfigCompare* fm) {
@@ -178,6 +180,7 @@ class TConfigCompareGuiTest : public QObject {
       static_cast<QDialog*>(d)->accept();
     });
     fm->findChild<QAction*>(QStringLiteral("Compare1"))->trigger();
+    QCOMPARE(fileDialogTitle, QStringLiteral("Сравнить с файлом"));
     QVERIFY(*answered);
     int page = -1, command = -1;
     fm->Profile().FindCommand("+SGSM", page, command);
