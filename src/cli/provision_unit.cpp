@@ -306,6 +306,14 @@ void TUnitWorker::AskVersion(TIdentity& identity) {
 
 // One line from the parent: "go" goes on; "skip", anything else or the end of stdin stops.
 bool TUnitWorker::GoAhead() {
+  // A stop signal may land before the read starts, where it would not interrupt it: wait in
+  // short polls that look at it, and read only once the answer is there.
+  const int fd = fileno(in_);
+  while (fd >= 0 && TStopSignals::Received() == 0) {
+    pollfd ready{fd, POLLIN, 0};
+    if (poll(&ready, 1, 100) > 0) break;
+  }
+  if (TStopSignals::Received() != 0) return false;
   char buffer[256];
   if (std::fgets(buffer, sizeof buffer, in_) == nullptr) return false;
   std::string answer = buffer;
