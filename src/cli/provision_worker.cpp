@@ -36,14 +36,11 @@ TProvisionWorker::~TProvisionWorker() {
 
 bool TProvisionWorker::Start(const std::string& program, const std::vector<std::string>& arguments,
                              std::string& error) {
-  int in[2], out[2], err[2];
-  if (pipe2(in, O_CLOEXEC) != 0) {
+  int in[2] = {-1, -1}, out[2] = {-1, -1}, err[2] = {-1, -1};
+  if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
     error = std::strerror(errno);
-    return false;
-  }
-  if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
-    error = std::strerror(errno);
-    close(in[0]), close(in[1]);
+    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
+      if (fd >= 0) close(fd);
     return false;
   }
   std::vector<char*> argv;

@@ -52,6 +52,7 @@ class TProvisionWorker {
   // seconds after it ended while something it started still held them): its lines are all in.
   bool Ended();
   // SIGTERM to the worker and whatever it started (the second stop signal of the operator).
+  // Its input stays open: end of input means skip, and a stopped unit has not been skipped.
   void Terminate();
 
   pid_t Pid() const { return pid_; }
