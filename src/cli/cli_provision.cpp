@@ -1,6 +1,5 @@
 // quillon-cli provision: one worker process per port (this program run again as the hidden
 // provision-unit subcommand), the live view, REPORT.csv and the summary, and --watch.
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -28,6 +27,7 @@
 #include "cli/provision_live.h"
 #include "cli/provision_report.h"
 #include "cli/provision_worker.h"
+#include "cli/stop_signals.h"
 #include "cli/units_csv.h"
 #include "configfiles/atomic_file.h"
 #include "configfiles/config_file.h"
@@ -45,60 +45,6 @@ namespace {
 constexpr char kName[] = "provision";
 // Lines of a worker's stderr kept until its unit ends, when they would break the live lines.
 constexpr size_t kKeptErrorLines = 200;
-
-// The operator's stop signals reach the poll loop through this pipe.
-int gSignalPipe[2] = {-1, -1};
-
-void OnStopSignal(int) {
-  const int saved = errno;
-  const char byte = 1;
-  const ssize_t n = write(gSignalPipe[1], &byte, 1);
-  (void)n;  // a full pipe holds enough signals already
-  errno = saved;
-}
-
-// Catches SIGINT and SIGTERM while it lives and ignores SIGPIPE (a worker or a reader of the
-// output that has gone is not the end of the run); the old dispositions come back after.
-class TStopSignals {
- public:
-  TStopSignals() {
-    if (pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) gSignalPipe[0] = gSignalPipe[1] = -1;
-    struct sigaction stop {};
-    stop.sa_handler = OnStopSignal;
-    sigemptyset(&stop.sa_mask);
-    sigaction(SIGINT, &stop, &oldInt_);
-    sigaction(SIGTERM, &stop, &oldTerm_);
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    sigaction(SIGPIPE, &ignore, &oldPipe_);
-  }
-  ~TStopSignals() {
-    sigaction(SIGINT, &oldInt_, nullptr);
-    sigaction(SIGTERM, &oldTerm_, nullptr);
-    sigaction(SIGPIPE, &oldPipe_, nullptr);
-    for (int& fd : gSignalPipe) {
-      if (fd >= 0) close(fd);
-      fd = -1;
-    }
-  }
-  TStopSignals(const TStopSignals&) = delete;
-  TStopSignals& operator=(const TStopSignals&) = delete;
-
-  int Fd() const { return gSignalPipe[0]; }
-  // How many signals came since the last call.
-  int Take() const {
-    int count = 0;
-    char bytes[16];
-    ssize_t n;
-    while ((n = read(gSignalPipe[0], bytes, sizeof bytes)) > 0) count += static_cast<int>(n);
-    return count;
-  }
-
- private:
-  struct sigaction oldInt_ {
-  }, oldTerm_{}, oldPipe_{};
-};
 
 // The worker's arguments: everything the parent was given except what only the parent uses
 // (--ports, --all-ports, --report, --jobs, --watch), then the one port. Engine options the
@@ -250,7 +196,7 @@ class TProvisionRun {
   bool Finished(TUnit& unit);
   void Record(TUnitOutcome outcome);
   void NotStarted();
-  void Stop(int signals);
+  void Stop();
   bool WriteReport();
   std::string Masked(const std::string& utf8) const { return masker_.Mask(utf8); }
 
@@ -458,10 +404,9 @@ void TProvisionRun::NotStarted() {
   }
 }
 
-void TProvisionRun::Stop(int signals) {
-  const int before = stopSignals_;
-  stopSignals_ += signals;
-  if (before == 0) {
+// The operator's first stop signal: nothing new starts; the second stops the running units.
+void TProvisionRun::Stop() {
+  if (++stopSignals_ == 1) {
     live_.Print(running_.empty()
                     ? std::string("stopping\n")
                     : "stopping: " + std::to_string(running_.size()) +
@@ -509,7 +454,7 @@ int TProvisionRun::Run() {
     live_.Refresh();
     if (running_.empty() && (queue_.empty() || stopSignals_) && (!args_.Watch || stopSignals_))
       break;
-    std::vector<pollfd> fds = {{signals.Fd(), POLLIN, 0}};
+    std::vector<pollfd> fds;
     for (auto& unit : running_) {
       fds.push_back({unit->Worker->OutFd(), POLLIN, 0});
       fds.push_back({unit->Worker->ErrFd(), POLLIN, 0});
@@ -526,13 +471,15 @@ int TProvisionRun::Run() {
         continue;
       }
     }
+    // A stop signal ends the wait (it is caught without SA_RESTART); one that came just before
+    // it is noticed after the wait.
     if (poll(fds.data(), fds.size(), wait) < 0 && errno != EINTR) {
       Fail(kName, std::string("poll: ") + std::strerror(errno));
       break;
     }
-    if (fds[0].revents) Stop(signals.Take());
+    if (TStopSignals::Take() != 0) Stop();
     for (size_t i = 0; i < running_.size(); ++i)
-      Serve(*running_[i], fds[1 + 2 * i].revents, fds[2 + 2 * i].revents);
+      Serve(*running_[i], fds[2 * i].revents, fds[2 * i + 1].revents);
     running_.erase(std::remove_if(running_.begin(), running_.end(),
                                   [this](const std::unique_ptr<TUnit>& u) { return Finished(*u); }),
                    running_.end());
@@ -546,6 +493,14 @@ int TProvisionRun::Run() {
 }
 
 }  // namespace
+
+// The link's options but --port: the ports come from --ports and --all-ports.
+std::string LinkHelpWithoutPort() {
+  std::string help = TConsoleLinkOptions::Help();
+  const size_t from = help.find("  --port ");
+  if (from != std::string::npos) help.erase(from, help.find('\n', from) + 1 - from);
+  return help;
+}
 
 std::string ProvisionUsage() {
   return std::string(
@@ -578,10 +533,10 @@ std::string ProvisionUsage() {
              "                         profile's values when neither template nor row gives one\n"
              "  --jobs N               at most N workers at once (default: every port)\n"
              "  --watch                keep watching the ports (about once a second) and\n"
-             "                         provision each one that appears, until SIGINT or SIGTERM;\n"
-             "                         then start nothing new and let running units finish (a\n"
-             "                         second signal stops them)\n") +
-         TConsoleLinkOptions::Help() + kEngineHelp +
+             "                         provision each one that appears, until SIGINT, SIGTERM\n"
+             "                         or SIGHUP; then start nothing new and let running units\n"
+             "                         finish (a second signal stops them)\n") +
+         LinkHelpWithoutPort() + kEngineHelp +
          "\n"
          "On a terminal a line per port is redrawn in place; otherwise each change of stage\n"
          "is printed as 'PORT: ...'. A summary table ends the run. Exit code 0 when every unit\n"

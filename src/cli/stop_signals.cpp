@@ -35,4 +35,10 @@ int TStopSignals::Received() {
   return gStopSignal;
 }
 
+int TStopSignals::Take() {
+  const int signal = gStopSignal;
+  gStopSignal = 0;
+  return signal;
+}
+
 }  // namespace quillon::cli

@@ -18,6 +18,9 @@ class TStopSignals {
 
   // The last stop signal caught since the latest TStopSignals was made; 0 when none.
   static int Received();
+  // Received, and forgotten: the next call tells only of a signal caught after this one (a
+  // run that stops in steps counts the operator's signals this way).
+  static int Take();
 
  private:
   static constexpr std::array<int, 3> kSignals = {SIGINT, SIGTERM, SIGHUP};
