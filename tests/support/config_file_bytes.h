@@ -2,11 +2,11 @@
 // them, so that a test states exactly which commands and values a file holds.
 #pragma once
 
-#include <zlib.h>
-
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "configfiles/bounded_inflater.h"
 
 namespace quillon::test {
 
@@ -26,16 +26,10 @@ inline std::string CommandXml(const std::string& name, const std::vector<TParams
 
 // A configuration file around the command elements, compressed as the program writes it.
 inline std::string ConfigFile(const std::string& commands) {
-  const std::string xml =
+  return DeflateBest(
       "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<Quillon>\r\n "
       "<ExportCommandParamenters>\r\n" +
-      commands + " </ExportCommandParamenters>\r\n</Quillon>\r\n";
-  uLongf size = compressBound(xml.size());
-  std::string out(size, '\0');
-  compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(xml.data()),
-            xml.size(), 9);
-  out.resize(size);
-  return out;
+      commands + " </ExportCommandParamenters>\r\n</Quillon>\r\n");
 }
 
 }  // namespace quillon::test
