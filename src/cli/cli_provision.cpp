@@ -22,6 +22,7 @@
 
 #include "cli/cli_commands.h"
 #include "cli/command_line.h"
+#include "cli/config_transfer.h"
 #include "cli/engine_cli.h"
 #include "cli/provision_args.h"
 #include "cli/provision_live.h"
@@ -83,6 +84,7 @@ bool CheckBeforeAnyPort(const TProvisionArgs& args, const CommandProfile& profil
   TRecordingEditor recorder(editor);
   TConfigMessages messages;
   const TLoadResult loaded = LoadConfigurationFromFile(profile, recorder, args.Template, messages);
+  if (loaded.Outcome == loLoaded) TakeEmptyTextElements(profile, recorder, loaded);
   for (const std::string& line : messages.Lines()) Fail(kName, args.Template + ": " + Utf8(line));
   if (loaded.Outcome != loLoaded || !messages.Empty()) {
     if (loaded.Outcome == loCorrupt) Fail(kName, Utf8(loaded.Error));

@@ -145,12 +145,26 @@ TConfigSaveOptions BackupSaveOptions(const std::set<std::pair<int, int>>& saved)
   return options;
 }
 
+void TakeEmptyTextElements(const CommandProfile& profile, TRecordingEditor& recorder,
+                           const TLoadResult& loaded) {
+  for (const ParamAddress& a : loaded.Parameters) {
+    const TDevCommand* cmd = profile.Command(a.Page, a.Command);
+    if (cmd == nullptr || a.Param < 0 || a.Param >= static_cast<int>(cmd->Parameters.size()))
+      continue;
+    if (cmd->Parameters[static_cast<size_t>(a.Param)].ParamType != ptString) continue;
+    if (recorder.Given(a.Page, a.Command, a.Instance, a.Param)) continue;
+    recorder.SetInputText(a.Page, a.Command, a.Instance, a.Param, "");
+    recorder.SetValueOrigin(a.Page, a.Command, a.Instance, a.Param, voFile);
+  }
+}
+
 bool LoadForRestore(TEngineCli& cli, const std::string& file, bool acceptDefaults,
                     const TReportMessage& report, TLoadResult& loaded, int& code) {
   TConfigMessages messages;
   cli.Recorder->Forget();
   loaded = LoadConfigurationFromFile(cli.Profile, *cli.Recorder, file, messages);
   for (const std::string& line : messages.Lines()) report(Utf8(line));
+  if (loaded.Outcome == loLoaded) TakeEmptyTextElements(cli.Profile, *cli.Recorder, loaded);
   code = ceOk;
   switch (loaded.Outcome) {
     case loLoaded:

@@ -64,6 +64,12 @@ struct TNamedCommand {
   std::vector<int> Instances;
 };
 
+// A parameter element with nothing between its tags is what a save writes for an empty text
+// field; loading into the window leaves such a field as it is, but a restore starts from the
+// profile's values, so it takes the element as the empty text it stands for.
+void TakeEmptyTextElements(const CommandProfile& profile, TRecordingEditor& recorder,
+                           const TLoadResult& loaded);
+
 // Loads the file into the editor, as the restore's scratch copy; false (with the code and the
 // loader's messages reported) when the restore must stop before anything is sent.
 // acceptDefaults: values the loader replaced by their defaults may be written.

@@ -26,7 +26,7 @@ class TProvisionGuiTemplateTest : public QObject {
  private:
   QTemporaryDir dir_;
 
-  QString Path(const char* name) const { return dir_.path() + QLatin1Char('/') + name; }
+  QString Path(const QString& name) const { return dir_.path() + QLatin1Char('/') + name; }
 
   // Types the path into the next file dialog and accepts it.
   static void ChooseFile(const QString& path) {
@@ -48,36 +48,50 @@ class TProvisionGuiTemplateTest : public QObject {
   }
 
  private slots:
+  // The window's file, as saved, is the template: with the APN account typed in, and as it is
+  // at start, where the APN password is an empty field (saved as an element with no text).
+  void savedFromTheWindowProvisionsUnchanged_data() {
+    QTest::addColumn<bool>("typed");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("account typed") << true << QStringLiteral("+SGPR=1,gui.apn,fleet,secret9,");
+    QTest::newRow("as at start") << false << QStringLiteral("+SGPR=1,internet,,,");
+  }
+
   void savedFromTheWindowProvisionsUnchanged() {
+    QFETCH(bool, typed);
+    QFETCH(QString, expected);
     TMainOptions options;
     options.ProfilePath = "cmdprofile.xml";
     options.SettingsPath = Path("none.ini").toStdString();
     auto fm = std::make_unique<TfmMain>(nullptr, options);
-    // +SGPR on the page built at start: the fleet's APN with its account. The APN password is
-    // never reported by a terminal, so a template must give it.
-    fm->Editor().SetInputText(0, 0, 0, 1, "gui.apn");
-    fm->Editor().SetInputText(0, 0, 0, 2, "fleet");
-    fm->Editor().SetInputText(0, 0, 0, 3, "secret9");
-    ChooseFile(Path("template.zxml"));
+    // +SGPR is on the page built at start. Its APN password is never reported by a terminal,
+    // so a template must give it: typed, or saved empty.
+    if (typed) {
+      fm->Editor().SetInputText(0, 0, 0, 1, "gui.apn");
+      fm->Editor().SetInputText(0, 0, 0, 2, "fleet");
+      fm->Editor().SetInputText(0, 0, 0, 3, "secret9");
+    }
+    const QString name = typed ? QStringLiteral("typed") : QStringLiteral("start");
+    ChooseFile(Path(name + ".zxml"));
     fm->findChild<QAction*>(QStringLiteral("Save1"))->trigger();
-    QVERIFY(QFile::exists(Path("template.zxml")));
+    QVERIFY(QFile::exists(Path(name + ".zxml")));
 
-    const std::string state = Path("state").toStdString();
+    const std::string state = Path(name + ".state").toStdString();
     TSimulatorProcess sim;
-    sim.SetErrorFile(Path("trace").toStdString());
+    sim.SetErrorFile(Path(name + ".trace").toStdString());
     std::string error;
     QVERIFY2(sim.Start({"--state", state, "--imei", "860000000000077", "--trace"}, 5000, error),
              error.c_str());
-    const std::string report = Path("report.csv").toStdString();
+    const std::string report = Path(name + ".csv").toStdString();
     const TProgramRun run = RunProgram(
         std::filesystem::absolute("quillon-cli").string(),
-        {"provision", "--config", Path("template.zxml").toStdString(), "--ports", sim.DevicePath(),
+        {"provision", "--config", Path(name + ".zxml").toStdString(), "--ports", sim.DevicePath(),
          "--report", report, "--snapshots", Path("snapshots").toStdString(), "--password", "1234",
          "--master-password", "5678"},
         {{}, dir_.path().toStdString(), "", 120});
     QVERIFY2(run.Code == 0, (run.Out + run.Err).c_str());
     const std::string stored = ReadFile(state);
-    QVERIFY2(stored.find("+SGPR=1,gui.apn,fleet,secret9,") != std::string::npos, stored.c_str());
+    QVERIFY2(stored.find(expected.toStdString()) != std::string::npos, stored.c_str());
     const std::string rows = ReadFile(report);
     QVERIFY2(rows.find(",860000000000077,") != std::string::npos &&
                  rows.find(",passed,") != std::string::npos,
