@@ -26,6 +26,8 @@ class TIntegerEdit : public QAbstractSpinBox {
   // Shows a text unchanged (answers, configuration files).
   void SetText(const QString& text);
   QString Text() const;
+  // The text field inside, which draws the text.
+  QLineEdit* TextField() const { return lineEdit(); }
 
   void stepBy(int steps) override;
 

@@ -475,9 +475,15 @@ void TQtParameterEditor::GuardAgainstWheel(QWidget* input) {
 }
 
 QWidget* TQtParameterEditor::CreateInput(QWidget* container, const TCmdParameter& param) {
+  // A value starts as the profile's default. Its look is given before the text, which the new
+  // font would otherwise lay out again.
+  const auto defaultLook = [this](QWidget* input) {
+    if (tracking_) ShowLook(input, true, false, false, true);
+  };
   switch (param.ParamType) {
     case ptInteger: {
       auto* edit = new TIntegerEdit(container);
+      defaultLook(edit);
       GuardAgainstWheel(edit);
       edit->SetLimits(IntegerLow(param), IntegerHigh(param));
       edit->SetValue(DefaultIntegerValue(param));
@@ -485,6 +491,7 @@ QWidget* TQtParameterEditor::CreateInput(QWidget* container, const TCmdParameter
     }
     case ptString: {
       auto* edit = new TTextEdit(container);
+      defaultLook(edit);
       edit->SetMaxLen(std::max(param.MaxLen, 0));
       edit->setText(ToQString(param.DefaultValue));
       if (!param.OnCharMask.empty())
@@ -497,6 +504,7 @@ QWidget* TQtParameterEditor::CreateInput(QWidget* container, const TCmdParameter
       auto* edit = new THexEdit(container);
       edit->SetMaxLen(param.MaxLen);
       edit->setText(ToQString(param.DefaultValue));
+      defaultLook(edit);  // after the mask, which lays the text out in a font of its own
       edit->OnKeyPress = [this](THexEdit* sender, QChar& key) { HexEditKeyPress(sender, key); };
       edit->OnExit = [this](THexEdit* sender) { HexEditExit(sender); };
       // What the operator types replaces a value that could not be read.
@@ -510,6 +518,7 @@ QWidget* TQtParameterEditor::CreateInput(QWidget* container, const TCmdParameter
   }
   auto* list = new QComboBox(container);
   GuardAgainstWheel(list);
+  defaultLook(list);
   for (const TParamOption& option : param.Options) list->addItem(ToQString(option.Text));
   list->setCurrentIndex(DefaultOptionIndex(param));
   return list;
@@ -946,7 +955,9 @@ void TQtParameterEditor::WatchValue(QWidget* input, QWidget* box, const TCmdPara
     connect(check, &QCheckBox::toggled, this, changed);
     connect(check, &QCheckBox::clicked, this, typed);
   }
-  ShowTracking(input, a);
+  // A new input was made with the look of a default value and its hint (CreateInput): all there
+  // is to show until something is known about it.
+  if (tracker_.Origin(a) != voDefault || tracker_.Changed(a)) ShowTracking(input, a);
 }
 
 TValueOrigin TQtParameterEditor::ValueOrigin(int page, int command, int instance, int param) const {
@@ -1011,32 +1022,8 @@ void TQtParameterEditor::ShowTracking(QWidget* input, const ParamAddress& a) {
   const QString differs = input->property(kWriteDiffersProperty).toString();
   if (input->property(kDefaultOriginProperty).toBool() != fromDefault ||
       input->property(kChangedProperty).toBool() != changed ||
-      input->property("ShownDiffers").toBool() != !differs.isEmpty()) {
-    input->setProperty(kDefaultOriginProperty, fromDefault);
-    input->setProperty(kChangedProperty, changed);
-    input->setProperty("ShownDiffers", !differs.isEmpty());
-    QFont font = input->font();
-    font.setItalic(fromDefault);
-    font.setBold(changed);
-    input->setFont(font);
-    QPalette palette = input->parentWidget() ? input->parentWidget()->palette() : QPalette();
-    if (fromDefault) {
-      const QColor faint = palette.color(QPalette::PlaceholderText);
-      palette.setColor(QPalette::Text, faint);
-      palette.setColor(QPalette::ButtonText, faint);
-    }
-    if (changed) {
-      const QColor warm(0xff, 0xec, 0xb3);
-      palette.setColor(QPalette::Base, warm);
-      palette.setColor(QPalette::Button, warm);
-    }
-    if (!differs.isEmpty()) {
-      const QColor alarm(0xff, 0xc8, 0xc8);
-      palette.setColor(QPalette::Base, alarm);
-      palette.setColor(QPalette::Button, alarm);
-    }
-    input->setPalette(palette);
-  }
+      input->property(kShownDiffersProperty).toBool() != !differs.isEmpty())
+    ShowLook(input, fromDefault, changed, !differs.isEmpty());
   if (input->property(kUnreadProperty).toBool()) return;
   const TCmdParameter* param = ParameterAt(a);
   if (!param) return;
@@ -1053,6 +1040,59 @@ void TQtParameterEditor::ShowTracking(QWidget* input, const ParamAddress& a) {
   }
   if (!differs.isEmpty()) hint += QLatin1Char('\n') + differs;
   input->setToolTip(hint);
+}
+
+void TQtParameterEditor::ShowLook(QWidget* input, bool fromDefault, bool changed, bool differs,
+                                  bool fresh) {
+  // An unset property reads as false; setting one is not cheap.
+  input->setProperty(kDefaultOriginProperty, fromDefault);
+  if (!fresh || changed) input->setProperty(kChangedProperty, changed);
+  if (!fresh || differs) input->setProperty(kShownDiffersProperty, differs);
+  QFont font = input->font();
+  font.setItalic(fromDefault);
+  font.setBold(changed);
+  input->setFont(font);
+  const QPalette palette =
+      LookPalette(input->parentWidget() ? input->parentWidget()->palette() : QPalette(),
+                  fromDefault, changed, differs);
+  // The style draws a number field's frame from a picture kept per palette: with a palette of
+  // its own each field of a new page would be drawn afresh. Only the text differs for a default
+  // value, and the text field inside draws it.
+  QWidget* colored = input;
+  if (IsExactly<TIntegerEdit>(input)) {
+    QWidget* text = static_cast<TIntegerEdit*>(input)->TextField();
+    QWidget* plain = text;
+    if (!changed && !differs) std::swap(colored, plain);
+    if (plain->testAttribute(Qt::WA_SetPalette)) plain->setPalette(QPalette());
+  }
+  colored->setPalette(palette);
+}
+
+QPalette TQtParameterEditor::LookPalette(const QPalette& base, bool fromDefault, bool changed,
+                                         bool differs) {
+  const bool plainDefault = fromDefault && !changed && !differs;
+  if (plainDefault && base.cacheKey() == defaultLookBase_) return defaultLook_;
+  QPalette palette = base;
+  if (fromDefault) {
+    const QColor faint = palette.color(QPalette::PlaceholderText);
+    palette.setColor(QPalette::Text, faint);
+    palette.setColor(QPalette::ButtonText, faint);
+  }
+  if (changed) {
+    const QColor warm(0xff, 0xec, 0xb3);
+    palette.setColor(QPalette::Base, warm);
+    palette.setColor(QPalette::Button, warm);
+  }
+  if (differs) {
+    const QColor alarm(0xff, 0xc8, 0xc8);
+    palette.setColor(QPalette::Base, alarm);
+    palette.setColor(QPalette::Button, alarm);
+  }
+  if (plainDefault) {
+    defaultLook_ = palette;
+    defaultLookBase_ = base.cacheKey();
+  }
+  return palette;
 }
 
 void TQtParameterEditor::ShowPageCount(int page) {

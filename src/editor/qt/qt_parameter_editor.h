@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QPalette>
 #include <QPointer>
 #include <QString>
 #include <functional>
@@ -143,6 +144,8 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   static constexpr const char* kChangedProperty = "ValueChanged";
   // Set on an input whose written value the terminal stored differently; the hint's extra line.
   static constexpr const char* kWriteDiffersProperty = "WriteDiffers";
+  // Set on an input while it shows that mark.
+  static constexpr const char* kShownDiffersProperty = "ShownDiffers";
   // Set on an input whose value the terminal sent but the input could not take.
   static constexpr const char* kUnreadProperty = "ValueUnread";
   struct TControlAddress {
@@ -205,6 +208,9 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   // Compares the shown value with the last read one and shows the outcome.
   void RefreshChanged(const ParamAddress& address);
   void ShowTracking(QWidget* input, const ParamAddress& address);
+  // The looks of the tracking properties; a new input (fresh) has none of them yet.
+  void ShowLook(QWidget* input, bool fromDefault, bool changed, bool differs, bool fresh = false);
+  QPalette LookPalette(const QPalette& base, bool fromDefault, bool changed, bool differs);
   void ShowPageCount(int page);
   void ReportMaskError(const std::string& mask);
 
@@ -224,6 +230,9 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   int buildingPage_ = 0;
   bool tracking_ = true;
   mutable QHash<TControlKey, QPointer<QWidget>> controlIndex_;
+  // The palette of a default value, made once for the palette it was made from.
+  QPalette defaultLook_;
+  qint64 defaultLookBase_ = -1;
   int W = 1, H = 1, IW = 20;
 };
 

@@ -824,8 +824,21 @@ void TestQtParameterEditor::defaultValuesLookFaintAndItalic() {
       QWidget* input = w->editor->FindParameterControl(p, 0, 0, n, ckInput);
       QVERIFY(input);
       QVERIFY2(input->font().italic(), qPrintable(input->objectName()));
-      QCOMPARE(input->palette().color(QPalette::Text), faint);
+      // A number field's text is drawn by the text field inside it.
+      auto* number = qobject_cast<TIntegerEdit*>(input);
+      QWidget* text = number ? number->TextField() : input;
+      QCOMPARE(text->palette().color(QPalette::Text), faint);
+      QVERIFY(!number || !number->testAttribute(Qt::WA_SetPalette));
     }
+    // Typed over, a number field shows its own palette and the text inside follows it.
+    auto* number = static_cast<TIntegerEdit*>(w->editor->FindParameterControl(p, 0, 0, 0, ckInput));
+    w->editor->SetValueOrigin(p, 0, 0, 0, voTyped);
+    QVERIFY(!number->font().italic());
+    QVERIFY(!number->TextField()->testAttribute(Qt::WA_SetPalette));
+    QCOMPARE(number->TextField()->palette().color(QPalette::Text),
+             box->palette().color(QPalette::Text));
+    w->editor->SetValueOrigin(p, 0, 0, 0, voDefault);
+    QCOMPARE(number->TextField()->palette().color(QPalette::Text), faint);
     auto* list = static_cast<QComboBox*>(w->editor->FindParameterControl(p, 0, 0, 3, ckInput));
     // Its popup is made when first needed, not for every list built or changed.
     QVERIFY(!list->findChild<QAbstractItemView*>());
