@@ -119,11 +119,10 @@ TfmMain::~TfmMain() {
   // call into, since child widgets go after the members.
   LogLines->Attach(nullptr);
   log_->SetCopyListener(nullptr);
-  // From the last tab on, out of sight: taking the current one away would make the tab control
-  // bring up (and build) the next one, and walk all of its controls, once per tab.
-  PageControl1->hide();
-  for (int index = PageControl1->count() - 1; index >= 0; --index)
-    delete PageControl1->widget(index);
+  // The tab control goes with all its tabs at once: taken away one by one, each tab made the
+  // tab control search all the others (and bring up the next one), quadratic in the pages.
+  delete PageControl1;
+  PageControl1 = nullptr;
   delete portNotifier_;
   portNotifier_ = nullptr;
 }
