@@ -1,6 +1,5 @@
 // "Сравнить с файлом…": the file is read without touching the editor, the differing values are
 // listed, and only the values the operator takes reach the editor, as typed values.
-#include <zlib.h>
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
@@ -16,6 +15,7 @@
 #include <memory>
 
 #include "app/fm_main.h"
+#include "configfiles/bounded_inflater.h"
 #include "configfiles/config_file.h"
 #include "editor/headless_editor.h"
 #include "editor/qt/fm_config_compare.h"
@@ -46,15 +46,6 @@ void AnswerModal(std::function<void(T*)> answer, std::shared_ptr<bool> answered 
     }
   });
   poll->start();
-}
-
-std::string Zipped(const std::string& xml) {
-  uLongf size = compressBound(xml.size());
-  std::string out(size, '\0');
-  compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(xml.data()),
-            xml.size(), 9);
-  out.resize(size);
-  return out;
 }
 
 QString Cell(QTableWidget* table, int row, int column) {
@@ -119,7 +110,7 @@ class TConfigCompareGuiTest : public QObject {
     xml.insert(xml.find(end),
                "  <command name=\"+SGSM\">\r\n   <index index=\"0\">\r\n    <parameter "
                "index=\"0\">Other</parameter>\r\n   </index>\r\n  </command>\r\n");
-    Write(Path("other.zxml"), Zipped(xml));
+    Write(Path("other.zxml"), DeflateBest(xml));
     // The operator polled the name earlier: taking the file's name makes it "changed".
     editor.SetLastReadValue(snam.Page, snam.Command, 0, 0, "Veltra");
     const int changedBefore = editor.ChangedCount();

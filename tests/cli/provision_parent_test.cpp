@@ -4,12 +4,12 @@
 // terminals is in cli_provision_test.cpp.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <zlib.h>
 
 #include <string>
 #include <vector>
 
 #include "background_cli.h"
+#include "support/config_file_bytes.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -24,21 +24,7 @@ bool Has(const std::string& text, const std::string& piece) {
 // writes configuration files.
 std::string Template(const std::string& command = "+STIM", const std::string& first = "5",
                      const std::string& second = "2") {
-  const std::string xml =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<Quillon>\r\n <ExportCommandParamenters>\r\n"
-      "  <command name=\"" +
-      command +
-      "\">\r\n   <index index=\"0\">\r\n"
-      "    <parameter index=\"0\">" +
-      first + "</parameter>\r\n    <parameter index=\"1\">" + second +
-      "</parameter>\r\n   </index>\r\n  </command>\r\n </ExportCommandParamenters>\r\n"
-      "</Quillon>\r\n";
-  uLongf size = compressBound(xml.size());
-  std::string out(size, '\0');
-  compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(xml.data()),
-            xml.size(), 9);
-  out.resize(size);
-  return out;
+  return ConfigFile(CommandXml(command, {{{"0", first}, {"1", second}}}));
 }
 
 // The stand-in worker. It notes its arguments and its answer in LOG, and behaves by the

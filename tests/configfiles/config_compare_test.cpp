@@ -1,11 +1,11 @@
 // Comparing two configurations per address: the kinds of difference, the normalisation of
 // values (numbers as numbers, options by Value), and what a terminal cannot report.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <string>
 #include <vector>
 
+#include "configfiles/bounded_inflater.h"
 #include "configfiles/config_compare.h"
 #include "configfiles/config_fixture.h"
 #include "editor/headless_editor.h"
@@ -23,13 +23,7 @@ using testing::ProfileFromXml;
 
 // The file's bytes, compressed as the program writes them.
 std::string Zipped(const std::string& commands) {
-  const std::string xml = Document(commands);
-  uLongf size = compressBound(xml.size());
-  std::string out(size, '\0');
-  compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(xml.data()),
-            xml.size(), 9);
-  out.resize(size);
-  return out;
+  return DeflateBest(Document(commands));
 }
 
 // One line per difference: page.command#instance[param] kind a|b ("-" for nothing).
