@@ -77,9 +77,10 @@ bool TQtEditorViews::CommandShown(int page, int command) const {
   return search_.isEmpty() || CommandMatches(page, command);
 }
 
-// What the field shows; a page not built yet shows what its fields would be built with.
+// What the field shows; a page or instance not built yet shows what its fields would be built
+// with.
 QString TQtEditorViews::ShownText(int page, int command, int instance, int param) const {
-  if (editor_.PageBuilt(page)) {
+  if (editor_.PageBuilt(page) && editor_.InstanceBuilt(page, command, instance)) {
     QWidget* input = editor_.FindParameterControl(page, command, instance, param, ckInput);
     if (auto* list = qobject_cast<QComboBox*>(input)) return list->currentText();
     if (auto* number = qobject_cast<TIntegerEdit*>(input)) return number->Text();

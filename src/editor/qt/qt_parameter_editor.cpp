@@ -186,6 +186,7 @@ void TQtParameterEditor::BuildEditor(int unitWidth, int unitHeight) {
 
 void TQtParameterEditor::BuildAllPages() {
   for (int p = 0; p < static_cast<int>(built_.size()); ++p) EnsurePageBuilt(p);
+  BuildPendingInstances();
 }
 
 std::unique_ptr<TQtParameterEditor::TMetrics> TQtParameterEditor::MeasureControls() const {
@@ -233,6 +234,17 @@ bool TQtParameterEditor::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
+  // An instance group left empty gets its controls once it is first drawn, that is scrolled
+  // into view; not while it is being drawn.
+  if (event->type() == QEvent::Paint && !pendingBoxes_.isEmpty()) {
+    const auto pending = pendingBoxes_.constFind(watched);
+    if (pending != pendingBoxes_.cend()) {
+      const TControlKey key = *pending;
+      QMetaObject::invokeMethod(
+          this, [this, key] { EnsureInstanceBuilt(key.Page, key.Command, key.Instance); },
+          Qt::QueuedConnection);
+    }
+  }
   if (event->type() == QEvent::Show && pageControl_) {
     const int page = pageControl_->indexOf(static_cast<QWidget*>(watched));
     if (page >= 0) EnsurePageBuilt(page);
@@ -251,6 +263,8 @@ void TQtParameterEditor::RemoveAllTabs() {
   }
   addresses_.clear();
   controlIndex_.clear();
+  pendingInstances_.clear();
+  pendingBoxes_.clear();
   built_.clear();
   tracker_.Clear();
   views_->Reset();
@@ -282,7 +296,12 @@ void TQtParameterEditor::EnsurePageBuilt(int page) {
   int y = H / 5;
   const int commands = static_cast<int>(profile_.Pages[static_cast<size_t>(page)].Commands.size());
   buildingPage_ = page;
+  int rows = 0;
+  for (const TDevCommand& cmd : profile_.Pages[static_cast<size_t>(page)].Commands)
+    rows += InstanceCount(cmd) * static_cast<int>(cmd.Parameters.size());
+  deferInstances_ = rows > kEagerRowsPerPage;
   for (int c = 0; c < commands; ++c) y = BuildCommandGroup(box, page, c, y) + H / 2;
+  deferInstances_ = false;
 
   const int buttonHeight = metrics_->ButtonHeight;
   QWidget* applyPage = CreateButton(
@@ -326,6 +345,7 @@ int TQtParameterEditor::BuildCommandGroup(QWidget* box, int page, int command, i
   int yc = label->y() + label->height() + H / 5;
   int ys = yc;
   const int instances = InstanceCount(cmd);
+  int firstHeight = 0;
   for (int k = 0; k < instances; ++k) {
     QWidget* container = group;
     QString base = name;
@@ -339,20 +359,20 @@ int TQtParameterEditor::BuildCommandGroup(QWidget* box, int page, int command, i
       anchors_->AnchorRight(instance, true);
       container = instance;
     }
-    for (int i = 0; i < static_cast<int>(cmd.Parameters.size()); ++i)
-      yc = BuildParameterRow(container, name, cmd.Parameters[static_cast<size_t>(i)], command, k, i,
-                             yc);
-    if (IsTableCommand(cmd)) yc = BuildTableView(container, base, cmd, command, k, yc);
-    int height = yc;
-    if (cmd.Indexed && cmd.SetData) {
-      QWidget* apply = CreateButton(
-          container, QCoreApplication::translate("quillon::TQtParameterEditor", "Применить"),
-          base + QStringLiteral("_apply"), &TEditorCallbacks::CmdApplyClick);
-      PlaceButton(apply, W / 2, yc, 4 * W);
-      SetAddress(apply, command, k, 0);
-      height = yc + apply->height() + H / 2;
+    int height = 0;
+    if (cmd.Indexed && k > 0 && deferInstances_) {
+      // Every instance has the same rows, so it takes the first one's height.
+      height = firstHeight;
+      container->resize(container->width(), height);
+      const TControlKey key{page, command, k, 0, ckGroup};
+      pendingInstances_.insert(key, container);
+      pendingBoxes_.insert(container, key);
+      container->installEventFilter(this);
+    } else {
+      height = BuildInstanceContents(container, name, base, cmd, command, k, yc);
+      if (!cmd.Indexed) yc = height;
     }
-    container->resize(container->width(), height);
+    if (k == 0) firstHeight = height;
     // The next instance group follows closer than the buttons below the last one.
     if (cmd.Indexed) ys = container->y() + height + (k + 1 < instances ? H / 5 : H / 2);
   }
@@ -382,6 +402,62 @@ int TQtParameterEditor::BuildCommandGroup(QWidget* box, int page, int command, i
   }
   group->resize(group->width(), last ? last->y() + last->height() + H / 2 : buttonTop);
   return group->y() + group->height();
+}
+
+int TQtParameterEditor::BuildInstanceContents(QWidget* container, const QString& name,
+                                              const QString& base, const TDevCommand& cmd,
+                                              int command, int instance, int yc) {
+  for (int i = 0; i < static_cast<int>(cmd.Parameters.size()); ++i)
+    yc = BuildParameterRow(container, name, cmd.Parameters[static_cast<size_t>(i)], command,
+                           instance, i, yc);
+  if (IsTableCommand(cmd)) yc = BuildTableView(container, base, cmd, command, instance, yc);
+  int height = yc;
+  if (cmd.Indexed && cmd.SetData) {
+    QWidget* apply = CreateButton(
+        container, QCoreApplication::translate("quillon::TQtParameterEditor", "Применить"),
+        base + QStringLiteral("_apply"), &TEditorCallbacks::CmdApplyClick);
+    PlaceButton(apply, W / 2, yc, 4 * W);
+    SetAddress(apply, command, instance, 0);
+    height = yc + apply->height() + H / 2;
+  }
+  container->resize(container->width(), height);
+  return height;
+}
+
+void TQtParameterEditor::EnsureInstanceBuilt(int page, int command, int instance) {
+  if (pendingInstances_.isEmpty() || tearingDown_) return;
+  const auto found = pendingInstances_.find({page, command, instance, 0, ckGroup});
+  if (found == pendingInstances_.end()) return;
+  const QPointer<QWidget> box = *found;
+  pendingInstances_.erase(found);
+  const TDevCommand* cmd = profile_.Command(page, command);
+  if (!box || !cmd) return;
+  pendingBoxes_.remove(box.data());
+  box->removeEventFilter(this);
+
+  const QString name = QStringLiteral("cmd_") + SafeName(cmd->Name);
+  const QString base = QStringLiteral("%1_%2").arg(name).arg(instance);
+  // The rows are placed and anchored at the width the page was designed for, then follow the
+  // group to the width it has now.
+  const int shownWidth = box->width();
+  const int height = box->height();
+  box->resize(W * (IW + 20), height);
+  const int pageBefore = buildingPage_;
+  buildingPage_ = page;
+  BuildInstanceContents(box, name, base, *cmd, command, instance, GroupTop());
+  buildingPage_ = pageBefore;
+  box->resize(shownWidth, height);
+  // Controls added to a group already on screen are shown by hand.
+  for (QObject* child : box->children())
+    if (child->isWidgetType()) static_cast<QWidget*>(child)->show();
+}
+
+void TQtParameterEditor::BuildPendingInstances() {
+  while (!pendingInstances_.isEmpty()) {
+    const TControlKey key = pendingInstances_.constBegin().key();
+    EnsureInstanceBuilt(key.Page, key.Command, key.Instance);
+    pendingInstances_.remove(key);
+  }
 }
 
 int TQtParameterEditor::BuildParameterRow(QWidget* container, const QString& name,
@@ -617,6 +693,8 @@ QWidget* TQtParameterEditor::FindParameterControl(int page, int command, int ins
   if (!pageControl_ || page < 0 || page >= pageControl_->count()) return nullptr;
   // A page is built when it is first shown or asked for; building it changes no answer.
   const_cast<TQtParameterEditor*>(this)->EnsurePageBuilt(page);
+  if (kind != ckGroup)
+    const_cast<TQtParameterEditor*>(this)->EnsureInstanceBuilt(page, command, instance);
   if (static_cast<size_t>(page) >= profile_.Pages.size()) return nullptr;
   const QWidget* tab = pageControl_->widget(page);
   const QScrollArea* scroll = nullptr;

@@ -68,6 +68,17 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   bool PageBuilt(int page) const {
     return page >= 0 && static_cast<size_t>(page) < built_.size() && built_[page];
   }
+  // A page holding more parameter rows than this (instances times parameters, over all its
+  // commands) gets the rows of an indexed command's first instance with the page; the other
+  // instance groups stand empty, at their full height, until they first come into view or
+  // FindParameterControl asks for one of their controls. A profile of a few kilobytes could
+  // otherwise ask for 65536 rows at once.
+  static constexpr int kEagerRowsPerPage = 4096;
+  // Whether the instance's controls exist (true for every instance of a page built whole).
+  bool InstanceBuilt(int page, int command, int instance) const {
+    return pendingInstances_.isEmpty() ||
+           !pendingInstances_.contains({page, command, instance, 0, ckGroup});
+  }
   // The changed-only view and the search.
   TQtEditorViews& Views() { return *views_; }
 
@@ -178,6 +189,12 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
                                   int param, TControlKind kind) const;
 
   void EnsurePageBuilt(int page);
+  // Fills an instance group left empty when its page was built.
+  void EnsureInstanceBuilt(int page, int command, int instance);
+  void BuildPendingInstances();
+  // The rows, table and button of one instance; returns the container's height.
+  int BuildInstanceContents(QWidget* container, const QString& name, const QString& base,
+                            const TDevCommand& cmd, int command, int instance, int yc);
   std::unique_ptr<TMetrics> MeasureControls() const;
   int BuildCommandGroup(QWidget* box, int page, int command, int y);
   int BuildParameterRow(QWidget* container, const QString& name, const TCmdParameter& param,
@@ -230,6 +247,10 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   int buildingPage_ = 0;
   bool tracking_ = true;
   mutable QHash<TControlKey, QPointer<QWidget>> controlIndex_;
+  // The instance groups still empty, by address (Param 0, ckGroup) and by group.
+  bool deferInstances_ = false;
+  QHash<TControlKey, QPointer<QWidget>> pendingInstances_;
+  QHash<const QObject*, TControlKey> pendingBoxes_;
   // The palette of a default value, made once for the palette it was made from.
   QPalette defaultLook_;
   qint64 defaultLookBase_ = -1;

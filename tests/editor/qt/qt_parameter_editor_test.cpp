@@ -162,6 +162,7 @@ class TestQtParameterEditor : public QObject {
   void enumeratorWalksContainersBeforeContents();
   void widthsFollowTheWindow();
   void buildsOtherPagesWhenShownOrAskedFor();
+  void buildsInstancesOfAHugeCommandWhenNeeded();
   void contentsKeepTheirUnitsWhenTheCaptionIsSmaller();
   void sampleProfileLooksTidy();
 };
@@ -1061,6 +1062,56 @@ void TestQtParameterEditor::contentsKeepTheirUnitsWhenTheCaptionIsSmaller() {
   QCOMPARE(w->Find("cmd_SSRV_name")->y(), kTallH);
   QCOMPARE(w->Find("cmd_SSRV_0_0")->y(), kTallH);
   QCOMPARE(w->Find("cmd_SSRV_1_0")->y(), kTallH);
+}
+
+// A command at both caps (256 instances of 256 parameters) in a file of a few kilobytes: the page
+// starts with the first instance's rows and empty groups for the others, at their full height,
+// and an instance gets its rows when asked for or scrolled into view, placed as the first one's.
+void TestQtParameterEditor::buildsInstancesOfAHugeCommandWhenNeeded() {
+  QString parameters;
+  for (int i = 0; i < 255; ++i)
+    parameters += QStringLiteral("<parameter type=\"integer\" description=\"p%1\"/>").arg(i);
+  parameters += QStringLiteral("<parameter type=\"string\" optional=\"1\" description=\"s\"/>");
+  auto w = EditorWindow::FromXml(
+      QStringLiteral("<page id=\"1\" name=\"P\"><command command=\"+MANY\" description=\"M\" "
+                     "maxindex=\"256\" polldata=\"1\" setdata=\"1\">%1</command></page>")
+          .arg(parameters));
+  const auto inputs = [&w] { return w->tabs->findChildren<TIntegerEdit*>().size(); };
+  QCOMPARE(inputs(), 255);
+  QList<QGroupBox*> instances;
+  for (int k = 0; k < 256; ++k)
+    instances << w->Find<QGroupBox>(QStringLiteral("cmd_MANY_%1").arg(k));
+  QVERIFY(w->editor->InstanceBuilt(0, 0, 0));
+  QVERIFY(!w->editor->InstanceBuilt(0, 0, 1));
+  QCOMPARE(instances[255]->height(), instances[0]->height());
+  QCOMPARE(instances[255]->y(), instances[0]->y() + 255 * (instances[0]->height() + H / 5));
+  QCOMPARE(w->editor->ChangedCount(), 0);
+
+  // Asked for through the editor interface: built on the spot, laid out like the first.
+  QVERIFY(w->editor->HasControl(0, 0, 200, 255, ckCheckBox));
+  QCOMPARE(inputs(), 2 * 255);
+  w->editor->SetInputText(0, 0, 200, 7, "42");
+  QCOMPARE(w->editor->InputText(0, 0, 200, 7), std::string("42"));
+  for (const char* name : {"cmd_MANY_0_7", "cmd_MANY_0_255_check", "cmd_MANY_0_apply"}) {
+    const QString later =
+        QString::fromLatin1(name).replace(QStringLiteral("_0_"), QStringLiteral("_200_"));
+    QCOMPARE(w->Find(later)->geometry(), w->Find(QString::fromLatin1(name))->geometry());
+    QCOMPARE(w->Find(later)->parentWidget(), instances[200]);
+  }
+  QCOMPARE(w->editor->GetControlAddress(w->Find("cmd_MANY_200_apply")).Instance, 200);
+
+  // Scrolled into view on screen: built once drawn, shown, and following the window's width.
+  w->Show();
+  auto* scroll = w->tabs->widget(0)->findChild<QScrollArea*>();
+  scroll->verticalScrollBar()->setValue(instances[100]->y() + instances[100]->parentWidget()->y());
+  QTRY_VERIFY(w->editor->InstanceBuilt(0, 0, 100));
+  QVERIFY(w->Find("cmd_MANY_100_3")->isVisible());
+  w->window.resize(w->window.width() + 100, w->window.height());
+  Settle();
+  QCOMPARE(w->Find("cmd_MANY_100_3")->width(), w->Find("cmd_MANY_0_3")->width());
+  QVERIFY(inputs() < 6 * 255);
+  const QString shots = qEnvironmentVariable("QUILLON_TEST_SCREENSHOTS");
+  if (!shots.isEmpty()) QVERIFY(scroll->grab().save(shots + QStringLiteral("/later_instance.png")));
 }
 
 // The sample profile with the units measured as the main window does: nothing overlaps the
