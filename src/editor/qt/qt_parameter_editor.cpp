@@ -265,6 +265,7 @@ void TQtParameterEditor::RemoveAllTabs() {
   controlIndex_.clear();
   pendingInstances_.clear();
   pendingBoxes_.clear();
+  newAnswers_.clear();
   built_.clear();
   tracker_.Clear();
   views_->Reset();
@@ -317,6 +318,7 @@ void TQtParameterEditor::EnsurePageBuilt(int page) {
 
   box->resize(designWidth, y + buttonHeight + H / 2);
   scroll->setWidget(box);
+  KeepNewAnswers(page);
   anchors_->FollowWidth(box, scroll->viewport(), designWidth);
   views_->PageBuilt(page, box, applyPage, pollPage, H);
   // A page built while its tab is on screen shows at once, laid out.
@@ -450,6 +452,38 @@ void TQtParameterEditor::EnsureInstanceBuilt(int page, int command, int instance
   // Controls added to a group already on screen are shown by hand.
   for (QObject* child : box->children())
     if (child->isWidgetType()) static_cast<QWidget*>(child)->show();
+}
+
+void TQtParameterEditor::KeepNewAnswers(int page) {
+  if (pendingInstances_.isEmpty()) return;
+  const std::vector<TDevCommand>& commands = profile_.Pages[static_cast<size_t>(page)].Commands;
+  for (int c = 0; c < static_cast<int>(commands.size()); ++c) {
+    if (!pendingInstances_.contains({page, c, 1, 0, ckGroup})) continue;
+    std::vector<TNewAnswers> answers(commands[static_cast<size_t>(c)].Parameters.size());
+    for (int i = 0; i < static_cast<int>(answers.size()); ++i) {
+      TNewAnswers& a = answers[static_cast<size_t>(i)];
+      a.HasCheck = HasControl(page, c, 0, i, ckCheckBox);
+      a.HasInput = HasControl(page, c, 0, i, ckInput);
+      a.Checked = Checked(page, c, 0, i);
+      a.Enabled = InputEnabled(page, c, 0, i);
+      a.Text = InputText(page, c, 0, i);
+      a.Option = OptionIndex(page, c, 0, i);
+    }
+    newAnswers_.insert({page, c, 0, 0, ckGroup}, std::move(answers));
+  }
+}
+
+const TQtParameterEditor::TNewAnswers* TQtParameterEditor::UnbuiltAnswers(int page, int command,
+                                                                          int instance,
+                                                                          int param) const {
+  // The page first, which may leave the instance empty.
+  const_cast<TQtParameterEditor*>(this)->EnsurePageBuilt(page);
+  if (InstanceBuilt(page, command, instance)) return nullptr;
+  static const TNewAnswers kNone;
+  const auto answers = newAnswers_.constFind({page, command, 0, 0, ckGroup});
+  if (answers == newAnswers_.cend() || param < 0 || static_cast<size_t>(param) >= answers->size())
+    return &kNone;
+  return &(*answers)[static_cast<size_t>(param)];
 }
 
 void TQtParameterEditor::BuildPendingInstances() {
@@ -853,10 +887,15 @@ void TQtParameterEditor::MarkCommandUnsupported(QWidget* group) {
 
 bool TQtParameterEditor::HasControl(int page, int command, int instance, int param,
                                     TControlKind kind) const {
+  if (kind != ckGroup)
+    if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param))
+      return kind == ckCheckBox ? unbuilt->HasCheck : unbuilt->HasInput;
   return FindParameterControl(page, command, instance, param, kind) != nullptr;
 }
 
 bool TQtParameterEditor::Checked(int page, int command, int instance, int param) const {
+  if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param))
+    return unbuilt->Checked;
   QWidget* box = FindParameterControl(page, command, instance, param, ckCheckBox);
   return box && static_cast<QCheckBox*>(box)->isChecked();
 }
@@ -869,6 +908,8 @@ void TQtParameterEditor::SetChecked(int page, int command, int instance, int par
 }
 
 std::string TQtParameterEditor::InputText(int page, int command, int instance, int param) const {
+  if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param))
+    return unbuilt->Text;
   QWidget* input = FindParameterControl(page, command, instance, param, ckInput);
   if (IsExactly<TIntegerEdit>(input)) return FromQString(static_cast<TIntegerEdit*>(input)->Text());
   if (auto* edit = qobject_cast<QLineEdit*>(input)) return FromQString(edit->text());
@@ -905,11 +946,14 @@ void TQtParameterEditor::MarkValueUnread(int page, int command, int instance, in
 }
 
 bool TQtParameterEditor::ValueUnread(int page, int command, int instance, int param) const {
+  if (UnbuiltAnswers(page, command, instance, param)) return false;
   QWidget* input = FindParameterControl(page, command, instance, param, ckInput);
   return input && input->property(kUnreadProperty).toBool();
 }
 
 int TQtParameterEditor::OptionIndex(int page, int command, int instance, int param) const {
+  if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param))
+    return unbuilt->Option;
   auto* list =
       qobject_cast<QComboBox*>(FindParameterControl(page, command, instance, param, ckInput));
   return list ? list->currentIndex() : -1;
@@ -922,6 +966,11 @@ void TQtParameterEditor::SetOptionIndex(int page, int command, int instance, int
 }
 
 bool TQtParameterEditor::InputEnabled(int page, int command, int instance, int param) const {
+  // An empty instance group is disabled with its command.
+  if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param)) {
+    const QWidget* box = pendingInstances_.value({page, command, instance, 0, ckGroup});
+    return unbuilt->Enabled && box && box->isEnabledTo(pageControl_->widget(page));
+  }
   QWidget* input = FindParameterControl(page, command, instance, param, ckInput);
   // The input's own state and its groups', not the tab's.
   return input && input->isEnabledTo(pageControl_->widget(page));

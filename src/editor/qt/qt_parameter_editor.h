@@ -192,6 +192,15 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   // Fills an instance group left empty when its page was built.
   void EnsureInstanceBuilt(int page, int command, int instance);
   void BuildPendingInstances();
+  // What a control of an instance not built yet answers: what the first instance's answered when
+  // it was new, read once per command as the page was built. Null where the instance is built.
+  struct TNewAnswers {
+    bool HasCheck = false, HasInput = false, Checked = false, Enabled = false;
+    std::string Text;
+    int Option = -1;
+  };
+  void KeepNewAnswers(int page);
+  const TNewAnswers* UnbuiltAnswers(int page, int command, int instance, int param) const;
   // The rows, table and button of one instance; returns the container's height.
   int BuildInstanceContents(QWidget* container, const QString& name, const QString& base,
                             const TDevCommand& cmd, int command, int instance, int yc);
@@ -251,6 +260,8 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   bool deferInstances_ = false;
   QHash<TControlKey, QPointer<QWidget>> pendingInstances_;
   QHash<const QObject*, TControlKey> pendingBoxes_;
+  // Per command with instances still empty (key: Instance and Param 0, ckGroup), per parameter.
+  QHash<TControlKey, std::vector<TNewAnswers>> newAnswers_;
   // The palette of a default value, made once for the palette it was made from.
   QPalette defaultLook_;
   qint64 defaultLookBase_ = -1;

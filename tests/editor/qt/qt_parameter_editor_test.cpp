@@ -1065,19 +1065,25 @@ void TestQtParameterEditor::contentsKeepTheirUnitsWhenTheCaptionIsSmaller() {
 }
 
 // A command at both caps (256 instances of 256 parameters) in a file of a few kilobytes: the page
-// starts with the first instance's rows and empty groups for the others, at their full height,
-// and an instance gets its rows when asked for or scrolled into view, placed as the first one's.
+// starts with the first instance's rows and empty groups for the others, at their full height.
+// An empty instance answers reads as a new one would, without being built; it gets its rows when
+// written to through the editor or scrolled into view, placed as the first one's.
 void TestQtParameterEditor::buildsInstancesOfAHugeCommandWhenNeeded() {
-  QString parameters;
-  for (int i = 0; i < 255; ++i)
-    parameters += QStringLiteral("<parameter type=\"integer\" description=\"p%1\"/>").arg(i);
-  parameters += QStringLiteral("<parameter type=\"string\" optional=\"1\" description=\"s\"/>");
+  QString parameters = QStringLiteral(
+      "<parameter type=\"option\" description=\"o\" defaultvalue=\"2\"><option value=\"1\" "
+      "text=\"один\"/><option value=\"2\" text=\"два\"/></parameter>"
+      "<parameter type=\"hex\" description=\"h\" maxlen=\"4\" defaultvalue=\"ab\"/>"
+      "<parameter type=\"string\" optional=\"1\" description=\"s\" defaultvalue=\"x\"/>");
+  for (int i = 3; i < 256; ++i)
+    parameters +=
+        QStringLiteral("<parameter type=\"integer\" description=\"p%1\" defaultvalue=\"%1\"/>")
+            .arg(i);
   auto w = EditorWindow::FromXml(
       QStringLiteral("<page id=\"1\" name=\"P\"><command command=\"+MANY\" description=\"M\" "
                      "maxindex=\"256\" polldata=\"1\" setdata=\"1\">%1</command></page>")
           .arg(parameters));
   const auto inputs = [&w] { return w->tabs->findChildren<TIntegerEdit*>().size(); };
-  QCOMPARE(inputs(), 255);
+  QCOMPARE(inputs(), 253);
   QList<QGroupBox*> instances;
   for (int k = 0; k < 256; ++k)
     instances << w->Find<QGroupBox>(QStringLiteral("cmd_MANY_%1").arg(k));
@@ -1085,14 +1091,29 @@ void TestQtParameterEditor::buildsInstancesOfAHugeCommandWhenNeeded() {
   QVERIFY(!w->editor->InstanceBuilt(0, 0, 1));
   QCOMPARE(instances[255]->height(), instances[0]->height());
   QCOMPARE(instances[255]->y(), instances[0]->y() + 255 * (instances[0]->height() + H / 5));
+
+  // Read, as a configuration save does: the answers of a new instance, nothing built.
+  THeadlessEditor headless(w->profile);
+  IParameterEditor& qt = *w->editor;
+  for (int k : {1, 128, 255})
+    for (int i : {-1, 0, 1, 2, 3, 255, 256}) {
+      for (TControlKind kind : {ckCheckBox, ckInput})
+        QCOMPARE(qt.HasControl(0, 0, k, i, kind), headless.HasControl(0, 0, k, i, kind));
+      QCOMPARE(qt.Checked(0, 0, k, i), headless.Checked(0, 0, k, i));
+      QCOMPARE(qt.InputText(0, 0, k, i), headless.InputText(0, 0, k, i));
+      QCOMPARE(qt.OptionIndex(0, 0, k, i), headless.OptionIndex(0, 0, k, i));
+      QCOMPARE(qt.InputEnabled(0, 0, k, i), headless.InputEnabled(0, 0, k, i));
+      QCOMPARE(qt.ValueUnread(0, 0, k, i), false);
+    }
+  QCOMPARE(qt.InputText(0, 0, 1, 1), std::string("AB"));
+  QCOMPARE(inputs(), 253);
   QCOMPARE(w->editor->ChangedCount(), 0);
 
   // Asked for through the editor interface: built on the spot, laid out like the first.
-  QVERIFY(w->editor->HasControl(0, 0, 200, 255, ckCheckBox));
-  QCOMPARE(inputs(), 2 * 255);
   w->editor->SetInputText(0, 0, 200, 7, "42");
+  QCOMPARE(inputs(), 2 * 253);
   QCOMPARE(w->editor->InputText(0, 0, 200, 7), std::string("42"));
-  for (const char* name : {"cmd_MANY_0_7", "cmd_MANY_0_255_check", "cmd_MANY_0_apply"}) {
+  for (const char* name : {"cmd_MANY_0_7", "cmd_MANY_0_2_check", "cmd_MANY_0_apply"}) {
     const QString later =
         QString::fromLatin1(name).replace(QStringLiteral("_0_"), QStringLiteral("_200_"));
     QCOMPARE(w->Find(later)->geometry(), w->Find(QString::fromLatin1(name))->geometry());
@@ -1109,7 +1130,12 @@ void TestQtParameterEditor::buildsInstancesOfAHugeCommandWhenNeeded() {
   w->window.resize(w->window.width() + 100, w->window.height());
   Settle();
   QCOMPARE(w->Find("cmd_MANY_100_3")->width(), w->Find("cmd_MANY_0_3")->width());
-  QVERIFY(inputs() < 6 * 255);
+  QVERIFY(inputs() < 6 * 253);
+
+  // An unsupported command disables the instances still empty too.
+  w->editor->MarkCommandUnsupported(0, 0);
+  QVERIFY(!w->editor->InputEnabled(0, 0, 250, 3));
+  QVERIFY(!w->editor->InstanceBuilt(0, 0, 250));
   const QString shots = qEnvironmentVariable("QUILLON_TEST_SCREENSHOTS");
   if (!shots.isEmpty()) QVERIFY(scroll->grab().save(shots + QStringLiteral("/later_instance.png")));
 }
