@@ -44,10 +44,9 @@ void AppendEscaped(std::string& out, const std::string& text) {
 }
 
 // The value a parameter's input control holds, as the file stores it.
-std::string ParameterValue(const IParameterEditor& editor, const TCmdParameter& param, int page,
-                           int command, int instance, int index) {
-  if (param.ParamType != ptOption) return editor.InputText(page, command, instance, index);
-  const int option = editor.OptionIndex(page, command, instance, index);
+const std::string& ParameterValue(const TParameterReading& reading, const TCmdParameter& param) {
+  if (param.ParamType != ptOption) return reading.Text;
+  const int option = reading.Option;
   // No selection: the default stands in, so that loading the file selects what the profile
   // would.
   if (option < 0 || static_cast<size_t>(option) >= param.Options.size()) return param.DefaultValue;
@@ -72,11 +71,12 @@ void WriteCommand(std::string& out, const IParameterEditor& editor, const TDevCo
       out += "        <parameter index=\"";
       out += std::to_string(n);
       out += '"';
-      if (param.Optional)
-        out += editor.Checked(page, command, i, n) ? " enabled=\"1\"" : " enabled=\"0\"";
+      const TParameterReading reading =
+          editor.ReadParameter(page, command, i, n, param.Optional, param.ParamType == ptOption);
+      if (param.Optional) out += reading.Checked ? " enabled=\"1\"" : " enabled=\"0\"";
       out += '>';
-      if (editor.HasControl(page, command, i, n, ckInput))
-        AppendEscaped(out, ParameterValue(editor, param, page, command, i, n));
+      if (reading.HasInput)
+        AppendEscaped(out, ParameterValue(reading, param));
       else
         messages.Add(Text(TText::WriterParameterNotFound, {cmd.Name, std::to_string(n)}));
       out += "</parameter>\r\n";

@@ -21,6 +21,19 @@ bool IParameterEditor::ValueUnread(int, int, int, int) const {
   return false;
 }
 
+TParameterReading IParameterEditor::ReadParameter(int page, int command, int instance, int param,
+                                                  bool optional, bool option) const {
+  TParameterReading reading;
+  if (optional) reading.Checked = Checked(page, command, instance, param);
+  reading.HasInput = HasControl(page, command, instance, param, ckInput);
+  if (!reading.HasInput) return reading;
+  if (option)
+    reading.Option = OptionIndex(page, command, instance, param);
+  else
+    reading.Text = InputText(page, command, instance, param);
+  return reading;
+}
+
 bool IParameterEditor::InputEnabled(int page, int command, int instance, int param) const {
   return HasControl(page, command, instance, param, ckInput);
 }

@@ -27,6 +27,14 @@ enum TValueOrigin { voDefault, voRead, voFile, voTyped };
 uint32_t EncodeControlTag(int32_t command, int32_t instance, int32_t parameter);
 void DecodeControlTag(uint32_t tag, int32_t& command, int32_t& instance, int32_t& parameter);
 
+// One parameter as a save reads it.
+struct TParameterReading {
+  bool HasInput = false;  // HasControl with ckInput
+  bool Checked = false;   // Checked, asked only of an optional parameter
+  std::string Text;       // InputText, asked only of a parameter that is no option
+  int Option = -1;        // OptionIndex, asked only of an option
+};
+
 class IParameterEditor {
  public:
   virtual ~IParameterEditor() = default;
@@ -51,6 +59,12 @@ class IParameterEditor {
   // ckInput of an option parameter: the selected position, -1 for none.
   virtual int OptionIndex(int page, int command, int instance, int param) const = 0;
   virtual void SetOptionIndex(int page, int command, int instance, int param, int index) = 0;
+
+  // The answers of HasControl (ckInput), Checked (if optional) and InputText or OptionIndex (by
+  // whether it is an option) in one question, for the saves that read every parameter.
+  // Implementations may answer it without finding the controls again for each part.
+  virtual TParameterReading ReadParameter(int page, int command, int instance, int param,
+                                          bool optional, bool option) const;
 
   // ckInput: whether the input takes input (an optional parameter's input is enabled exactly
   // while its box is ticked). Implementations that do not track it answer HasControl.

@@ -12,11 +12,17 @@ QString ToQString(const std::string& cp1251Text) {
   return out;
 }
 
+// Straight from the UTF-16 units, without a UCS-4 copy: saves convert every field.
 std::string FromQString(const QString& text) {
   std::string out;
   out.reserve(static_cast<size_t>(text.size()));
-  const std::u32string ucs4 = text.toStdU32String();
-  for (char32_t cp : ucs4) out.push_back(CodePointToCp1251(cp));
+  const QChar* const end = text.constEnd();
+  for (const QChar* it = text.constBegin(); it != end; ++it) {
+    const char16_t unit = it->unicode();
+    // A pair stands for one character past U+FFFF, which has no letter here, like a lone half.
+    if (QChar::isHighSurrogate(unit) && it + 1 != end && it[1].isLowSurrogate()) ++it;
+    out.push_back(CodePointToCp1251(unit));
+  }
   return out;
 }
 

@@ -144,6 +144,7 @@ TQtParameterEditor::~TQtParameterEditor() {
 void TQtParameterEditor::SetAddress(QObject* control, int command, int instance, int param) {
   control->setProperty(kTagProperty, EncodeControlTag(command, instance, param));
   addresses_.insert(control, {command, instance, param});
+  ++addressGeneration_;
 }
 
 QSize TQtParameterEditor::MeasureUnits(QWidget* context) {
@@ -266,6 +267,7 @@ void TQtParameterEditor::RemoveAllTabs() {
   pendingInstances_.clear();
   pendingBoxes_.clear();
   newAnswers_.clear();
+  ++addressGeneration_;
   built_.clear();
   tracker_.Clear();
   views_->Reset();
@@ -740,18 +742,62 @@ QWidget* TQtParameterEditor::FindParameterControl(int page, int command, int ins
   if (!scroll || !scroll->widget()) return nullptr;
 
   // Loading and saving ask for every control in turn: the last answer for each address is kept
-  // and used while it still stands where the search would find it.
+  // and used while it still stands where the search would find it. While no control got a new
+  // address since it was last checked, its place is the same widgets above it.
   const TControlKey key{page, command, kind == ckGroup ? 0 : instance, kind == ckGroup ? 0 : param,
                         kind};
-  const auto known = controlIndex_.constFind(key);
-  if (known != controlIndex_.cend() && StillAt(known->data(), scroll->widget(), key))
-    return known->data();
-  QWidget* found = SearchParameterControl(scroll->widget(), page, command, instance, param, kind);
-  if (found)
-    controlIndex_.insert(key, found);
-  else
-    controlIndex_.remove(key);
+  const QWidget* contents = scroll->widget();
+  TKnownControl* known = KnownSlot(key);
+  if (known && known->Control) {
+    if (known->Generation == addressGeneration_) {
+      const int depth = kind == ckGroup ? 1 : profile_.Command(page, command)->Indexed ? 3 : 2;
+      if (StillInPlace(*known, contents, depth)) return known->Control.data();
+    } else if (StillAt(known->Control.data(), contents, key)) {
+      Remember(*known, known->Control.data());
+      return known->Control.data();
+    }
+  }
+  QWidget* found = SearchParameterControl(contents, page, command, instance, param, kind);
+  if (known) Remember(*known, found);
   return found;
+}
+
+TQtParameterEditor::TKnownControl* TQtParameterEditor::KnownSlot(const TControlKey& key) const {
+  const TDevCommand* cmd = profile_.Command(key.Page, key.Command);
+  if (!cmd) return nullptr;
+  const int params = static_cast<int>(cmd->Parameters.size());
+  const int instances = cmd->Indexed ? InstanceCount(*cmd) : 1;
+  if (key.Kind != ckGroup &&
+      (key.Instance < 0 || key.Instance >= instances || key.Param < 0 || key.Param >= params))
+    return nullptr;
+  if (controlIndex_.size() != profile_.Pages.size()) controlIndex_.resize(profile_.Pages.size());
+  auto& commands = controlIndex_[static_cast<size_t>(key.Page)];
+  if (commands.empty())
+    commands.resize(profile_.Pages[static_cast<size_t>(key.Page)].Commands.size());
+  auto& entries = commands[static_cast<size_t>(key.Command)];
+  if (entries.empty()) entries.resize(1 + static_cast<size_t>(instances) * params * 2);
+  if (key.Kind == ckGroup) return &entries[0];
+  return &entries[1 + (static_cast<size_t>(key.Instance) * params + key.Param) * 2 +
+                  (key.Kind == ckCheckBox ? 0 : 1)];
+}
+
+void TQtParameterEditor::Remember(TKnownControl& known, QWidget* control) const {
+  known.Control = control;
+  known.Parent = control ? control->parentWidget() : nullptr;
+  known.GrandParent = known.Parent ? known.Parent->parentWidget() : nullptr;
+  known.Generation = addressGeneration_;
+}
+
+bool TQtParameterEditor::StillInPlace(const TKnownControl& known, const QWidget* pageContents,
+                                      int depth) {
+  // The control is alive, so are the widgets above it.
+  const QWidget* parent = known.Control->parentWidget();
+  if (parent != known.Parent) return false;
+  if (depth == 1) return parent == pageContents;
+  const QWidget* grandParent = parent ? parent->parentWidget() : nullptr;
+  if (!grandParent || grandParent != known.GrandParent) return false;
+  if (depth == 2) return grandParent == pageContents;
+  return grandParent->parentWidget() == pageContents;
 }
 
 bool TQtParameterEditor::StillAt(const QWidget* control, const QWidget* pageContents,
@@ -910,10 +956,41 @@ void TQtParameterEditor::SetChecked(int page, int command, int instance, int par
 std::string TQtParameterEditor::InputText(int page, int command, int instance, int param) const {
   if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param))
     return unbuilt->Text;
-  QWidget* input = FindParameterControl(page, command, instance, param, ckInput);
-  if (IsExactly<TIntegerEdit>(input)) return FromQString(static_cast<TIntegerEdit*>(input)->Text());
-  if (auto* edit = qobject_cast<QLineEdit*>(input)) return FromQString(edit->text());
+  return TextOf(FindParameterControl(page, command, instance, param, ckInput));
+}
+
+std::string TQtParameterEditor::TextOf(const QWidget* input) {
+  if (IsExactly<TIntegerEdit>(input))
+    return FromQString(static_cast<const TIntegerEdit*>(input)->Text());
+  if (auto* edit = qobject_cast<const QLineEdit*>(input)) return FromQString(edit->text());
   return "";
+}
+
+// One search for the input instead of one per question.
+TParameterReading TQtParameterEditor::ReadParameter(int page, int command, int instance, int param,
+                                                    bool optional, bool option) const {
+  TParameterReading reading;
+  if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param)) {
+    reading.HasInput = unbuilt->HasInput;
+    reading.Checked = optional && unbuilt->Checked;
+    if (reading.HasInput && option) reading.Option = unbuilt->Option;
+    if (reading.HasInput && !option) reading.Text = unbuilt->Text;
+    return reading;
+  }
+  if (optional) {
+    const QWidget* box = FindParameterControl(page, command, instance, param, ckCheckBox);
+    reading.Checked = box && static_cast<const QCheckBox*>(box)->isChecked();
+  }
+  const QWidget* input = FindParameterControl(page, command, instance, param, ckInput);
+  reading.HasInput = input != nullptr;
+  if (!input) return reading;
+  if (option) {
+    auto* list = qobject_cast<const QComboBox*>(input);
+    reading.Option = list ? list->currentIndex() : -1;
+  } else {
+    reading.Text = TextOf(input);
+  }
+  return reading;
 }
 
 void TQtParameterEditor::SetInputText(int page, int command, int instance, int param,

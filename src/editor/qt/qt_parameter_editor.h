@@ -114,6 +114,8 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   void SetInputText(int page, int command, int instance, int param,
                     const std::string& text) override;
   int OptionIndex(int page, int command, int instance, int param) const override;
+  TParameterReading ReadParameter(int page, int command, int instance, int param, bool optional,
+                                  bool option) const override;
   void SetOptionIndex(int page, int command, int instance, int param, int index) override;
   bool InputEnabled(int page, int command, int instance, int param) const override;
   void MarkValueUnread(int page, int command, int instance, int param) override;
@@ -183,11 +185,27 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
     }
   };
 
+  // A control found earlier for one address, with the two widgets above it then and the
+  // address generation it was last checked in.
+  struct TKnownControl {
+    QPointer<QWidget> Control;
+    const QWidget* Parent = nullptr;
+    const QWidget* GrandParent = nullptr;
+    quint64 Generation = 0;
+  };
+
   // Whether a control found earlier still answers that address in place.
   bool StillAt(const QWidget* control, const QWidget* pageContents, const TControlKey& key) const;
+  // The slot kept for that address, null for an address outside the profile.
+  TKnownControl* KnownSlot(const TControlKey& key) const;
+  void Remember(TKnownControl& known, QWidget* control) const;
+  // Whether a slot checked in the current generation still stands where it stood.
+  static bool StillInPlace(const TKnownControl& known, const QWidget* pageContents, int depth);
   QWidget* SearchParameterControl(const QWidget* pageContents, int page, int command, int instance,
                                   int param, TControlKind kind) const;
 
+  // The text an integer, string or hex input shows; "" for anything else.
+  static std::string TextOf(const QWidget* input);
   void EnsurePageBuilt(int page);
   // Fills an instance group left empty when its page was built.
   void EnsureInstanceBuilt(int page, int command, int instance);
@@ -255,13 +273,16 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   TValueTracker tracker_;
   int buildingPage_ = 0;
   bool tracking_ = true;
-  mutable QHash<TControlKey, QPointer<QWidget>> controlIndex_;
   // The instance groups still empty, by address (Param 0, ckGroup) and by group.
   bool deferInstances_ = false;
   QHash<TControlKey, QPointer<QWidget>> pendingInstances_;
   QHash<const QObject*, TControlKey> pendingBoxes_;
   // Per command with instances still empty (key: Instance and Param 0, ckGroup), per parameter.
   QHash<TControlKey, std::vector<TNewAnswers>> newAnswers_;
+  // Per page and command: the group box, then a check box and an input per instance and
+  // parameter. Made on first use; every new address (SetAddress) starts a new generation.
+  mutable std::vector<std::vector<std::vector<TKnownControl>>> controlIndex_;
+  quint64 addressGeneration_ = 1;
   // The palette of a default value, made once for the palette it was made from.
   QPalette defaultLook_;
   qint64 defaultLookBase_ = -1;

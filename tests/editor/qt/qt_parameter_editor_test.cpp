@@ -147,6 +147,8 @@ class TestQtParameterEditor : public QObject {
   void buildsTableViewsFromTheAttributes();
   void answersAddressQuestionsLikeTheHeadlessEditor();
   void keepsFullAddressesPastThePackedTag();
+  void readsAParameterInOneQuestionLikeInSeveral();
+  void findsControlsAnewAfterTheyMoveOrGo();
   void buttonsReportTheirAddress();
   void textFieldRefusesChangesThatFailTheMask();
   void textFieldStopsTypingAtMaxLen();
@@ -513,6 +515,81 @@ void TestQtParameterEditor::keepsFullAddressesPastThePackedTag() {
   DecodeControlTag(instance256->property("ControlTag").toUInt(), c, k, i);
   QCOMPARE(c, 1);
   QCOMPARE(k, 0);
+}
+
+void TestQtParameterEditor::readsAParameterInOneQuestionLikeInSeveral() {
+  EditorWindow w(testing::MakeAddressProfile());
+  w.editor->SetChecked(0, 0, 0, 0, false);
+  w.editor->SetInputText(0, 0, 0, 0, "-17");
+  w.editor->SetOptionIndex(0, 0, 0, 3, 2);
+  w.editor->SetInputText(0, 1, 2, 0, "\xCF\xF0\xE8\xE2\xE5\xF2");  // CP1251 letters
+  // Straight into the field: a letter past U+FFFF and a lone half of a pair have no CP1251 letter.
+  auto* field = qobject_cast<QLineEdit*>(w.editor->FindParameterControl(0, 0, 0, 1, ckInput));
+  QVERIFY(field);
+  field->setText(QStringLiteral("a\u0451") + QString::fromUcs4(U"\U0001F600") + QChar(0xD800) +
+                 QStringLiteral("z"));
+  QCOMPARE(w.editor->InputText(0, 0, 0, 1), std::string("a\xB8??z"));
+  THeadlessEditor headless(w.profile);
+  headless.SetChecked(0, 0, 0, 0, false);
+  headless.SetOptionIndex(0, 0, 0, 3, -1);
+  const IParameterEditor* editors[] = {w.editor.get(), &headless};
+  for (const IParameterEditor* e : editors) {
+    for (const testing::TAddressCase& c : testing::AddressCases()) {
+      if (c.Kind == ckGroup) continue;
+      for (const bool optional : {false, true}) {
+        for (const bool option : {false, true}) {
+          const TParameterReading r =
+              e->ReadParameter(c.Page, c.Command, c.Instance, c.Param, optional, option);
+          const int p = c.Page, m = c.Command, k = c.Instance, i = c.Param;
+          QVERIFY2(r.HasInput == e->HasControl(p, m, k, i, ckInput), c.Name);
+          QVERIFY2(r.Checked == (optional && e->Checked(p, m, k, i)), c.Name);
+          QVERIFY2(r.Text == (option || !r.HasInput ? "" : e->InputText(p, m, k, i)), c.Name);
+          QVERIFY2(r.Option == (option && r.HasInput ? e->OptionIndex(p, m, k, i) : -1), c.Name);
+        }
+      }
+    }
+  }
+  const TParameterReading text = w.editor->ReadParameter(0, 1, 2, 0, true, false);
+  QVERIFY(text.HasInput && text.Checked);
+  QCOMPARE(text.Text, std::string("\xCF\xF0\xE8\xE2\xE5\xF2"));
+  QCOMPARE(w.editor->ReadParameter(0, 0, 0, 3, false, true).Option, 2);
+  QVERIFY(!w.editor->ReadParameter(0, 0, 0, 0, true, false).Checked);
+}
+
+// A control kept from an earlier answer is given again only while the search would find it.
+void TestQtParameterEditor::findsControlsAnewAfterTheyMoveOrGo() {
+  EditorWindow w(testing::MakeAddressProfile());
+  QWidget* input = w.editor->FindParameterControl(0, 0, 0, 1, ckInput);
+  QWidget* plainGroup = w.editor->FindParameterControl(0, 0, 0, 0, ckGroup);
+  QWidget* otherGroup = w.editor->FindParameterControl(0, 2, 0, 0, ckGroup);
+  QVERIFY(input && plainGroup && otherGroup);
+  input->setParent(otherGroup);
+  QVERIFY(!w.editor->FindParameterControl(0, 0, 0, 1, ckInput));
+  input->setParent(plainGroup);
+  QCOMPARE(w.editor->FindParameterControl(0, 0, 0, 1, ckInput), input);
+
+  // An instance box moved under another command's group takes its inputs out of reach.
+  QWidget* indexed = w.editor->FindParameterControl(0, 1, 0, 0, ckGroup);
+  QWidget* inner = w.editor->FindParameterControl(0, 1, 2, 1, ckInput);
+  QVERIFY(indexed && inner);
+  QWidget* instanceBox = inner->parentWidget();
+  instanceBox->setParent(otherGroup);
+  QVERIFY(!w.editor->FindParameterControl(0, 1, 2, 1, ckInput));
+  instanceBox->setParent(indexed);
+  QCOMPARE(w.editor->FindParameterControl(0, 1, 2, 1, ckInput), inner);
+
+  delete w.editor->FindParameterControl(0, 0, 0, 0, ckCheckBox);
+  QVERIFY(!w.editor->FindParameterControl(0, 0, 0, 0, ckCheckBox));
+  QVERIFY(!w.editor->ReadParameter(0, 0, 0, 0, true, false).Checked);
+  delete w.editor->FindParameterControl(0, 0, 0, 3, ckInput);
+  QVERIFY(!w.editor->HasControl(0, 0, 0, 3, ckInput));
+
+  // Rebuilt pages answer with their new controls.
+  w.editor->BuildEditor(W, H);
+  QWidget* rebuilt = w.editor->FindParameterControl(0, 0, 0, 3, ckInput);
+  QVERIFY(rebuilt);
+  QCOMPARE(w.editor->GetControlAddress(rebuilt).Param, 3);
+  QVERIFY(w.editor->FindParameterControl(0, 0, 0, 0, ckCheckBox));
 }
 
 void TestQtParameterEditor::buttonsReportTheirAddress() {
