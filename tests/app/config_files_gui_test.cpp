@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/answer_modal.h"
 #include "app/fm_main.h"
 #include "configfiles/bounded_inflater.h"
 #include "configfiles/config_file.h"
@@ -37,26 +38,6 @@ constexpr int kSacc = 2, kSgrd = 3, kSnam = 1, kStim = 2;
 
 bool PageBuilt(TfmMain& fm, int page) {
   return fm.PageControl1->widget(page)->findChild<QScrollArea*>() != nullptr;
-}
-
-// Runs answer on the next modal window of type T as soon as it is up; *answered tells whether
-// one came within five seconds.
-template <class T>
-void AnswerModal(std::function<void(T*)> answer, std::shared_ptr<bool> answered = {}) {
-  auto* poll = new QTimer;
-  poll->setInterval(10);
-  auto ticks = std::make_shared<int>(500);
-  QObject::connect(poll, &QTimer::timeout, [poll, answer, answered, ticks] {
-    auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
-    if (window && !window->isVisible()) return;
-    if (window || --*ticks <= 0) {
-      poll->stop();
-      poll->deleteLater();
-      if (answered) *answered = window != nullptr;
-      if (window) answer(window);
-    }
-  });
-  poll->start();
 }
 
 // Types the whole path into the dialog's name field, as an operator may: unlike selectFile,

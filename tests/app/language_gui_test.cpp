@@ -25,6 +25,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/answer_modal.h"
 #include "app/fm_about_box.h"
 #include "app/fm_main.h"
 #include "link/log_model.h"
@@ -149,25 +150,6 @@ void Shot(QWidget* window, const QString& name) {
   const QPixmap picture = window->grab();
   const QString folder = qEnvironmentVariable("QUILLON_TEST_SCREENSHOTS");
   if (!folder.isEmpty()) picture.save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
-}
-
-// Runs answer on the next modal window of type T once it is up; *answered tells whether one came.
-template <class T>
-void AnswerModal(std::function<void(T*)> answer, std::shared_ptr<bool> answered) {
-  auto* poll = new QTimer;
-  poll->setInterval(10);
-  auto ticks = std::make_shared<int>(500);
-  QObject::connect(poll, &QTimer::timeout, [poll, answer, answered, ticks] {
-    auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
-    if (window && !window->isVisible()) return;
-    if (window || --*ticks <= 0) {
-      poll->stop();
-      poll->deleteLater();
-      *answered = window != nullptr;
-      if (window) answer(window);
-    }
-  });
-  poll->start();
 }
 
 // The six windows of a run, created as the program entry creates them.

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/answer_modal.h"
 #include "app/fm_main.h"
 #include "link/log_model.h"
 #include "link/session_log.h"
@@ -24,23 +25,6 @@
 namespace quillon::test {
 
 namespace {
-
-template <class T>
-void AnswerModal(std::function<void(T*)> answer) {
-  auto* poll = new QTimer;
-  poll->setInterval(10);
-  auto ticks = std::make_shared<int>(500);
-  QObject::connect(poll, &QTimer::timeout, [poll, answer, ticks] {
-    auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
-    if (window && !window->isVisible()) return;
-    if (window || --*ticks <= 0) {
-      poll->stop();
-      poll->deleteLater();
-      if (window) answer(window);
-    }
-  });
-  poll->start();
-}
 
 QStringList FileLines(const QString& path) {
   QFile file(path);
