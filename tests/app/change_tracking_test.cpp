@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "app/fm_main.h"
+#include "app/sim_main_window.h"
 #include "editor/qt/qt_integer_edit.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "link/log_model.h"
@@ -37,76 +38,17 @@ const char kInitialState[] =
     "+SSRV=10.0.0.1,9001,1,120,10.0.0.2,9002,0,300,10.0.0.3,9003,1,600,\n"
     "+SPHN=+70000000001,3,+70000000002,2,+70000000003,0,+70000000004,1,\n"
     "+SPIN=4321,\n";
-const char kSettings[] = "[Connection]\nTimeout=3000\nTimeoutEcho=2000\nTimeoutInterval=300\n";
-
-bool WriteFile(const QString& path, const char* text) {
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(text) == qint64(qstrlen(text));
-}
-
-// With QUILLON_TEST_SCREENSHOTS=DIR set, a picture of the window for a look by eye.
-void Shot(QWidget* window, const QString& name) {
-  const QString dir = qEnvironmentVariable("QUILLON_TEST_SCREENSHOTS");
-  if (dir.isEmpty()) return;
-  QDir().mkpath(dir);
-  window->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-}
-
-// Answers every message box (Cancel where offered, else OK) and notes its text.
-class TModalOperator : public QObject {
- public:
-  TModalOperator() {
-    timer_.setInterval(20);
-    connect(&timer_, &QTimer::timeout, this, [this] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box || !box->isVisible()) return;
-      Messages << box->text();
-      QAbstractButton* button = box->button(QMessageBox::Cancel);
-      if (!button) button = box->button(QMessageBox::Ok);
-      if (button) button->click();
-    });
-    timer_.start();
-  }
-  QStringList Messages;
-
- private:
-  QTimer timer_;
-};
 
 }  // namespace
 
-class TChangeTrackingTest : public QObject {
+class TChangeTrackingTest : public TSimMainWindowTest {
   Q_OBJECT
 
  private:
-  QTemporaryDir dir_;
-  std::unique_ptr<TSimulatorProcess> sim_;
-  std::unique_ptr<TfmMain> fm_;
   std::unique_ptr<TModalOperator> operator_;
-  int runs_ = 0;
 
   bool Start(const std::vector<std::string>& extra = {}) {
-    const QString state = dir_.filePath(QStringLiteral("state-%1.txt").arg(++runs_));
-    if (!WriteFile(state, kInitialState)) return false;
-    std::vector<std::string> args = {"--profile", "cmdprofile.xml",    "--password",
-                                     "1234",      "--master-password", "5678",
-                                     "--state",   state.toStdString()};
-    args.insert(args.end(), extra.begin(), extra.end());
-    sim_ = std::make_unique<TSimulatorProcess>();
-    std::string error;
-    if (!sim_->Start(args, 10000, error)) {
-      qWarning("quillon-sim: %s", error.c_str());
-      return false;
-    }
-    const QString ini = dir_.filePath(QStringLiteral("Quillon.ini"));
-    if (!WriteFile(ini, kSettings)) return false;
-    TMainOptions options;
-    options.ProfilePath = "cmdprofile.xml";
-    options.SettingsPath = ini.toStdString();
-    options.PortOverride = sim_->DevicePath();
-    options.FallbackPassword = "1234";
-    options.FallbackMasterPassword = "5678";
-    fm_ = std::make_unique<TfmMain>(nullptr, options);
+    if (!StartSimAndWindow(kInitialState, extra)) return false;
     operator_ = std::make_unique<TModalOperator>();
     fm_->resize(1000, 800);
     fm_->show();

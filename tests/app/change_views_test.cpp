@@ -23,6 +23,7 @@
 #include <memory>
 
 #include "app/fm_main.h"
+#include "app/sim_main_window.h"
 #include "editor/qt/qt_editor_tool_bar.h"
 #include "editor/qt/qt_editor_views.h"
 #include "editor/qt/qt_integer_edit.h"
@@ -47,54 +48,29 @@ const char kInitialState[] =
     "+SPIN=4321,\n"
     "+STRK=20,900,150,10,5,\n"
     "+SODO=123456,\n";
-const char kSettings[] = "[Connection]\nTimeout=3000\nTimeoutEcho=2000\nTimeoutInterval=300\n";
-
-bool WriteFile(const QString& path, const char* text) {
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(text) == qint64(qstrlen(text));
-}
-
-// With QUILLON_TEST_SCREENSHOTS=DIR set, a picture of the window for a look by eye.
-void Shot(QWidget* window, const QString& name) {
-  const QString dir = qEnvironmentVariable("QUILLON_TEST_SCREENSHOTS");
-  if (dir.isEmpty()) return;
-  QDir().mkpath(dir);
-  window->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-}
-
 // Answers the question about profile defaults with the button named in DefaultsAnswer, every
 // other message box with Cancel or OK; notes what each said.
-class TModalOperator : public QObject {
+class TDefaultsOperator : public TModalOperator {
  public:
-  TModalOperator() {
-    timer_.setInterval(20);
-    connect(&timer_, &QTimer::timeout, this, [this] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box || !box->isVisible()) return;
-      if (box->objectName() == QStringLiteral("DefaultValuesQuestion")) {
-        if (Questions.isEmpty()) Shot(box, QStringLiteral("defaults-question"));
-        Questions << box->text();
-        PollOffered << (box->findChild<QPushButton*>(QStringLiteral("DefaultValuesPoll")) !=
-                        nullptr);
-        auto* button = box->findChild<QPushButton*>(DefaultsAnswer);
-        if (!button) button = box->findChild<QPushButton*>(QStringLiteral("DefaultValuesCancel"));
-        button->click();
-        return;
-      }
-      Messages << box->text();
-      QAbstractButton* button = box->button(QMessageBox::Cancel);
-      if (!button) button = box->button(QMessageBox::Ok);
-      if (button) button->click();
-    });
-    timer_.start();
-  }
   QString DefaultsAnswer = QStringLiteral("DefaultValuesCancel");
   QStringList Questions;
   QList<bool> PollOffered;
-  QStringList Messages;
 
- private:
-  QTimer timer_;
+ protected:
+  void Answer(QWidget* modal) override {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    if (!box || !box->isVisible()) return;
+    if (box->objectName() == QStringLiteral("DefaultValuesQuestion")) {
+      if (Questions.isEmpty()) Shot(box, QStringLiteral("defaults-question"));
+      Questions << box->text();
+      PollOffered << (box->findChild<QPushButton*>(QStringLiteral("DefaultValuesPoll")) != nullptr);
+      auto* button = box->findChild<QPushButton*>(DefaultsAnswer);
+      if (!button) button = box->findChild<QPushButton*>(QStringLiteral("DefaultValuesCancel"));
+      button->click();
+      return;
+    }
+    AnswerBox(box);
+  }
 };
 
 // Typed character by character; QTest's own key clicks take Latin-1 only.
@@ -109,42 +85,17 @@ void TypeText(QWidget* widget, const QString& text) {
 
 }  // namespace
 
-class TChangeViewsTest : public QObject {
+class TChangeViewsTest : public TSimMainWindowTest {
   Q_OBJECT
 
  private:
-  QTemporaryDir dir_;
-  std::unique_ptr<TSimulatorProcess> sim_;
-  std::unique_ptr<TfmMain> fm_;
-  std::unique_ptr<TModalOperator> operator_;
-  QString trace_;
-  int runs_ = 0;
+  std::unique_ptr<TDefaultsOperator> operator_;
   int traceMark_ = 0;
 
   bool Start() {
-    const QString state = dir_.filePath(QStringLiteral("state-%1.txt").arg(++runs_));
-    trace_ = dir_.filePath(QStringLiteral("trace-%1.txt").arg(runs_));
     traceMark_ = 0;
-    if (!WriteFile(state, kInitialState)) return false;
-    sim_ = std::make_unique<TSimulatorProcess>();
-    sim_->SetErrorFile(trace_.toStdString());
-    std::string error;
-    if (!sim_->Start({"--profile", "cmdprofile.xml", "--password", "1234", "--master-password",
-                      "5678", "--state", state.toStdString(), "--trace"},
-                     10000, error)) {
-      qWarning("quillon-sim: %s", error.c_str());
-      return false;
-    }
-    const QString ini = dir_.filePath(QStringLiteral("Quillon.ini"));
-    if (!WriteFile(ini, kSettings)) return false;
-    TMainOptions options;
-    options.ProfilePath = "cmdprofile.xml";
-    options.SettingsPath = ini.toStdString();
-    options.PortOverride = sim_->DevicePath();
-    options.FallbackPassword = "1234";
-    options.FallbackMasterPassword = "5678";
-    fm_ = std::make_unique<TfmMain>(nullptr, options);
-    operator_ = std::make_unique<TModalOperator>();
+    if (!StartSimAndWindow(kInitialState, {}, kGenerousTimeouts, true)) return false;
+    operator_ = std::make_unique<TDefaultsOperator>();
     fm_->resize(1000, 800);
     fm_->show();
     // Shortcuts and the focus need the active window, on a real display too.
@@ -154,7 +105,7 @@ class TChangeViewsTest : public QObject {
 
   // The requests the terminal received since the last call, passwords and all.
   QStringList Received() {
-    QFile file(trace_);
+    QFile file(tracePath_);
     if (!file.open(QIODevice::ReadOnly)) return {};
     QStringList requests;
     for (const QByteArray& line : file.readAll().split('\n')) {

@@ -26,6 +26,7 @@
 #include <memory>
 
 #include "app/fm_main.h"
+#include "app/sim_main_window.h"
 #include "editor/qt/qt_integer_edit.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "link/log_model.h"
@@ -56,18 +57,10 @@ const char kInitialState[] =
     "+SPHN=+70000000001,3,+70000000002,2,+70000000003,0,+70000000004,1,\n"
     "+SPIN=4321,\n";
 
-// Generous answer time-outs: the run must not depend on how busy the machine is.
-const char kSettings[] = "[Connection]\nTimeout=3000\nTimeoutEcho=2000\nTimeoutInterval=300\n";
-
 QString ReadFile(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return QString();
   return QString::fromLatin1(file.readAll());
-}
-
-bool WriteFile(const QString& path, const char* text) {
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(text) == qint64(qstrlen(text));
 }
 
 // Plays the operator at every modal question while it lives: notes what each message box said
@@ -75,22 +68,14 @@ bool WriteFile(const QString& path, const char* text) {
 // defaults); stops the reconnect window. The entry window is left alone, as it closes by itself
 // when the prompt comes; only one that stays far too long is stopped, so that a broken entry
 // fails the test instead of blocking it.
-class TModalOperator : public QObject {
+class TSessionOperator : public TModalOperator {
  public:
-  TModalOperator() {
-    timer_.setInterval(20);
-    connect(&timer_, &QTimer::timeout, this, &TModalOperator::Answer);
-    timer_.start();
-  }
-
-  QStringList Messages;
   int ReconnectWindows = 0;
   int EntryWindowsStopped = 0;
   int DefaultValuesQuestions = 0;
 
- private:
-  void Answer() {
-    QWidget* modal = QApplication::activeModalWidget();
+ protected:
+  void Answer(QWidget* modal) override {
     if (!qobject_cast<TfmWaitingData*>(modal)) entryWindow_ = nullptr;
     if (!modal || !modal->isVisible()) return;
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
@@ -101,10 +86,7 @@ class TModalOperator : public QObject {
           write->click();
         return;
       }
-      Messages << box->text();
-      QAbstractButton* button = box->button(QMessageBox::Cancel);
-      if (!button) button = box->button(QMessageBox::Ok);
-      if (button) button->click();
+      AnswerBox(box);
       return;
     }
     if (qobject_cast<TfmDeviceReconnect*>(modal)) {
@@ -124,49 +106,24 @@ class TModalOperator : public QObject {
   }
 
   static constexpr qint64 kEntryPatienceMs = 30000;
-  QTimer timer_;
   QWidget* entryWindow_ = nullptr;
   QElapsedTimer entryShown_;
 };
 
 }  // namespace
 
-class TEngineEndToEndTest : public QObject {
+class TEngineEndToEndTest : public TSimMainWindowTest {
   Q_OBJECT
 
  private:
-  QTemporaryDir dir_;
-  QString statePath_;
-  std::unique_ptr<TSimulatorProcess> sim_;
-  std::unique_ptr<TfmMain> fm_;
   // Every test has one, so that an unexpected question fails the test instead of blocking it.
-  std::unique_ptr<TModalOperator> operator_;
+  std::unique_ptr<TSessionOperator> operator_;
 
   // Starts the terminal with the initial values and the given fault switches, and the main
   // window on its port with the default passwords.
   bool Start(const std::vector<std::string>& faults, const std::string& moreSettings = "") {
-    statePath_ = dir_.filePath(QStringLiteral("state-%1.txt").arg(++runs_));
-    if (!WriteFile(statePath_, kInitialState)) return false;
-    std::vector<std::string> args = {"--profile", "cmdprofile.xml",        "--password",
-                                     "1234",      "--master-password",     "5678",
-                                     "--state",   statePath_.toStdString()};
-    args.insert(args.end(), faults.begin(), faults.end());
-    sim_ = std::make_unique<TSimulatorProcess>();
-    std::string error;
-    if (!sim_->Start(args, 10000, error)) {
-      qWarning("quillon-sim: %s", error.c_str());
-      return false;
-    }
-    const QString ini = dir_.filePath(QStringLiteral("Quillon.ini"));
-    if (!WriteFile(ini, (kSettings + moreSettings).c_str())) return false;
-    TMainOptions options;
-    options.ProfilePath = "cmdprofile.xml";
-    options.SettingsPath = ini.toStdString();
-    options.PortOverride = sim_->DevicePath();
-    options.FallbackPassword = "1234";
-    options.FallbackMasterPassword = "5678";
-    fm_ = std::make_unique<TfmMain>(nullptr, options);
-    operator_ = std::make_unique<TModalOperator>();
+    if (!StartSimAndWindow(kInitialState, faults, kGenerousTimeouts + moreSettings)) return false;
+    operator_ = std::make_unique<TSessionOperator>();
     fm_->show();
     return QTest::qWaitForWindowExposed(fm_.get());
   }
@@ -255,8 +212,6 @@ class TEngineEndToEndTest : public QObject {
     if (!QFile::exists(statePath_)) return {};
     return ReadFile(statePath_).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
   }
-
-  int runs_ = 0;
 
  private slots:
   void init() { QVERIFY(dir_.isValid()); }
