@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/bench_args.h"
 #include "bench/support/large_profile.h"
 #include "editor/headless_editor.h"
 #include "engine/batch_operations.h"
@@ -306,18 +307,11 @@ struct TProfileRun {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int runs = 5;
-  bool table = false;
-  for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) {
-      runs = std::max(1, std::atoi(argv[++i]));
-    } else if (!std::strcmp(argv[i], "--table")) {
-      table = true;
-    } else {
-      std::fprintf(stderr, "usage: quillon_line_bench [--runs N] [--table]\n");
-      return 2;
-    }
-  }
+  quillon::bench::TBenchArgs args;
+  args.Runs = 5;
+  if (!quillon::bench::ParseBenchArgs(argc, argv, "quillon_line_bench", args)) return 2;
+  const int runs = args.Runs;
+  const bool table = args.Table;
   const std::string bin = Folder(TSimulatorProcess::DefaultExecutable());
   const std::string cli = bin + "/quillon-cli";
 

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/bench_args.h"
 #include "configfiles/config_file.h"
 #include "editor/headless_editor.h"
 #include "profile/command_profile.h"
@@ -98,18 +99,11 @@ double Median(std::vector<double> values) {
 
 int main(int argc, char** argv) {
   quillon::InitProgramPaths(argv[0]);
-  int runs = 3;
-  bool table = false;
-  for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) {
-      runs = std::max(1, std::atoi(argv[++i]));
-    } else if (!std::strcmp(argv[i], "--table")) {
-      table = true;
-    } else {
-      std::fprintf(stderr, "usage: quillon_provision_bench [--runs N] [--table]\n");
-      return 2;
-    }
-  }
+  quillon::bench::TBenchArgs args;
+  args.Runs = 3;
+  if (!quillon::bench::ParseBenchArgs(argc, argv, "quillon_provision_bench", args)) return 2;
+  const int runs = args.Runs;
+  const bool table = args.Table;
   quillon::CommandProfile profile;
   profile.LoadCommandProfile(Beside("cmdprofile.xml"));
   if (profile.Pages.empty()) {
