@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "bench/support/large_profile.h"
@@ -65,17 +66,32 @@ struct TBuildFigures {
   int Widgets = 0;
 };
 
-// One main-window-like frame: the tab control in a window sized as the program sizes it.
-TBuildFigures BuildOnce(const quillon::CommandProfile& profile, bool tracking) {
+// One main-window-like frame: the tab control in a window sized as the program sizes it, and
+// the editor on it, not yet built.
+struct TEditorFrame {
   quillon::TSettings settings;
-  quillon::TLogModel log(settings);
+  quillon::TLogModel log{settings};
   quillon::TMaskMatcher matcher;
   QMainWindow window;
-  auto* tabs = new QTabWidget(&window);
-  window.setCentralWidget(tabs);
-  const QSize unit = quillon::TQtParameterEditor::MeasureUnits(tabs);
-  window.resize((profile.InputWidth + 22) * unit.width(), 600);
-  quillon::TQtParameterEditor editor(tabs, profile, log, matcher);
+  QTabWidget* tabs = nullptr;
+  QSize unit;
+  std::unique_ptr<quillon::TQtParameterEditor> editor;
+
+  explicit TEditorFrame(const quillon::CommandProfile& profile) {
+    tabs = new QTabWidget(&window);
+    window.setCentralWidget(tabs);
+    unit = quillon::TQtParameterEditor::MeasureUnits(tabs);
+    window.resize((profile.InputWidth + 22) * unit.width(), 600);
+    editor = std::make_unique<quillon::TQtParameterEditor>(tabs, profile, log, matcher);
+  }
+};
+
+TBuildFigures BuildOnce(const quillon::CommandProfile& profile, bool tracking) {
+  TEditorFrame frame(profile);
+  QMainWindow& window = frame.window;
+  QTabWidget* tabs = frame.tabs;
+  const QSize unit = frame.unit;
+  quillon::TQtParameterEditor& editor = *frame.editor;
   editor.SetTracking(tracking);
 
   TBuildFigures figures;
@@ -146,16 +162,11 @@ double TimeMs(const std::function<void()>& work) {
 }
 
 TViewFigures ViewsOnce(const quillon::CommandProfile& profile) {
-  quillon::TSettings settings;
-  quillon::TLogModel log(settings);
-  quillon::TMaskMatcher matcher;
-  QMainWindow window;
-  auto* tabs = new QTabWidget(&window);
-  window.setCentralWidget(tabs);
-  const QSize unit = quillon::TQtParameterEditor::MeasureUnits(tabs);
-  window.resize((profile.InputWidth + 22) * unit.width(), 600);
-  quillon::TQtParameterEditor editor(tabs, profile, log, matcher);
-  editor.BuildEditor(unit.width(), unit.height());
+  TEditorFrame frame(profile);
+  QMainWindow& window = frame.window;
+  QTabWidget* tabs = frame.tabs;
+  quillon::TQtParameterEditor& editor = *frame.editor;
+  editor.BuildEditor(frame.unit.width(), frame.unit.height());
   window.show();
   QCoreApplication::processEvents();
   quillon::TQtEditorViews& views = editor.Views();
