@@ -1,8 +1,10 @@
-// Answers the next modal window in a GUI test: the window runs its own event loop, so the answer
-// is queued before the action that opens it.
+// Answers the next modal window or file dialog in a GUI test: the window runs its own event loop,
+// so the answer is queued before the action that opens it.
 #pragma once
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -28,6 +30,24 @@ void AnswerModal(std::function<void(T*)> answer, std::shared_ptr<bool> answered 
     }
   });
   poll->start();
+}
+
+// Types the whole path into the dialog's name field, as an operator may: unlike selectFile,
+// that does not wait for the dialog to change folders.
+inline void TypePath(QFileDialog* dialog, const QString& path) {
+  auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  if (edit)
+    edit->setText(path);
+  else
+    dialog->selectFile(path);
+}
+
+// Chooses the file in the next file dialog.
+inline void ChooseFile(const QString& path) {
+  AnswerModal<QFileDialog>([path](QFileDialog* dialog) {
+    TypePath(dialog, path);
+    static_cast<QDialog*>(dialog)->accept();
+  });
 }
 
 }  // namespace quillon::test

@@ -101,7 +101,7 @@ class TConfigCompareGuiTest : public QObject {
     AnswerModal<QFileDialog>([this, answered, &editor, snam, zone, sync, port,
                               &fileDialogTitle](QFileDialog* d) {
       fileDialogTitle = d->windowTitle();
-      d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(Path("other.zxml"));
+      TypePath(d, Path("other.zxml"));
       AnswerModal<TfmConfigCompare>(
           [&editor, snam, zone, sync, port](TfmConfigCompare* fm) {
             // A failed check returns early: the dialog still closes.

@@ -40,23 +40,6 @@ bool PageBuilt(TfmMain& fm, int page) {
   return fm.PageControl1->widget(page)->findChild<QScrollArea*>() != nullptr;
 }
 
-// Types the whole path into the dialog's name field, as an operator may: unlike selectFile,
-// that does not wait for the dialog to change folders.
-void TypePath(QFileDialog* dialog, const QString& path) {
-  auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-  if (edit)
-    edit->setText(path);
-  else
-    dialog->selectFile(path);
-}
-
-void ChooseFile(const QString& path) {
-  AnswerModal<QFileDialog>([path](QFileDialog* dialog) {
-    TypePath(dialog, path);
-    static_cast<QDialog*>(dialog)->accept();
-  });
-}
-
 // Panel 1 says so in a word that fits, the tool tip what was done, and it clears after a while.
 void CheckSuccessShown(TfmMain& fm, const QString& what) {
   QLabel* panel = fm.StatusPanels[1];

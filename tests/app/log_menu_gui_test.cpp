@@ -82,10 +82,7 @@ class TLogMenuGuiTest : public QObject {
       menu->hide();
     }
 
-    AnswerModal<QFileDialog>([this](QFileDialog* dialog) {
-      dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(Path("pane.log"));
-      static_cast<QDialog*>(dialog)->accept();
-    });
+    ChooseFile(Path("pane.log"));
     save->trigger();
     const QStringList lines = FileLines(Path("pane.log"));
     QCOMPARE(lines.size(), 2);
