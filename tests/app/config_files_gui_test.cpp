@@ -18,6 +18,7 @@
 
 #include "app/answer_modal.h"
 #include "app/fm_main.h"
+#include "app/offline_main_window.h"
 #include "configfiles/bounded_inflater.h"
 #include "configfiles/config_file.h"
 #include "editor/headless_editor.h"
@@ -66,12 +67,7 @@ class TConfigFilesGuiTest : public QObject {
  private:
   QTemporaryDir dir_;
 
-  std::unique_ptr<TfmMain> Make() {
-    TMainOptions options;
-    options.ProfilePath = "cmdprofile.xml";
-    options.SettingsPath = (dir_.path() + QStringLiteral("/none.ini")).toStdString();
-    return std::make_unique<TfmMain>(nullptr, options);
-  }
+  std::unique_ptr<TfmMain> Make() { return MakeOfflineMainWindow(dir_); }
 
   QString Path(const char* name) const { return dir_.path() + QLatin1Char('/') + name; }
 
