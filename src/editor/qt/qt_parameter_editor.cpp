@@ -451,9 +451,29 @@ void TQtParameterEditor::EnsureInstanceBuilt(int page, int command, int instance
   BuildInstanceContents(box, name, base, *cmd, command, instance, GroupTop());
   buildingPage_ = pageBefore;
   box->resize(shownWidth, height);
-  // Controls added to a group already on screen are shown by hand.
-  for (QObject* child : box->children())
-    if (child->isWidgetType()) static_cast<QWidget*>(child)->show();
+  // Controls added to a group already on screen are shown by hand. They joined the end of the
+  // window's tab order: they go after the nearest instance before them.
+  QWidget* previous = nullptr;
+  for (int k = instance - 1; k >= 0 && !previous; --k)
+    if (InstanceBuilt(page, command, k))
+      if (QWidget* before = FindChildAt<QGroupBox>(addresses_, box->parentWidget(), command, k, 0))
+        previous = LastTabStop(before);
+  for (QObject* child : box->children()) {
+    if (!child->isWidgetType()) continue;
+    auto* control = static_cast<QWidget*>(child);
+    control->show();
+    if (!(control->focusPolicy() & Qt::TabFocus)) continue;
+    if (previous) QWidget::setTabOrder(previous, control);
+    previous = control;
+  }
+}
+
+QWidget* TQtParameterEditor::LastTabStop(const QWidget* container) {
+  const QObjectList& children = container->children();
+  for (auto child = children.crbegin(); child != children.crend(); ++child)
+    if ((*child)->isWidgetType() && (static_cast<QWidget*>(*child)->focusPolicy() & Qt::TabFocus))
+      return static_cast<QWidget*>(*child);
+  return nullptr;
 }
 
 void TQtParameterEditor::KeepNewAnswers(int page) {

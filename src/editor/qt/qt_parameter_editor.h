@@ -210,6 +210,7 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   // Fills an instance group left empty when its page was built.
   void EnsureInstanceBuilt(int page, int command, int instance);
   void BuildPendingInstances();
+  static QWidget* LastTabStop(const QWidget* container);
   // What a control of an instance not built yet answers: what the first instance's answered when
   // it was new, read once per command as the page was built. Null where the instance is built.
   struct TNewAnswers {

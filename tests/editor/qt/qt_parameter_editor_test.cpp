@@ -1200,6 +1200,14 @@ void TestQtParameterEditor::buildsInstancesOfAHugeCommandWhenNeeded() {
 
   // Scrolled into view on screen: built once drawn, shown, and following the window's width.
   w->Show();
+  // In the tab order after the instance before it, before the buttons below the command.
+  QVERIFY(w->editor->InstanceBuilt(0, 0, 0) && !w->editor->InstanceBuilt(0, 0, 1));
+  w->Find("cmd_MANY_0_apply")->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  QCOMPARE(QApplication::focusWidget(), w->Find("cmd_MANY_200_0_check"));
+  w->Find("cmd_MANY_200_apply")->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  QCOMPARE(QApplication::focusWidget(), w->Find("cmd_MANY_applyAll"));
   auto* scroll = w->tabs->widget(0)->findChild<QScrollArea*>();
   scroll->verticalScrollBar()->setValue(instances[100]->y() + instances[100]->parentWidget()->y());
   QTRY_VERIFY(w->editor->InstanceBuilt(0, 0, 100));
