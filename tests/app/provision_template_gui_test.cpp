@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/answer_modal.h"
 #include "app/fm_main.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "settings/program_paths.h"
@@ -27,25 +28,6 @@ class TProvisionGuiTemplateTest : public QObject {
   QTemporaryDir dir_;
 
   QString Path(const QString& name) const { return dir_.path() + QLatin1Char('/') + name; }
-
-  // Types the path into the next file dialog and accepts it.
-  static void ChooseFile(const QString& path) {
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, path] {
-      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      if (!dialog || !dialog->isVisible()) return;
-      poll->stop();
-      poll->deleteLater();
-      auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-      if (edit)
-        edit->setText(path);
-      else
-        dialog->selectFile(path);
-      static_cast<QDialog*>(dialog)->accept();
-    });
-    poll->start();
-  }
 
  private slots:
   // The window's file, as saved, is the template: with the APN account typed in, and as it is
@@ -108,4 +90,4 @@ int main(int argc, char** argv) {
   return QTest::qExec(&test, argc, argv);
 }
 
-#include "provision_gui_template_test.moc"
+#include "provision_template_gui_test.moc"
