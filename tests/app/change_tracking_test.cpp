@@ -59,20 +59,7 @@ class TChangeTrackingTest : public TSimMainWindowTest {
   QWidget* Control(int command, int instance, int param) {
     return Editor().FindParameterControl(kPage, command, instance, param, ckInput);
   }
-  static void TypeOver(QWidget* field, const QString& text) {
-    field->setFocus();
-    QTest::keyClick(field, Qt::Key_End);
-    QTest::keyClick(field, Qt::Key_Home, Qt::ShiftModifier);
-    QTest::keyClicks(field, text);
-  }
-  void Click(const QString& name) {
-    fm_->PageControl1->setCurrentIndex(kPage);
-    QWidget* page = fm_->PageControl1->widget(kPage);
-    auto* button = page->findChild<QPushButton*>(name);
-    QVERIFY2(button, qPrintable(name));
-    if (auto* scroll = page->findChild<QScrollArea*>()) scroll->ensureWidgetVisible(button);
-    QTest::mouseClick(button, Qt::LeftButton);
-  }
+  void Click(const QString& name) { ClickPageButton(kPage, name); }
   QString ChangedPanelText() {
     auto* panel = fm_->findChild<QLabel*>(QStringLiteral("ChangedPanel"));
     return panel && panel->isVisible() ? panel->text() : QString();

@@ -138,18 +138,11 @@ class TChangeViewsTest : public TSimMainWindowTest {
     while (up && !qobject_cast<QScrollArea*>(up)) up = up->parentWidget();
     if (auto* scroll = qobject_cast<QScrollArea*>(up)) scroll->ensureWidgetVisible(field);
     QVERIFY(field->isVisible());
-    field->setFocus();
-    QTest::keyClick(field, Qt::Key_End);
-    QTest::keyClick(field, Qt::Key_Home, Qt::ShiftModifier);
-    QTest::keyClicks(field, text);
+    TSimMainWindowTest::TypeOver(field, text);
   }
   void Click(int page, const QString& name) {
-    fm_->PageControl1->setCurrentIndex(page);
-    QWidget* tab = fm_->PageControl1->widget(page);
-    auto* button = tab->findChild<QPushButton*>(name);
-    QVERIFY2(button, qPrintable(name));
-    if (auto* scroll = tab->findChild<QScrollArea*>()) scroll->ensureWidgetVisible(button);
-    QTest::mouseClick(button, Qt::LeftButton);
+    ClickPageButton(page, name);
+    if (QTest::currentTestFailed()) return;
     QVERIFY(!QApplication::activeModalWidget());
   }
   // The commands of a page its groups show, by name, the page brought up to look at.

@@ -141,23 +141,9 @@ class TEngineEndToEndTest : public TSimMainWindowTest {
     return qobject_cast<QComboBox*>(Control(command, instance, param));
   }
 
-  // Types over the whole text of a field, the way an operator selects and types.
-  static void TypeOver(QWidget* field, const QString& text) {
-    field->setFocus();
-    QTest::keyClick(field, Qt::Key_End);
-    QTest::keyClick(field, Qt::Key_Home, Qt::ShiftModifier);
-    QTest::keyClicks(field, text);
-  }
-
-  // A button of the page by its name, scrolled into view as an operator would, and clicked.
   void Click(const QString& name) {
-    fm_->PageControl1->setCurrentIndex(kPage);
-    QWidget* page = fm_->PageControl1->widget(kPage);
-    auto* button = page->findChild<QPushButton*>(name);
-    QVERIFY2(button, qPrintable(name));
-    if (auto* scroll = page->findChild<QScrollArea*>()) scroll->ensureWidgetVisible(button);
-    QVERIFY(button->isVisible() && button->isEnabled());
-    QTest::mouseClick(button, Qt::LeftButton);
+    ClickPageButton(kPage, name);
+    if (QTest::currentTestFailed()) return;
     // Whatever the run opened is closed again when it returns.
     QVERIFY(!QApplication::activeModalWidget());
   }

@@ -10,7 +10,11 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QObject>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <memory>
 #include <string>
@@ -111,6 +115,25 @@ class TSimMainWindowTest : public QObject {
     options.FallbackMasterPassword = "5678";
     fm_ = std::make_unique<TfmMain>(nullptr, options);
     return true;
+  }
+
+  // Types over the whole text of a field, the way an operator selects and types.
+  static void TypeOver(QWidget* field, const QString& text) {
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_End);
+    QTest::keyClick(field, Qt::Key_Home, Qt::ShiftModifier);
+    QTest::keyClicks(field, text);
+  }
+
+  // A button of the page by its name, scrolled into view as an operator would, and clicked.
+  void ClickPageButton(int pageIndex, const QString& name) {
+    fm_->PageControl1->setCurrentIndex(pageIndex);
+    QWidget* page = fm_->PageControl1->widget(pageIndex);
+    auto* button = page->findChild<QPushButton*>(name);
+    QVERIFY2(button, qPrintable(name));
+    if (auto* scroll = page->findChild<QScrollArea*>()) scroll->ensureWidgetVisible(button);
+    QVERIFY(button->isVisible() && button->isEnabled());
+    QTest::mouseClick(button, Qt::LeftButton);
   }
 };
 
