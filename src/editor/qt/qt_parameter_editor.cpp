@@ -264,6 +264,7 @@ void TQtParameterEditor::RemoveAllTabs() {
   }
   addresses_.clear();
   controlIndex_.clear();
+  shownValues_.clear();
   pendingInstances_.clear();
   pendingBoxes_.clear();
   newAnswers_.clear();
@@ -953,15 +954,19 @@ void TQtParameterEditor::MarkCommandUnsupported(QWidget* group) {
 
 bool TQtParameterEditor::HasControl(int page, int command, int instance, int param,
                                     TControlKind kind) const {
-  if (kind != ckGroup)
+  if (kind != ckGroup) {
     if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param))
       return kind == ckCheckBox ? unbuilt->HasCheck : unbuilt->HasInput;
+    if (const TShownValue* shown = KnownShown(page, command, instance, param))
+      return kind == ckInput || shown->HasCheck;
+  }
   return FindParameterControl(page, command, instance, param, kind) != nullptr;
 }
 
 bool TQtParameterEditor::Checked(int page, int command, int instance, int param) const {
   if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param))
     return unbuilt->Checked;
+  if (const TShownValue* shown = KnownShown(page, command, instance, param)) return shown->Checked;
   QWidget* box = FindParameterControl(page, command, instance, param, ckCheckBox);
   return box && static_cast<QCheckBox*>(box)->isChecked();
 }
@@ -976,6 +981,7 @@ void TQtParameterEditor::SetChecked(int page, int command, int instance, int par
 std::string TQtParameterEditor::InputText(int page, int command, int instance, int param) const {
   if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param))
     return unbuilt->Text;
+  if (const TShownValue* shown = KnownShown(page, command, instance, param)) return shown->Text;
   return TextOf(FindParameterControl(page, command, instance, param, ckInput));
 }
 
@@ -997,20 +1003,67 @@ TParameterReading TQtParameterEditor::ReadParameter(int page, int command, int i
     if (reading.HasInput && !option) reading.Text = unbuilt->Text;
     return reading;
   }
-  if (optional) {
-    const QWidget* box = FindParameterControl(page, command, instance, param, ckCheckBox);
-    reading.Checked = box && static_cast<const QCheckBox*>(box)->isChecked();
+  const TShownValue* shown = KnownShown(page, command, instance, param);
+  if (!shown) {
+    const QWidget* input = FindParameterControl(page, command, instance, param, ckInput);
+    // Only an optional parameter has a box.
+    const TCmdParameter* parameter = ParameterAt({page, command, instance, param});
+    const QWidget* box = parameter && parameter->Optional
+                             ? FindParameterControl(page, command, instance, param, ckCheckBox)
+                             : nullptr;
+    TShownValue* slot = input ? ShownSlot(page, command, instance, param) : nullptr;
+    if (!slot || !slot->Watched) {
+      // Not kept: the controls report no change, so each save reads them.
+      TShownValue now;
+      KeepShown(now, input, box);
+      reading.HasInput = input != nullptr;
+      reading.Checked = optional && now.Checked;
+      if (input && option) reading.Option = now.Option;
+      if (input && !option) reading.Text = std::move(now.Text);
+      return reading;
+    }
+    KeepShown(*slot, input, box);
+    shown = slot;
   }
-  const QWidget* input = FindParameterControl(page, command, instance, param, ckInput);
-  reading.HasInput = input != nullptr;
-  if (!input) return reading;
-  if (option) {
-    auto* list = qobject_cast<const QComboBox*>(input);
-    reading.Option = list ? list->currentIndex() : -1;
-  } else {
-    reading.Text = TextOf(input);
-  }
+  reading.HasInput = true;
+  reading.Checked = optional && shown->Checked;
+  if (option)
+    reading.Option = shown->Option;
+  else
+    reading.Text = shown->Text;
   return reading;
+}
+
+TQtParameterEditor::TShownValue* TQtParameterEditor::ShownSlot(int page, int command, int instance,
+                                                               int param) const {
+  const TDevCommand* cmd = profile_.Command(page, command);
+  if (!cmd) return nullptr;
+  const int params = static_cast<int>(cmd->Parameters.size());
+  const int instances = InstanceCount(*cmd);
+  if (instance < 0 || instance >= instances || param < 0 || param >= params) return nullptr;
+  if (shownValues_.size() != profile_.Pages.size()) shownValues_.resize(profile_.Pages.size());
+  auto& commands = shownValues_[static_cast<size_t>(page)];
+  if (commands.empty()) commands.resize(profile_.Pages[static_cast<size_t>(page)].Commands.size());
+  auto& values = commands[static_cast<size_t>(command)];
+  if (values.empty()) values.resize(static_cast<size_t>(instances) * params);
+  return &values[static_cast<size_t>(instance) * params + param];
+}
+
+const TQtParameterEditor::TShownValue* TQtParameterEditor::KnownShown(int page, int command,
+                                                                      int instance,
+                                                                      int param) const {
+  if (page < 0 || static_cast<size_t>(page) >= shownValues_.size()) return nullptr;
+  const TShownValue* shown = ShownSlot(page, command, instance, param);
+  return shown && shown->Watched && shown->Known ? shown : nullptr;
+}
+
+void TQtParameterEditor::KeepShown(TShownValue& shown, const QWidget* input, const QWidget* box) {
+  shown.Known = input != nullptr;
+  shown.IsList = IsExactly<QComboBox>(input);
+  shown.Text = TextOf(input);
+  shown.Option = shown.IsList ? static_cast<const QComboBox*>(input)->currentIndex() : -1;
+  shown.HasCheck = box != nullptr;
+  shown.Checked = box && static_cast<const QCheckBox*>(box)->isChecked();
 }
 
 void TQtParameterEditor::SetInputText(int page, int command, int instance, int param,
@@ -1051,6 +1104,7 @@ bool TQtParameterEditor::ValueUnread(int page, int command, int instance, int pa
 int TQtParameterEditor::OptionIndex(int page, int command, int instance, int param) const {
   if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param))
     return unbuilt->Option;
+  if (const TShownValue* shown = KnownShown(page, command, instance, param)) return shown->Option;
   auto* list =
       qobject_cast<QComboBox*>(FindParameterControl(page, command, instance, param, ckInput));
   return list ? list->currentIndex() : -1;
@@ -1148,7 +1202,12 @@ std::vector<std::vector<std::string>> TQtParameterEditor::TableRows(int page, in
 
 void TQtParameterEditor::WatchValue(QWidget* input, QWidget* box, const TCmdParameter& param,
                                     const ParamAddress& a) {
-  const auto changed = [this, a] { RefreshChanged(a); };
+  // The kept value first: working out whether the value changed reads it.
+  const auto changed = [this, a, input, box] {
+    if (TShownValue* shown = ShownSlot(a.Page, a.Command, a.Instance, a.Param))
+      KeepShown(*shown, input, box);
+    RefreshChanged(a);
+  };
   const auto typed = [this, a, input] {
     tracker_.SetOrigin(a, voTyped);
     input->setProperty(kWriteDiffersProperty, QVariant());
@@ -1178,6 +1237,18 @@ void TQtParameterEditor::WatchValue(QWidget* input, QWidget* box, const TCmdPara
   if (auto* check = qobject_cast<QCheckBox*>(box)) {
     connect(check, &QCheckBox::toggled, this, changed);
     connect(check, &QCheckBox::clicked, this, typed);
+  }
+  // Read from the controls when first asked for, kept from then on, while they live.
+  if (TShownValue* shown = ShownSlot(a.Page, a.Command, a.Instance, a.Param)) {
+    *shown = TShownValue();
+    shown->Watched = true;
+    const auto gone = [this, a] {
+      if (tearingDown_) return;
+      if (TShownValue* kept = ShownSlot(a.Page, a.Command, a.Instance, a.Param))
+        kept->Watched = kept->Known = false;
+    };
+    connect(input, &QObject::destroyed, this, gone);
+    if (box) connect(box, &QObject::destroyed, this, gone);
   }
   // A new input was made with the look of a default value and its hint (CreateInput): all there
   // is to show until something is known about it.

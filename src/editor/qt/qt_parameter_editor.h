@@ -220,6 +220,21 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   };
   void KeepNewAnswers(int page);
   const TNewAnswers* UnbuiltAnswers(int page, int command, int instance, int param) const;
+  // What the controls of one parameter of a built instance show, kept as their change signals
+  // report it, so that a save reads no widget. Only controls watched since they were made
+  // (tracking on) are kept; the others are read each time.
+  struct TShownValue {
+    bool Watched = false;  // the change signals are connected
+    bool Known = false;    // the fields below hold what the controls show
+    bool HasCheck = false, Checked = false, IsList = false;
+    std::string Text;  // an integer, string or hex input's text
+    int Option = -1;   // a list's selection
+  };
+  TShownValue* ShownSlot(int page, int command, int instance, int param) const;
+  // The kept value of a built instance's parameter, null where the widgets must be read.
+  const TShownValue* KnownShown(int page, int command, int instance, int param) const;
+  // Takes what the input and its box show now into the slot.
+  static void KeepShown(TShownValue& shown, const QWidget* input, const QWidget* box);
   // The rows, table and button of one instance; returns the container's height.
   int BuildInstanceContents(QWidget* container, const QString& name, const QString& base,
                             const TDevCommand& cmd, int command, int instance, int yc);
@@ -283,6 +298,8 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   // Per page and command: the group box, then a check box and an input per instance and
   // parameter. Made on first use; every new address (SetAddress) starts a new generation.
   mutable std::vector<std::vector<std::vector<TKnownControl>>> controlIndex_;
+  // Per page and command: the shown values, per instance and parameter. Made on first use.
+  mutable std::vector<std::vector<std::vector<TShownValue>>> shownValues_;
   quint64 addressGeneration_ = 1;
   // The palette of a default value, made once for the palette it was made from.
   QPalette defaultLook_;

@@ -22,6 +22,7 @@
 #include <QWheelEvent>
 #include <memory>
 
+#include "configfiles/config_file.h"
 #include "editor/address_cases.h"
 #include "editor/editor_rules.h"
 #include "editor/headless_editor.h"
@@ -165,6 +166,7 @@ class TestQtParameterEditor : public QObject {
   void widthsFollowTheWindow();
   void buildsOtherPagesWhenShownOrAskedFor();
   void buildsInstancesOfAHugeCommandWhenNeeded();
+  void savesExactlyWhatTheControlsShow();
   void contentsKeepTheirUnitsWhenTheCaptionIsSmaller();
   void sampleProfileLooksTidy();
 };
@@ -1223,6 +1225,118 @@ void TestQtParameterEditor::buildsInstancesOfAHugeCommandWhenNeeded() {
   QVERIFY(!w->editor->InstanceBuilt(0, 0, 250));
   const QString shots = qEnvironmentVariable("QUILLON_TEST_SCREENSHOTS");
   if (!shots.isEmpty()) QVERIFY(scroll->grab().save(shots + QStringLiteral("/later_instance.png")));
+}
+
+namespace {
+
+// The document of a save holding what the widgets show, read from the widgets themselves.
+std::string DocumentOfShownValues(const EditorWindow& w) {
+  THeadlessEditor shown(w.profile);
+  for (int p = 0; p < static_cast<int>(w.profile.Pages.size()); ++p)
+    for (int c = 0; c < static_cast<int>(w.profile.Pages[p].Commands.size()); ++c) {
+      const TDevCommand& cmd = w.profile.Pages[p].Commands[c];
+      for (int k = 0; k < InstanceCount(cmd); ++k)
+        for (int n = 0; n < static_cast<int>(cmd.Parameters.size()); ++n) {
+          QWidget* input = w.editor->FindParameterControl(p, c, k, n, ckInput);
+          if (auto* list = qobject_cast<QComboBox*>(input))
+            shown.SetOptionIndex(p, c, k, n, list->currentIndex());
+          else if (auto* number = qobject_cast<TIntegerEdit*>(input))
+            shown.SetInputText(p, c, k, n, FromQString(number->Text()));
+          else if (auto* edit = qobject_cast<QLineEdit*>(input))
+            shown.SetInputText(p, c, k, n, FromQString(edit->text()));
+          if (auto* box =
+                  qobject_cast<QCheckBox*>(w.editor->FindParameterControl(p, c, k, n, ckCheckBox)))
+            shown.SetChecked(p, c, k, n, box->isChecked());
+        }
+    }
+  TConfigMessages messages;
+  return WriteConfigurationXml(w.profile, shown, messages);
+}
+
+std::string SavedDocument(const EditorWindow& w) {
+  TConfigMessages messages;
+  return WriteConfigurationXml(w.profile, *w.editor, messages);
+}
+
+}  // namespace
+
+// A save reads the values the editor keeps as the controls change, not the widgets: whatever
+// way a value changes (typed into a masked field, picked from a list, a box clicked, a file
+// loaded, an answer set), the file holds exactly what is shown; with tracking off as well.
+void TestQtParameterEditor::savesExactlyWhatTheControlsShow() {
+  const QString page = QStringLiteral(
+      "<page id=\"1\" name=\"P\"><command command=\"+VAL\" description=\"V\" "
+      "exportdata=\"1\" setdata=\"1\" polldata=\"1\">"
+      "<parameter type=\"hex\" description=\"h\" maxlen=\"4\" defaultvalue=\"ab\"/>"
+      "<parameter type=\"option\" description=\"o\" defaultvalue=\"2\"><option value=\"1\" "
+      "text=\"один\"/><option value=\"2\" text=\"два\"/><option value=\"3\" "
+      "text=\"три\"/></parameter>"
+      "<parameter type=\"string\" description=\"s\" defaultvalue=\"x\"/>"
+      "<parameter type=\"integer\" optional=\"0\" description=\"i\" defaultvalue=\"5\"/>"
+      "</command><command command=\"+IDX\" description=\"I\" maxindex=\"2\" "
+      "exportdata=\"1\" setdata=\"1\">"
+      "<parameter type=\"hex\" description=\"h\" maxlen=\"6\" defaultvalue=\"1\"/>"
+      "</command></page>");
+  for (const bool tracking : {true, false}) {
+    auto w = EditorWindow::FromXml(page);
+    if (!tracking) {
+      w->editor->SetTracking(false);
+      w->editor->BuildEditor(W, H);
+    }
+    w->Show();
+    QCOMPARE(SavedDocument(*w), DocumentOfShownValues(*w));  // every value read, and kept
+
+    auto* hex = w->Find<THexEdit>("cmd_VAL_0_0");
+    hex->setFocus();
+    hex->selectAll();
+    QTest::keyClicks(hex, "1z-c");
+    QCOMPARE(hex->text(), QStringLiteral("1C"));
+    auto* list = w->Find<QComboBox>("cmd_VAL_0_1");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentIndex(), 2);
+    auto* box = w->Find<QCheckBox>("cmd_VAL_0_2_check");
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+    QVERIFY(!box->isChecked());
+    auto* number = w->Find<TIntegerEdit>("cmd_VAL_0_3");
+    number->setFocus();
+    number->selectAll();
+    QTest::keyClicks(number, "-12");
+    auto* second = w->Find<THexEdit>("cmd_IDX_1_0");
+    second->setFocus();
+    QTest::keyClicks(second, "ab");
+    const std::string typed = SavedDocument(*w);
+    QCOMPARE(typed, DocumentOfShownValues(*w));
+    QVERIFY(typed.find(">1C</parameter>") != std::string::npos);
+    QVERIFY(typed.find(">-12</parameter>") != std::string::npos);
+
+    // A file with other values, then answers the fields cut or change (the mask takes four
+    // letters or digits, upper case).
+    THeadlessEditor other(w->profile);
+    other.SetInputText(0, 0, 0, 0, "FFEE");
+    other.SetOptionIndex(0, 0, 0, 1, 0);
+    other.SetChecked(0, 0, 0, 2, true);
+    other.SetInputText(0, 0, 0, 2, "from file");
+    other.SetInputText(0, 1, 1, 0, "123456");
+    std::string file;
+    TConfigMessages messages;
+    QVERIFY(SaveConfigurationToBuffer(w->profile, other, file, messages));
+    QCOMPARE(LoadConfigurationFromBuffer(w->profile, *w->editor, file, messages).Outcome, loLoaded);
+    QCOMPARE(SavedDocument(*w), DocumentOfShownValues(*w));
+    QCOMPARE(box->isChecked(), true);
+    w->editor->SetInputText(0, 0, 0, 0, "abcdef");
+    w->editor->SetInputText(0, 1, 0, 0, "a-b");
+    w->editor->SetOptionIndex(0, 0, 0, 1, 7);
+    w->editor->SetChecked(0, 0, 0, 0, false);
+    QCOMPARE(hex->text(), QStringLiteral("ABCD"));
+    QCOMPARE(w->editor->InputText(0, 0, 0, 0), std::string("ABCD"));
+    QCOMPARE(SavedDocument(*w), DocumentOfShownValues(*w));
+
+    // A control that goes is not answered from what it showed.
+    delete list;
+    QVERIFY(!w->editor->HasControl(0, 0, 0, 1, ckInput));
+    QVERIFY(!w->editor->ReadParameter(0, 0, 0, 1, true, true).HasInput);
+  }
 }
 
 // The sample profile with the units measured as the main window does: nothing overlaps the
