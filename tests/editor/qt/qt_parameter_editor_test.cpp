@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMainWindow>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -16,6 +17,7 @@
 #include <QSpontaneKeyEvent>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -118,6 +120,17 @@ int FirstLineMiddle(const QWidget* caption) {
   return caption->y() + top + caption->fontMetrics().height() / 2;
 }
 
+// Counts the tabs the bar draws as being under the pointer.
+class THoverCounter : public QProxyStyle {
+ public:
+  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                   const QWidget* widget) const override {
+    if (element == CE_TabBarTab && (option->state & State_MouseOver)) ++Hovered;
+    QProxyStyle::drawControl(element, option, painter, widget);
+  }
+  mutable int Hovered = 0;
+};
+
 void Settle() {
   for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
 }
@@ -165,6 +178,7 @@ class TestQtParameterEditor : public QObject {
   void enumeratorWalksContainersBeforeContents();
   void widthsFollowTheWindow();
   void buildsOtherPagesWhenShownOrAskedFor();
+  void buildsThousandsOfPages();
   void buildsInstancesOfAHugeCommandWhenNeeded();
   void savesExactlyWhatTheControlsShow();
   void contentsKeepTheirUnitsWhenTheCaptionIsSmaller();
@@ -1128,6 +1142,53 @@ void TestQtParameterEditor::buildsOtherPagesWhenShownOrAskedFor() {
   QVERIFY(!second->findChild<QScrollArea*>());
   while (fresh->tabs->count() > 0) delete fresh->tabs->widget(0);
   QCOMPARE(gone.count(), 1);
+}
+
+// Many pages go in quickly without a trace: every tab in order, named and shown, the first
+// page current and built, the others built when chosen, and no tab drawn under the pointer.
+void TestQtParameterEditor::buildsThousandsOfPages() {
+  constexpr int kPages = 2000;
+  // Names wider than an empty bar: the first tab has the same place while the tabs go in as
+  // when shown, so a tab left marked as under the pointer would be drawn so.
+  QString xml;
+  for (int p = 1; p <= kPages; ++p)
+    xml += QStringLiteral(
+               "<page id=\"%1\" name=\"Настройки сервера и связи %1\"><command command=\"+C%1\" "
+               "description=\"Команда\" polldata=\"1\"/></page>")
+               .arg(p);
+  THoverCounter style;
+  auto w = EditorWindow::FromXml(xml);
+  QTabBar* bar = w->tabs->tabBar();
+  bar->setStyle(&style);
+  auto built = [&w](int page) {
+    return w->tabs->widget(page)->findChild<QScrollArea*>() != nullptr;
+  };
+
+  QCOMPARE(w->tabs->count(), kPages);
+  for (int p = 0; p < kPages; ++p) {
+    QCOMPARE(w->tabs->widget(p)->objectName(), QStringLiteral("page_%1").arg(p));
+    QCOMPARE(w->tabs->tabText(p), QStringLiteral("Настройки сервера и связи %1").arg(p + 1));
+    QVERIFY(bar->isTabVisible(p));
+  }
+  QCOMPARE(w->tabs->indexOf(w->Find("page_1999")), kPages - 1);
+  QCOMPARE(w->tabs->currentIndex(), 0);
+  QVERIFY(built(0));
+  QVERIFY(!built(1));
+  QVERIFY(!built(kPages - 1));
+
+  w->Show();
+  Settle();
+  bar->repaint();
+  QCOMPARE(style.Hovered, 0);
+  QVERIFY(bar->rect().contains(bar->tabRect(0)));
+
+  w->tabs->setCurrentIndex(kPages - 1);
+  QVERIFY(built(kPages - 1));
+  QVERIFY(!built(1));
+  Settle();
+  QVERIFY(bar->rect().intersects(bar->tabRect(kPages - 1)));
+  QVERIFY(w->Find<QPushButton>("page_1999_apply")->isVisible());
+  bar->setStyle(nullptr);
 }
 
 void TestQtParameterEditor::contentsKeepTheirUnitsWhenTheCaptionIsSmaller() {
