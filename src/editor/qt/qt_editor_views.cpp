@@ -77,9 +77,11 @@ bool TQtEditorViews::CommandShown(int page, int command) const {
   return search_.isEmpty() || CommandMatches(page, command);
 }
 
-// What the field shows; a page or instance not built yet shows what its fields would be built
-// with.
+// What the field shows; a page not built yet shows what its fields would be built with, an
+// instance not built yet what the editor keeps for it.
 QString TQtEditorViews::ShownText(int page, int command, int instance, int param) const {
+  const TDevCommand* cmd = profile_.Command(page, command);
+  const TCmdParameter& p = cmd->Parameters[static_cast<size_t>(param)];
   if (editor_.PageBuilt(page) && editor_.InstanceBuilt(page, command, instance)) {
     QWidget* input = editor_.FindParameterControl(page, command, instance, param, ckInput);
     if (auto* list = qobject_cast<QComboBox*>(input)) return list->currentText();
@@ -87,8 +89,14 @@ QString TQtEditorViews::ShownText(int page, int command, int instance, int param
     if (auto* edit = qobject_cast<QLineEdit*>(input)) return edit->text();
     return QString();
   }
-  const TDevCommand* cmd = profile_.Command(page, command);
-  const TCmdParameter& p = cmd->Parameters[static_cast<size_t>(param)];
+  if (editor_.PageBuilt(page)) {
+    const IParameterEditor& editor = editor_;
+    if (p.ParamType != ptOption) return ToQString(editor.InputText(page, command, instance, param));
+    const int index = editor.OptionIndex(page, command, instance, param);
+    return index < 0 || static_cast<size_t>(index) >= p.Options.size()
+               ? QString()
+               : ToQString(p.Options[static_cast<size_t>(index)].Text);
+  }
   switch (p.ParamType) {
     case ptInteger:
       return QString::number(DefaultIntegerValue(p));

@@ -467,6 +467,15 @@ void TQtParameterEditor::EnsureInstanceBuilt(int page, int command, int instance
   pendingBoxes_.remove(box.data());
   box->removeEventFilter(this);
 
+  // What was written into the instance, taken before its controls are made and kept.
+  std::vector<std::pair<int, TShownValue>> written;
+  for (int n = 0; n < static_cast<int>(cmd->Parameters.size()); ++n)
+    if (const TShownValue* kept = PeekShown(page, command, instance, n); kept && kept->Pending) {
+      TShownValue* slot = ShownSlot(page, command, instance, n);
+      written.emplace_back(n, std::move(*slot));
+      *slot = TShownValue();
+    }
+
   const QString name = QStringLiteral("cmd_") + SafeName(cmd->Name);
   const QString base = QStringLiteral("%1_%2").arg(name).arg(instance);
   // The rows are placed and anchored at the width the page was designed for, then follow the
@@ -494,6 +503,12 @@ void TQtParameterEditor::EnsureInstanceBuilt(int page, int command, int instance
     if (previous) QWidget::setTabOrder(previous, control);
     previous = control;
   }
+  // The controls take the written values as if written now; the looks follow once all stand.
+  holdRefresh_ = true;
+  for (const auto& [param, value] : written) GiveWritten(page, command, instance, param, value);
+  holdRefresh_ = false;
+  if (tracking_)
+    for (const auto& [param, value] : written) RefreshChanged({page, command, instance, param});
 }
 
 QWidget* TQtParameterEditor::LastTabStop(const QWidget* container) {
@@ -529,6 +544,8 @@ const TQtParameterEditor::TNewAnswers* TQtParameterEditor::UnbuiltAnswers(int pa
   // The page first, which may leave the instance empty.
   const_cast<TQtParameterEditor*>(this)->EnsurePageBuilt(page);
   if (InstanceBuilt(page, command, instance)) return nullptr;
+  const TShownValue* written = PeekShown(page, command, instance, param);
+  if (written && written->Pending) return &written->Value;
   static const TNewAnswers kNone;
   const auto answers = newAnswers_.constFind({page, command, 0, 0, ckGroup});
   if (answers == newAnswers_.cend() || param < 0 || static_cast<size_t>(param) >= answers->size())
@@ -985,7 +1002,7 @@ bool TQtParameterEditor::HasControl(int page, int command, int instance, int par
     if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param))
       return kind == ckCheckBox ? unbuilt->HasCheck : unbuilt->HasInput;
     if (const TShownValue* shown = KnownShown(page, command, instance, param))
-      return kind == ckInput || shown->HasCheck;
+      return kind == ckInput || shown->Value.HasCheck;
   }
   return FindParameterControl(page, command, instance, param, kind) != nullptr;
 }
@@ -993,12 +1010,22 @@ bool TQtParameterEditor::HasControl(int page, int command, int instance, int par
 bool TQtParameterEditor::Checked(int page, int command, int instance, int param) const {
   if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param))
     return unbuilt->Checked;
-  if (const TShownValue* shown = KnownShown(page, command, instance, param)) return shown->Checked;
+  if (const TShownValue* shown = KnownShown(page, command, instance, param))
+    return shown->Value.Checked;
   QWidget* box = FindParameterControl(page, command, instance, param, ckCheckBox);
   return box && static_cast<QCheckBox*>(box)->isChecked();
 }
 
 void TQtParameterEditor::SetChecked(int page, int command, int instance, int param, bool checked) {
+  if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param)) {
+    if (!unbuilt->HasCheck) return;
+    TShownValue* slot = WrittenSlot(page, command, instance, param, *unbuilt);
+    if (!slot) return;
+    // As a click: the input takes input exactly while the box is ticked.
+    slot->Value.Checked = slot->Value.Enabled = checked;
+    if (tracking_) RefreshChanged({page, command, instance, param});
+    return;
+  }
   QWidget* box = FindParameterControl(page, command, instance, param, ckCheckBox);
   if (!box) return;
   static_cast<QCheckBox*>(box)->setChecked(checked);
@@ -1008,7 +1035,8 @@ void TQtParameterEditor::SetChecked(int page, int command, int instance, int par
 std::string TQtParameterEditor::InputText(int page, int command, int instance, int param) const {
   if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param))
     return unbuilt->Text;
-  if (const TShownValue* shown = KnownShown(page, command, instance, param)) return shown->Text;
+  if (const TShownValue* shown = KnownShown(page, command, instance, param))
+    return shown->Value.Text;
   return TextOf(FindParameterControl(page, command, instance, param, ckInput));
 }
 
@@ -1044,20 +1072,20 @@ TParameterReading TQtParameterEditor::ReadParameter(int page, int command, int i
       TShownValue now;
       KeepShown(now, input, box);
       reading.HasInput = input != nullptr;
-      reading.Checked = optional && now.Checked;
-      if (input && option) reading.Option = now.Option;
-      if (input && !option) reading.Text = std::move(now.Text);
+      reading.Checked = optional && now.Value.Checked;
+      if (input && option) reading.Option = now.Value.Option;
+      if (input && !option) reading.Text = std::move(now.Value.Text);
       return reading;
     }
     KeepShown(*slot, input, box);
     shown = slot;
   }
   reading.HasInput = true;
-  reading.Checked = optional && shown->Checked;
+  reading.Checked = optional && shown->Value.Checked;
   if (option)
-    reading.Option = shown->Option;
+    reading.Option = shown->Value.Option;
   else
-    reading.Text = shown->Text;
+    reading.Text = shown->Value.Text;
   return reading;
 }
 
@@ -1076,25 +1104,93 @@ TQtParameterEditor::TShownValue* TQtParameterEditor::ShownSlot(int page, int com
   return &values[static_cast<size_t>(instance) * params + param];
 }
 
+const TQtParameterEditor::TShownValue* TQtParameterEditor::PeekShown(int page, int command,
+                                                                     int instance,
+                                                                     int param) const {
+  const TDevCommand* cmd = profile_.Command(page, command);
+  if (!cmd || static_cast<size_t>(page) >= shownValues_.size()) return nullptr;
+  const auto& commands = shownValues_[static_cast<size_t>(page)];
+  if (static_cast<size_t>(command) >= commands.size()) return nullptr;
+  const auto& values = commands[static_cast<size_t>(command)];
+  const int params = static_cast<int>(cmd->Parameters.size());
+  if (instance < 0 || param < 0 || param >= params) return nullptr;
+  const size_t at = static_cast<size_t>(instance) * params + param;
+  return at < values.size() ? &values[at] : nullptr;
+}
+
 const TQtParameterEditor::TShownValue* TQtParameterEditor::KnownShown(int page, int command,
                                                                       int instance,
                                                                       int param) const {
-  if (page < 0 || static_cast<size_t>(page) >= shownValues_.size()) return nullptr;
-  const TShownValue* shown = ShownSlot(page, command, instance, param);
+  const TShownValue* shown = PeekShown(page, command, instance, param);
   return shown && shown->Watched && shown->Known ? shown : nullptr;
 }
 
 void TQtParameterEditor::KeepShown(TShownValue& shown, const QWidget* input, const QWidget* box) {
   shown.Known = input != nullptr;
   shown.IsList = IsExactly<QComboBox>(input);
-  shown.Text = TextOf(input);
-  shown.Option = shown.IsList ? static_cast<const QComboBox*>(input)->currentIndex() : -1;
-  shown.HasCheck = box != nullptr;
-  shown.Checked = box && static_cast<const QCheckBox*>(box)->isChecked();
+  TNewAnswers& value = shown.Value;
+  value.HasInput = input != nullptr;
+  value.Text = TextOf(input);
+  value.Option = shown.IsList ? static_cast<const QComboBox*>(input)->currentIndex() : -1;
+  value.HasCheck = box != nullptr;
+  value.Checked = box && static_cast<const QCheckBox*>(box)->isChecked();
+}
+
+TQtParameterEditor::TShownValue* TQtParameterEditor::WrittenSlot(int page, int command,
+                                                                 int instance, int param,
+                                                                 const TNewAnswers& unbuilt) {
+  if (!unbuilt.HasInput) return nullptr;
+  TShownValue* slot = ShownSlot(page, command, instance, param);
+  if (!slot) return nullptr;
+  if (!slot->Pending) {
+    *slot = TShownValue();
+    slot->Value = unbuilt;
+    slot->Pending = true;
+  }
+  return slot;
+}
+
+std::string TQtParameterEditor::AsShown(const TCmdParameter& param, const std::string& text) {
+  if (param.ParamType == ptHex && param.MaxLen > 0) {
+    // The mask drops, moves and raises letters in ways best learnt from a field of its own.
+    std::unique_ptr<THexEdit>& probe = hexProbes_[param.MaxLen];
+    if (!probe) {
+      probe = std::make_unique<THexEdit>();
+      probe->SetMaxLen(param.MaxLen);
+    }
+    probe->setText(ToQString(text));
+    return FromQString(probe->text());
+  }
+  // Without a mask a field keeps a text up to its length limit, as the code page allows.
+  static const int kFieldLimit = QLineEdit().maxLength();
+  return FromQString(ToQString(text).left(kFieldLimit));
+}
+
+void TQtParameterEditor::GiveWritten(int page, int command, int instance, int param,
+                                     const TShownValue& written) {
+  const TCmdParameter* parameter = ParameterAt({page, command, instance, param});
+  if (!parameter) return;
+  if (parameter->ParamType == ptOption)
+    SetOptionIndex(page, command, instance, param, written.Value.Option);
+  else
+    SetInputText(page, command, instance, param, written.Value.Text);
+  if (written.Value.HasCheck) SetChecked(page, command, instance, param, written.Value.Checked);
+  if (written.Unread) MarkValueUnread(page, command, instance, param);
 }
 
 void TQtParameterEditor::SetInputText(int page, int command, int instance, int param,
                                       const std::string& text) {
+  if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param)) {
+    const TCmdParameter* parameter = ParameterAt({page, command, instance, param});
+    TShownValue* slot = parameter && parameter->ParamType != ptOption
+                            ? WrittenSlot(page, command, instance, param, *unbuilt)
+                            : nullptr;
+    if (!slot) return;
+    slot->Value.Text = AsShown(*parameter, text);
+    slot->Unread = false;
+    if (tracking_) RefreshChanged({page, command, instance, param});
+    return;
+  }
   QWidget* input = FindParameterControl(page, command, instance, param, ckInput);
   if (IsExactly<TIntegerEdit>(input)) {
     static_cast<TIntegerEdit*>(input)->SetText(ToQString(text));
@@ -1118,12 +1214,20 @@ void TQtParameterEditor::ShowUnread(QWidget* input, bool unread) {
 }
 
 void TQtParameterEditor::MarkValueUnread(int page, int command, int instance, int param) {
+  if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param)) {
+    if (TShownValue* slot = WrittenSlot(page, command, instance, param, *unbuilt))
+      slot->Unread = true;
+    return;
+  }
   if (QWidget* input = FindParameterControl(page, command, instance, param, ckInput))
     ShowUnread(input, true);
 }
 
 bool TQtParameterEditor::ValueUnread(int page, int command, int instance, int param) const {
-  if (UnbuiltAnswers(page, command, instance, param)) return false;
+  if (UnbuiltAnswers(page, command, instance, param)) {
+    const TShownValue* written = PeekShown(page, command, instance, param);
+    return written && written->Pending && written->Unread;
+  }
   QWidget* input = FindParameterControl(page, command, instance, param, ckInput);
   return input && input->property(kUnreadProperty).toBool();
 }
@@ -1131,13 +1235,25 @@ bool TQtParameterEditor::ValueUnread(int page, int command, int instance, int pa
 int TQtParameterEditor::OptionIndex(int page, int command, int instance, int param) const {
   if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param))
     return unbuilt->Option;
-  if (const TShownValue* shown = KnownShown(page, command, instance, param)) return shown->Option;
+  if (const TShownValue* shown = KnownShown(page, command, instance, param))
+    return shown->Value.Option;
   auto* list =
       qobject_cast<QComboBox*>(FindParameterControl(page, command, instance, param, ckInput));
   return list ? list->currentIndex() : -1;
 }
 
 void TQtParameterEditor::SetOptionIndex(int page, int command, int instance, int param, int index) {
+  if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param)) {
+    const TCmdParameter* parameter = ParameterAt({page, command, instance, param});
+    TShownValue* slot = parameter && parameter->ParamType == ptOption
+                            ? WrittenSlot(page, command, instance, param, *unbuilt)
+                            : nullptr;
+    if (!slot) return;
+    const int options = static_cast<int>(parameter->Options.size());
+    slot->Value.Option = index >= 0 && index < options ? index : -1;
+    if (tracking_) RefreshChanged({page, command, instance, param});
+    return;
+  }
   auto* list =
       qobject_cast<QComboBox*>(FindParameterControl(page, command, instance, param, ckInput));
   if (list) list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
@@ -1233,7 +1349,7 @@ void TQtParameterEditor::WatchValue(QWidget* input, QWidget* box, const TCmdPara
   const auto changed = [this, a, input, box] {
     if (TShownValue* shown = ShownSlot(a.Page, a.Command, a.Instance, a.Param))
       KeepShown(*shown, input, box);
-    RefreshChanged(a);
+    if (!holdRefresh_) RefreshChanged(a);
   };
   const auto typed = [this, a, input] {
     tracker_.SetOrigin(a, voTyped);
@@ -1288,9 +1404,14 @@ TValueOrigin TQtParameterEditor::ValueOrigin(int page, int command, int instance
 
 void TQtParameterEditor::SetValueOrigin(int page, int command, int instance, int param,
                                         TValueOrigin origin) {
+  const ParamAddress a{page, command, instance, param};
+  // An instance not built yet shows it once built.
+  if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param)) {
+    if (unbuilt->HasInput) tracker_.SetOrigin(a, origin);
+    return;
+  }
   QWidget* input = FindParameterControl(page, command, instance, param, ckInput);
   if (!input) return;
-  const ParamAddress a{page, command, instance, param};
   if (tracker_.Origin(a) == origin) return;
   tracker_.SetOrigin(a, origin);
   ShowTracking(input, a);
@@ -1303,7 +1424,11 @@ std::optional<std::string> TQtParameterEditor::LastReadValue(int page, int comma
 
 void TQtParameterEditor::SetLastReadValue(int page, int command, int instance, int param,
                                           const std::string& value) {
-  if (!FindParameterControl(page, command, instance, param, ckInput)) return;
+  if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param)) {
+    if (!unbuilt->HasInput) return;
+  } else if (!FindParameterControl(page, command, instance, param, ckInput)) {
+    return;
+  }
   const ParamAddress a{page, command, instance, param};
   tracker_.SetLastRead(a, value);
   RefreshChanged(a);
@@ -1319,16 +1444,21 @@ int TQtParameterEditor::ChangedCount(int page) const {
 
 void TQtParameterEditor::RefreshChanged(const ParamAddress& a) {
   if (tearingDown_) return;
-  QWidget* input = FindParameterControl(a.Page, a.Command, a.Instance, a.Param, ckInput);
   const TCmdParameter* param = ParameterAt(a);
-  if (!input || !param) return;
+  if (!param) return;
+  // An instance not built yet has no input to show it on; its values are kept.
+  QWidget* input = nullptr;
+  if (InstanceBuilt(a.Page, a.Command, a.Instance)) {
+    input = FindParameterControl(a.Page, a.Command, a.Instance, a.Param, ckInput);
+    if (!input) return;
+  }
   const std::optional<std::string> lastRead = tracker_.LastRead(a);
   bool flipped = false;
   if (lastRead) {
     const std::optional<std::string> shown = ShownValue(*this, *param, a);
     flipped = tracker_.SetChanged(a, shown && !SameValue(param->ParamType, *shown, *lastRead));
   }
-  ShowTracking(input, a);
+  if (input) ShowTracking(input, a);
   views_->ValueChanged(a.Page, flipped);
   if (!flipped) return;
   ShowPageCount(a.Page);

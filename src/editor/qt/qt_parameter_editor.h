@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -72,7 +73,8 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   // commands) gets the rows of an indexed command's first instance with the page; the other
   // instance groups stand empty, at their full height, until they first come into view or
   // FindParameterControl asks for one of their controls. A profile of a few kilobytes could
-  // otherwise ask for 65536 rows at once.
+  // otherwise ask for 65536 rows at once. What is written into them meanwhile (a poll, a loaded
+  // file) is kept and answered without building them, and their controls are made with it.
   static constexpr int kEagerRowsPerPage = 4096;
   // Whether the instance's controls exist (true for every instance of a page built whole).
   bool InstanceBuilt(int page, int command, int instance) const {
@@ -220,21 +222,32 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   };
   void KeepNewAnswers(int page);
   const TNewAnswers* UnbuiltAnswers(int page, int command, int instance, int param) const;
-  // What the controls of one parameter of a built instance show, kept as their change signals
-  // report it, so that a save reads no widget. Only controls watched since they were made
-  // (tracking on) are kept; the others are read each time.
+  // What the controls of one parameter show, kept apart from the widgets: for a built instance
+  // as the controls' change signals report it, so that a save reads no widget; for an instance
+  // not built yet what was written into it, which its controls are made with.
   struct TShownValue {
-    bool Watched = false;  // the change signals are connected
-    bool Known = false;    // the fields below hold what the controls show
-    bool HasCheck = false, Checked = false, IsList = false;
-    std::string Text;  // an integer, string or hex input's text
-    int Option = -1;   // a list's selection
+    bool Watched = false;  // built, and the change signals are connected
+    bool Known = false;    // built: Value holds what the controls show
+    bool IsList = false;
+    bool Pending = false;  // not built: Value holds what was written into it
+    bool Unread = false;   // not built: the value was marked unread
+    TNewAnswers Value;
   };
   TShownValue* ShownSlot(int page, int command, int instance, int param) const;
+  // The slot if one was made, null otherwise.
+  const TShownValue* PeekShown(int page, int command, int instance, int param) const;
   // The kept value of a built instance's parameter, null where the widgets must be read.
   const TShownValue* KnownShown(int page, int command, int instance, int param) const;
   // Takes what the input and its box show now into the slot.
   static void KeepShown(TShownValue& shown, const QWidget* input, const QWidget* box);
+  // The slot a write into an instance not built yet goes to, holding from now on what its
+  // controls answer (unbuilt: what they answered so far); null for an address outside it.
+  TShownValue* WrittenSlot(int page, int command, int instance, int param,
+                           const TNewAnswers& unbuilt);
+  // The text the input of that parameter shows after being given text.
+  std::string AsShown(const TCmdParameter& param, const std::string& text);
+  // Gives the controls of an instance just built what was written into it before.
+  void GiveWritten(int page, int command, int instance, int param, const TShownValue& written);
   // The rows, table and button of one instance; returns the container's height.
   int BuildInstanceContents(QWidget* container, const QString& name, const QString& base,
                             const TDevCommand& cmd, int command, int instance, int yc);
@@ -300,6 +313,11 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   mutable std::vector<std::vector<std::vector<TKnownControl>>> controlIndex_;
   // Per page and command: the shown values, per instance and parameter. Made on first use.
   mutable std::vector<std::vector<std::vector<TShownValue>>> shownValues_;
+  // While written values are given to a new instance, the change of each is worked out once
+  // they all stand.
+  bool holdRefresh_ = false;
+  // One masked hex field per number of positions, to learn what such a field makes of a text.
+  std::map<int, std::unique_ptr<THexEdit>> hexProbes_;
   quint64 addressGeneration_ = 1;
   // The palette of a default value, made once for the palette it was made from.
   QPalette defaultLook_;

@@ -22,6 +22,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QWheelEvent>
+#include <functional>
 #include <memory>
 
 #include "configfiles/config_file.h"
@@ -30,6 +31,7 @@
 #include "editor/headless_editor.h"
 #include "editor/mask_matcher.h"
 #include "editor/qt/deep_component_enumerator.h"
+#include "editor/qt/qt_editor_views.h"
 #include "editor/qt/qt_hex_edit.h"
 #include "editor/qt/qt_integer_edit.h"
 #include "editor/qt/qt_parameter_editor.h"
@@ -181,6 +183,7 @@ class TestQtParameterEditor : public QObject {
   void buildsThousandsOfPages();
   void buildsInstancesOfAHugeCommandWhenNeeded();
   void savesExactlyWhatTheControlsShow();
+  void keepsWritesIntoInstancesNotBuilt();
   void contentsKeepTheirUnitsWhenTheCaptionIsSmaller();
   void sampleProfileLooksTidy();
 };
@@ -1249,10 +1252,14 @@ void TestQtParameterEditor::buildsInstancesOfAHugeCommandWhenNeeded() {
   QCOMPARE(inputs(), 253);
   QCOMPARE(w->editor->ChangedCount(), 0);
 
-  // Asked for through the editor interface: built on the spot, laid out like the first.
+  // Written through the editor interface: kept, still not built. A control asked for: built on
+  // the spot with the value, laid out like the first.
   w->editor->SetInputText(0, 0, 200, 7, "42");
-  QCOMPARE(inputs(), 2 * 253);
+  QCOMPARE(inputs(), 253);
   QCOMPARE(w->editor->InputText(0, 0, 200, 7), std::string("42"));
+  QVERIFY(w->editor->FindParameterControl(0, 0, 200, 7, ckInput));
+  QCOMPARE(inputs(), 2 * 253);
+  QCOMPARE(w->Find<TIntegerEdit>("cmd_MANY_200_7")->Text(), QStringLiteral("42"));
   for (const char* name : {"cmd_MANY_0_7", "cmd_MANY_0_2_check", "cmd_MANY_0_apply"}) {
     const QString later =
         QString::fromLatin1(name).replace(QStringLiteral("_0_"), QStringLiteral("_200_"));
@@ -1398,6 +1405,173 @@ void TestQtParameterEditor::savesExactlyWhatTheControlsShow() {
     QVERIFY(!w->editor->HasControl(0, 0, 0, 1, ckInput));
     QVERIFY(!w->editor->ReadParameter(0, 0, 0, 1, true, true).HasInput);
   }
+}
+
+namespace {
+
+// What an input shows and how it looks, to compare two of them.
+QString InputState(QWidget* input, QWidget* box) {
+  QString text;
+  if (auto* list = qobject_cast<QComboBox*>(input))
+    text = QString::number(list->currentIndex());
+  else if (auto* number = qobject_cast<TIntegerEdit*>(input))
+    text = number->Text();
+  else if (auto* edit = qobject_cast<QLineEdit*>(input))
+    text = edit->text();
+  const auto flag = [input](const char* name) { return input->property(name).toBool() ? 1 : 0; };
+  return QStringLiteral("%1|box %2|enabled %3|default %4 changed %5 unread %6|%7 %8|%9")
+      .arg(text)
+      .arg(box ? static_cast<QCheckBox*>(box)->isChecked() : -1)
+      .arg(input->isEnabled())
+      .arg(flag(TQtParameterEditor::kDefaultOriginProperty))
+      .arg(flag(TQtParameterEditor::kChangedProperty))
+      .arg(flag(TQtParameterEditor::kUnreadProperty))
+      .arg(input->font().italic())
+      .arg(input->font().bold())
+      .arg(input->toolTip());
+}
+
+// Every answer of the editor interface about one parameter.
+std::string Answers(const IParameterEditor& e, int k, int i) {
+  const TParameterReading r = e.ReadParameter(0, 0, k, i, true, i == 0);
+  const std::optional<std::string> lastRead = e.LastReadValue(0, 0, k, i);
+  return std::to_string(e.HasControl(0, 0, k, i, ckCheckBox)) +
+         std::to_string(e.HasControl(0, 0, k, i, ckInput)) + "|" + e.InputText(0, 0, k, i) + "|" +
+         std::to_string(e.OptionIndex(0, 0, k, i)) + "|" + std::to_string(e.Checked(0, 0, k, i)) +
+         std::to_string(e.InputEnabled(0, 0, k, i)) + std::to_string(e.ValueUnread(0, 0, k, i)) +
+         std::to_string(e.ValueChanged(0, 0, k, i)) + "|" +
+         std::to_string(e.ValueOrigin(0, 0, k, i)) + "|" + lastRead.value_or("-") + "|" +
+         std::to_string(r.HasInput) + std::to_string(r.Checked) + r.Text + "|" +
+         std::to_string(r.Option);
+}
+
+}  // namespace
+
+// Writes into an instance of a huge command that is not built yet are kept without building it;
+// once built, its controls show them exactly as if they had been written into built controls.
+void TestQtParameterEditor::keepsWritesIntoInstancesNotBuilt() {
+  QString parameters = QStringLiteral(
+      "<parameter type=\"option\" description=\"o\" defaultvalue=\"2\"><option value=\"1\" "
+      "text=\"один\"/><option value=\"2\" text=\"два\"/><option value=\"3\" text=\"три\"/>"
+      "</parameter>"
+      "<parameter type=\"hex\" description=\"h\" maxlen=\"4\" defaultvalue=\"ab\"/>"
+      "<parameter type=\"string\" description=\"s\" defaultvalue=\"x\"/>");
+  for (int i = 3; i < 20; ++i)
+    parameters += QStringLiteral(
+                      "<parameter type=\"integer\" optional=\"0\" description=\"p%1\" "
+                      "defaultvalue=\"%1\" minvalue=\"0\" maxvalue=\"100\"/>")
+                      .arg(i);
+  auto w = EditorWindow::FromXml(
+      QStringLiteral("<page id=\"1\" name=\"P\"><command command=\"+MANY\" description=\"M\" "
+                     "maxindex=\"256\" polldata=\"1\" setdata=\"1\" exportdata=\"1\">%1</command>"
+                     "</page>")
+          .arg(parameters));
+  IParameterEditor& e = *w->editor;
+  using TWrite = std::function<void(int k)>;
+  const struct {
+    const char* Name;
+    int Param;
+    TWrite Write;
+  } cases[] = {
+      {"hex text the mask cuts and raises", 1,
+       [&](int k) { e.SetInputText(0, 0, k, 1, "a-bcdef"); }},
+      {"hex text then read", 1,
+       [&](int k) {
+         e.SetInputText(0, 0, k, 1, "1F");
+         e.SetValueOrigin(0, 0, k, 1, voRead);
+         e.SetLastReadValue(0, 0, k, 1, "1F");
+       }},
+      {"option out of range", 0, [&](int k) { e.SetOptionIndex(0, 0, k, 0, 5); }},
+      {"option from a file", 0,
+       [&](int k) {
+         e.SetOptionIndex(0, 0, k, 0, 2);
+         e.SetValueOrigin(0, 0, k, 0, voFile);
+       }},
+      {"box cleared", 2, [&](int k) { e.SetChecked(0, 0, k, 2, false); }},
+      {"box cleared and ticked again", 3,
+       [&](int k) {
+         e.SetChecked(0, 0, k, 3, false);
+         e.SetChecked(0, 0, k, 3, true);
+       }},
+      {"read, then changed from a file", 4,
+       [&](int k) {
+         e.SetInputText(0, 0, k, 4, "7");
+         e.SetValueOrigin(0, 0, k, 4, voRead);
+         e.SetLastReadValue(0, 0, k, 4, "7");
+         e.SetInputText(0, 0, k, 4, "8");
+         e.SetValueOrigin(0, 0, k, 4, voFile);
+       }},
+      {"read the same as a number", 5,
+       [&](int k) {
+         e.SetInputText(0, 0, k, 5, "007");
+         e.SetLastReadValue(0, 0, k, 5, "7");
+       }},
+      {"unread", 6,
+       [&](int k) {
+         e.SetInputText(0, 0, k, 6, "9");
+         e.MarkValueUnread(0, 0, k, 6);
+       }},
+      {"unread, then set", 7,
+       [&](int k) {
+         e.MarkValueUnread(0, 0, k, 7);
+         e.SetInputText(0, 0, k, 7, "10");
+       }},
+      {"past the field's length", 8,
+       [&](int k) { e.SetInputText(0, 0, k, 8, std::string(40000, '1')); }},
+      {"out of the limits, spaces", 9, [&](int k) { e.SetInputText(0, 0, k, 9, " 1000 "); }},
+      {"text into a list, a list into text", 0,
+       [&](int k) {
+         e.SetInputText(0, 0, k, 0, "2");
+         e.SetOptionIndex(0, 0, k, 10, 1);
+       }},
+      {"read after it was set", 11,
+       [&](int k) {
+         e.SetInputText(0, 0, k, 11, "6");
+         e.SetLastReadValue(0, 0, k, 11, "5");
+       }},
+      {"outside the command", 10,
+       [&](int k) {
+         e.SetInputText(0, 0, k, 20, "1");
+         e.SetChecked(0, 0, k, 10, false);  // no box
+       }},
+  };
+  const int built = 0, later = 9;
+  QVERIFY(w->editor->InstanceBuilt(0, 0, built));
+  for (const auto& c : cases) {
+    c.Write(built);
+    c.Write(later);
+    QVERIFY2(!w->editor->InstanceBuilt(0, 0, later), c.Name);
+    QCOMPARE(Answers(e, later, c.Param), Answers(e, built, c.Param));
+  }
+  int changed = 0;
+  for (int i = 0; i < 20; ++i) {
+    QCOMPARE(Answers(e, later, i), Answers(e, built, i));
+    changed += e.ValueChanged(0, 0, built, i);
+  }
+  QCOMPARE(changed, 2);
+  QCOMPARE(e.ChangedCount(), 2 * changed);
+  // The search finds a kept value as it finds a shown one.
+  QCOMPARE(w->editor->Views().SetSearchText(QStringLiteral("1f")), 2);
+  QCOMPARE(w->editor->Views().SetSearchText(QString()), 0);
+  QVERIFY(!w->editor->InstanceBuilt(0, 0, later));
+  QCOMPARE(w->tabs->findChildren<TIntegerEdit*>().size(), 17);
+
+  // Built: the controls show the values, enabled and looking as those written when built.
+  QSignalSpy counts(w->editor.get(), &TQtParameterEditor::ChangedCountChanged);
+  w->editor->BuildAllPages();
+  QVERIFY(w->editor->InstanceBuilt(0, 0, later));
+  for (int i = 0; i < 20; ++i) {
+    const auto state = [&](int k) {
+      return InputState(w->editor->FindParameterControl(0, 0, k, i, ckInput),
+                        w->editor->FindParameterControl(0, 0, k, i, ckCheckBox));
+    };
+    QCOMPARE(state(later), state(built));
+    QCOMPARE(Answers(e, later, i), Answers(e, built, i));
+  }
+  QCOMPARE(e.ChangedCount(), 2 * changed);
+  QCOMPARE(counts.count(), 0);
+  QVERIFY(!w->editor->InputEnabled(0, 0, later, 2));
+  QCOMPARE(w->Find<THexEdit>("cmd_MANY_9_1")->text(), QStringLiteral("1F"));
 }
 
 // The sample profile with the units measured as the main window does: nothing overlaps the
