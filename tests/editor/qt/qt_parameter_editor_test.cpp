@@ -1572,6 +1572,11 @@ void TestQtParameterEditor::keepsWritesIntoInstancesNotBuilt() {
   QCOMPARE(counts.count(), 0);
   QVERIFY(!w->editor->InputEnabled(0, 0, later, 2));
   QCOMPARE(w->Find<THexEdit>("cmd_MANY_9_1")->text(), QStringLiteral("1F"));
+  const QString shots = qEnvironmentVariable("QUILLON_TEST_SCREENSHOTS");
+  if (!shots.isEmpty()) {
+    w->Show();
+    QVERIFY(w->Find("cmd_MANY_9")->grab().save(shots + QStringLiteral("/written_instance.png")));
+  }
 }
 
 // The sample profile with the units measured as the main window does: nothing overlaps the
