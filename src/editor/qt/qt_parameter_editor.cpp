@@ -242,6 +242,14 @@ std::unique_ptr<TQtParameterEditor::TMetrics> TQtParameterEditor::MeasureControl
 }
 
 bool TQtParameterEditor::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::EnabledChange && !groupBoxes_.isEmpty()) {
+    const auto box = groupBoxes_.constFind(watched);
+    if (box != groupBoxes_.cend()) {
+      auto* group = static_cast<QWidget*>(watched);
+      groupStates_[static_cast<size_t>(box->Page)][static_cast<size_t>(box->Command)].Enabled =
+          group->isEnabledTo(group->parentWidget());
+    }
+  }
   // A list told of a new font makes its popup (a list view in a window of its own) only to
   // hand the font on: with a list in every few rows that was most of the cost of building a
   // page and of loading a file, whose values change the look of every field. The popup
@@ -292,6 +300,8 @@ void TQtParameterEditor::RemoveAllTabs() {
   addresses_.clear();
   controlIndex_.clear();
   shownValues_.clear();
+  groupStates_.clear();
+  groupBoxes_.clear();
   pendingInstances_.clear();
   pendingBoxes_.clear();
   newAnswers_.clear();
@@ -367,6 +377,7 @@ int TQtParameterEditor::BuildCommandGroup(QWidget* box, int page, int command, i
   group->setGeometry(W / 5, y, W * (IW + 21), H);
   SetAddress(group, command, 0, 0);
   anchors_->AnchorRight(group, true);
+  WatchGroup(group, page, command);
 
   const QString keyword = ToQString(cmd.Name);
   auto* label = new QLabel(keyword, group);
@@ -1003,6 +1014,8 @@ bool TQtParameterEditor::HasControl(int page, int command, int instance, int par
       return kind == ckCheckBox ? unbuilt->HasCheck : unbuilt->HasInput;
     if (const TShownValue* shown = KnownShown(page, command, instance, param))
       return kind == ckInput || shown->Value.HasCheck;
+  } else if (KnownGroup(page, command)) {
+    return true;
   }
   return FindParameterControl(page, command, instance, param, kind) != nullptr;
 }
@@ -1134,6 +1147,27 @@ void TQtParameterEditor::KeepShown(TShownValue& shown, const QWidget* input, con
   value.Option = shown.IsList ? static_cast<const QComboBox*>(input)->currentIndex() : -1;
   value.HasCheck = box != nullptr;
   value.Checked = box && static_cast<const QCheckBox*>(box)->isChecked();
+}
+
+const TQtParameterEditor::TGroupState* TQtParameterEditor::KnownGroup(int page, int command) const {
+  if (page < 0 || static_cast<size_t>(page) >= groupStates_.size()) return nullptr;
+  const std::vector<TGroupState>& commands = groupStates_[static_cast<size_t>(page)];
+  if (command < 0 || static_cast<size_t>(command) >= commands.size()) return nullptr;
+  const TGroupState& state = commands[static_cast<size_t>(command)];
+  return state.Known ? &state : nullptr;
+}
+
+void TQtParameterEditor::WatchGroup(QWidget* group, int page, int command) {
+  if (groupStates_.size() != profile_.Pages.size()) groupStates_.resize(profile_.Pages.size());
+  std::vector<TGroupState>& commands = groupStates_[static_cast<size_t>(page)];
+  commands.resize(profile_.Pages[static_cast<size_t>(page)].Commands.size());
+  commands[static_cast<size_t>(command)] = {true, group->isEnabledTo(group->parentWidget())};
+  groupBoxes_.insert(group, {page, command, 0, 0});
+  group->installEventFilter(this);
+  connect(group, &QObject::destroyed, this, [this, group, page, command] {
+    if (tearingDown_ || !groupBoxes_.remove(group)) return;
+    groupStates_[static_cast<size_t>(page)][static_cast<size_t>(command)].Known = false;
+  });
 }
 
 TQtParameterEditor::TShownValue* TQtParameterEditor::WrittenSlot(int page, int command,
@@ -1271,6 +1305,7 @@ bool TQtParameterEditor::InputEnabled(int page, int command, int instance, int p
 }
 
 bool TQtParameterEditor::GroupEnabled(int page, int command) const {
+  if (const TGroupState* known = KnownGroup(page, command)) return known->Enabled;
   QWidget* group = FindParameterControl(page, command, 0, 0, ckGroup);
   return group && group->isEnabledTo(group->parentWidget());
 }

@@ -240,6 +240,14 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   const TShownValue* KnownShown(int page, int command, int instance, int param) const;
   // Takes what the input and its box show now into the slot.
   static void KeepShown(TShownValue& shown, const QWidget* input, const QWidget* box);
+  // Whether a command's group box stands and is enabled, kept as it changes (a save asks of
+  // every command); null where the box must be looked at.
+  struct TGroupState {
+    bool Known = false;
+    bool Enabled = false;
+  };
+  const TGroupState* KnownGroup(int page, int command) const;
+  void WatchGroup(QWidget* group, int page, int command);
   // The slot a write into an instance not built yet goes to, holding from now on what its
   // controls answer (unbuilt: what they answered so far); null for an address outside it.
   TShownValue* WrittenSlot(int page, int command, int instance, int param,
@@ -313,6 +321,9 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   mutable std::vector<std::vector<std::vector<TKnownControl>>> controlIndex_;
   // Per page and command: the shown values, per instance and parameter. Made on first use.
   mutable std::vector<std::vector<std::vector<TShownValue>>> shownValues_;
+  // Per page and command, made as the page is built; and the page and command of each box.
+  std::vector<std::vector<TGroupState>> groupStates_;
+  QHash<const QObject*, ParamAddress> groupBoxes_;
   // While written values are given to a new instance, the change of each is worked out once
   // they all stand.
   bool holdRefresh_ = false;

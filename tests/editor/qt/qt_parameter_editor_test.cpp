@@ -1400,10 +1400,30 @@ void TestQtParameterEditor::savesExactlyWhatTheControlsShow() {
     QCOMPARE(w->editor->InputText(0, 0, 0, 0), std::string("ABCD"));
     QCOMPARE(SavedDocument(*w), DocumentOfShownValues(*w));
 
+    // A command left out while its group is disabled, whoever disables it.
+    const auto saves = [&w](const char* name) {
+      return SavedDocument(*w).find(name) != std::string::npos;
+    };
+    w->editor->MarkCommandUnsupported(0, 1);
+    QVERIFY(!saves("+IDX") && saves("+VAL"));
+    w->Find("cmd_IDX")->setEnabled(true);
+    QVERIFY(saves("+IDX"));
+    w->Find("cmd_VAL")->setEnabled(false);
+    QVERIFY(!w->editor->GroupEnabled(0, 0) && !saves("+VAL"));
+    w->Find("cmd_VAL")->setEnabled(true);
+
     // A control that goes is not answered from what it showed.
     delete list;
     QVERIFY(!w->editor->HasControl(0, 0, 0, 1, ckInput));
     QVERIFY(!w->editor->ReadParameter(0, 0, 0, 1, true, true).HasInput);
+    delete w->Find("cmd_IDX");
+    QVERIFY(!w->editor->HasControl(0, 1, 0, 0, ckGroup));
+    TConfigMessages messages2;
+    WriteConfigurationXml(w->profile, *w->editor, messages2);
+    // Told for the command without its group and the parameter without its input.
+    QCOMPARE(messages2.Lines().size(), size_t(2));
+    QVERIFY(messages2.Lines()[0].find("+VAL") != std::string::npos);
+    QVERIFY(messages2.Lines()[1].find("+IDX") != std::string::npos);
   }
 }
 
