@@ -24,6 +24,7 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 #include "app/fm_main.h"
 #include "app/sim_main_window.h"
@@ -206,6 +207,7 @@ class TEngineEndToEndTest : public TSimMainWindowTest {
     operator_.reset();
     fm_.reset();
     sim_.reset();
+    profilePath_ = "cmdprofile.xml";
   }
 
   // Poll a page, change it by keyboard and mouse, apply it, store it and leave command mode.
@@ -462,6 +464,52 @@ class TEngineEndToEndTest : public TSimMainWindowTest {
     QCOMPARE(LinesStartingWith(QStringLiteral(">AT+SGSM=?")), 2);
     QCOMPARE(fm_->ProgressBar->value(), fm_->ProgressBar->maximum());
     QCOMPARE(LinesStartingWith(QStringLiteral("]Процесс прерван")), 0);
+    QCOMPARE(operator_->Messages, QStringList());
+  }
+
+  // A command of 256 instances polled: the values go into the instances not built yet without
+  // building them, and an instance built later shows them as read.
+  void pollsAHugeCommandWithoutBuildingIt() {
+    constexpr int kInstances = 256, kParams = 17;
+    std::string profile =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><application><page id=\"1\" name=\"P\">"
+        "<command command=\"+BIG\" description=\"Big\" maxindex=\"256\" polldata=\"1\" "
+        "setdata=\"1\">";
+    for (int i = 0; i < kParams; ++i)
+      profile += "<parameter type=\"integer\" description=\"p" + std::to_string(i) +
+                 "\" defaultvalue=\"" + std::to_string(i) + "\" maxvalue=\"100000\"/>";
+    profile += "</command></page></application>";
+    profilePath_ = dir_.filePath(QStringLiteral("big.xml")).toStdString();
+    QVERIFY(WriteFile(QString::fromStdString(profilePath_), profile.c_str()));
+    std::string state = "+BIG=";
+    for (int n = 0; n < kInstances * kParams; ++n) state += std::to_string(1000 + n) + ",";
+    state += "\n";
+    QVERIFY(StartSimAndWindow(state.c_str()));
+    operator_ = std::make_unique<TSessionOperator>();
+    fm_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fm_.get()));
+    TQtParameterEditor& editor = fm_->Editor();
+    QVERIFY(!editor.InstanceBuilt(kPage, 0, 100));
+
+    Click(QStringLiteral("cmd_BIG_poll"));
+    QCOMPARE(Sent(), QStringList({"AT+BIG=?"}));
+    QVERIFY(!editor.InstanceBuilt(kPage, 0, 100));
+    for (int k : {0, 100, 255})
+      for (int i : {0, 16}) {
+        const std::string read = std::to_string(1000 + k * kParams + i);
+        QCOMPARE(editor.InputText(kPage, 0, k, i), read);
+        QCOMPARE(editor.LastReadValue(kPage, 0, k, i), std::optional<std::string>(read));
+        QCOMPARE(editor.ValueOrigin(kPage, 0, k, i), voRead);
+      }
+    QCOMPARE(editor.ChangedCount(), 0);
+    int built = 0;
+    for (int k = 0; k < kInstances; ++k) built += editor.InstanceBuilt(kPage, 0, k);
+    QVERIFY2(built < 20, qPrintable(QString::number(built)));
+
+    auto* field = qobject_cast<TIntegerEdit*>(Control(0, 100, 16));
+    QVERIFY(field);
+    QCOMPARE(field->Text(), QString::number(1000 + 100 * kParams + 16));
+    QVERIFY(!field->font().italic());
     QCOMPARE(operator_->Messages, QStringList());
   }
 

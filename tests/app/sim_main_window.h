@@ -82,6 +82,8 @@ class TSimMainWindowTest : public QObject {
   std::unique_ptr<TSimulatorProcess> sim_;
   std::unique_ptr<TfmMain> fm_;
   int runs_ = 0;
+  // The profile both the terminal and the window start with.
+  std::string profilePath_ = "cmdprofile.xml";
 
   // Starts the terminal holding initialState, with the extra switches (and its --trace output
   // in tracePath_ when traced), and makes the main window on its port with the default
@@ -91,9 +93,9 @@ class TSimMainWindowTest : public QObject {
     statePath_ = dir_.filePath(QStringLiteral("state-%1.txt").arg(++runs_));
     tracePath_ = traced ? dir_.filePath(QStringLiteral("trace-%1.txt").arg(runs_)) : QString();
     if (!WriteFile(statePath_, initialState)) return false;
-    std::vector<std::string> args = {"--profile", "cmdprofile.xml",        "--password",
-                                     "1234",      "--master-password",     "5678",
-                                     "--state",   statePath_.toStdString()};
+    std::vector<std::string> args = {
+        "--profile",         profilePath_, "--password", "1234",
+        "--master-password", "5678",       "--state",    statePath_.toStdString()};
     args.insert(args.end(), extra.begin(), extra.end());
     sim_ = std::make_unique<TSimulatorProcess>();
     if (traced) {
@@ -108,7 +110,7 @@ class TSimMainWindowTest : public QObject {
     const QString ini = dir_.filePath(QStringLiteral("Quillon.ini"));
     if (!WriteFile(ini, settings.c_str())) return false;
     TMainOptions options;
-    options.ProfilePath = "cmdprofile.xml";
+    options.ProfilePath = profilePath_;
     options.SettingsPath = ini.toStdString();
     options.PortOverride = sim_->DevicePath();
     options.FallbackPassword = "1234";
