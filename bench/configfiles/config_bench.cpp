@@ -11,8 +11,6 @@
 #include <zlib.h>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QMainWindow>
-#include <QTabWidget>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,15 +19,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/editor_frame.h"
 #include "bench/support/large_profile.h"
 #include "configfiles/bounded_inflater.h"
 #include "configfiles/config_file.h"
 #include "editor/editor_rules.h"
 #include "editor/headless_editor.h"
-#include "editor/mask_matcher.h"
 #include "editor/qt/qt_parameter_editor.h"
-#include "link/log_model.h"
-#include "settings/settings.h"
 
 namespace {
 
@@ -163,17 +159,8 @@ int main(int argc, char** argv) {
         Measure(
             profile, headless, [&]() -> IParameterEditor& { return headless; }, runs));
 
-  TSettings settings;
-  TLogModel log(settings);
-  TMaskMatcher matcher;
-  QMainWindow window;
-  auto* tabs = new QTabWidget(&window);
-  window.setCentralWidget(tabs);
-  const QSize unit = TQtParameterEditor::MeasureUnits(tabs);
-  TQtParameterEditor qt(tabs, profile, log, matcher);
-  qt.BuildEditor(unit.width(), unit.height());
-  window.show();
-  QCoreApplication::processEvents();
+  bench::TEditorFrame frame(profile);
+  TQtParameterEditor& qt = frame.BuildAndShow();
 
   // The first load into a fresh window builds every page the file reaches.
   const double firstLoad = TimeMs([&] {

@@ -33,13 +33,11 @@
 #include <memory>
 #include <vector>
 
+#include "bench/support/editor_frame.h"
 #include "bench/support/large_profile.h"
-#include "editor/mask_matcher.h"
 #include "editor/qt/qt_editor_views.h"
 #include "editor/qt/qt_parameter_editor.h"
-#include "link/log_model.h"
 #include "profile/command_profile.h"
-#include "settings/settings.h"
 
 namespace {
 
@@ -66,28 +64,8 @@ struct TBuildFigures {
   int Widgets = 0;
 };
 
-// One main-window-like frame: the tab control in a window sized as the program sizes it, and
-// the editor on it, not yet built.
-struct TEditorFrame {
-  quillon::TSettings settings;
-  quillon::TLogModel log{settings};
-  quillon::TMaskMatcher matcher;
-  QMainWindow window;
-  QTabWidget* tabs = nullptr;
-  QSize unit;
-  std::unique_ptr<quillon::TQtParameterEditor> editor;
-
-  explicit TEditorFrame(const quillon::CommandProfile& profile) {
-    tabs = new QTabWidget(&window);
-    window.setCentralWidget(tabs);
-    unit = quillon::TQtParameterEditor::MeasureUnits(tabs);
-    window.resize((profile.InputWidth + 22) * unit.width(), 600);
-    editor = std::make_unique<quillon::TQtParameterEditor>(tabs, profile, log, matcher);
-  }
-};
-
 TBuildFigures BuildOnce(const quillon::CommandProfile& profile, bool tracking) {
-  TEditorFrame frame(profile);
+  quillon::bench::TEditorFrame frame(profile);
   QMainWindow& window = frame.window;
   QTabWidget* tabs = frame.tabs;
   const QSize unit = frame.unit;
@@ -162,13 +140,9 @@ double TimeMs(const std::function<void()>& work) {
 }
 
 TViewFigures ViewsOnce(const quillon::CommandProfile& profile) {
-  TEditorFrame frame(profile);
-  QMainWindow& window = frame.window;
+  quillon::bench::TEditorFrame frame(profile);
   QTabWidget* tabs = frame.tabs;
-  quillon::TQtParameterEditor& editor = *frame.editor;
-  editor.BuildEditor(frame.unit.width(), frame.unit.height());
-  window.show();
-  QCoreApplication::processEvents();
+  quillon::TQtParameterEditor& editor = frame.BuildAndShow();
   quillon::TQtEditorViews& views = editor.Views();
 
   TViewFigures f;

@@ -13,18 +13,14 @@
 // start-up and after the work, with the time the work took.
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QMainWindow>
-#include <QTabWidget>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
+#include "bench/support/editor_frame.h"
 #include "configfiles/config_file.h"
-#include "editor/mask_matcher.h"
 #include "editor/qt/qt_parameter_editor.h"
-#include "link/log_model.h"
 #include "profile/command_profile.h"
-#include "settings/settings.h"
 
 namespace {
 
@@ -81,17 +77,8 @@ int main(int argc, char** argv) {
   }
   CommandProfile profile;
   profile.LoadCommandProfileFromBuffer(HugeProfile());
-  TSettings settings;
-  TLogModel log(settings);
-  TMaskMatcher matcher;
-  QMainWindow window;
-  auto* tabs = new QTabWidget(&window);
-  window.setCentralWidget(tabs);
-  const QSize unit = TQtParameterEditor::MeasureUnits(tabs);
-  TQtParameterEditor editor(tabs, profile, log, matcher);
-  editor.BuildEditor(unit.width(), unit.height());
-  window.show();
-  QCoreApplication::processEvents();
+  bench::TEditorFrame frame(profile);
+  TQtParameterEditor& editor = frame.BuildAndShow();
   const double started = PeakMb();
 
   QElapsedTimer timer;
