@@ -1666,5 +1666,16 @@ void TestQtParameterEditor::sampleProfileLooksTidy() {
   if (!shots.isEmpty()) QVERIFY(group->grab().save(shots + QStringLiteral("/unsupported.png")));
 }
 
-QTEST_MAIN(TestQtParameterEditor)
+namespace quillon {
+int RunEditorStoreTests(int argc, char** argv);
+}
+
+// Both test classes in one application.
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  TestQtParameterEditor editorTests;
+  int failed = QTest::qExec(&editorTests, argc, argv);
+  failed += RunEditorStoreTests(argc, argv);
+  return failed == 0 ? 0 : 1;
+}
 #include "qt_parameter_editor_test.moc"
