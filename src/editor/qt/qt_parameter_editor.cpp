@@ -1231,8 +1231,11 @@ void TQtParameterEditor::SetInputText(int page, int command, int instance, int p
   } else if (auto* edit = qobject_cast<QLineEdit*>(input)) {
     edit->setText(ToQString(text));
     edit->setModified(false);
+  } else {
+    // A list takes no text and keeps its unread mark, as one not built yet keeps it.
+    return;
   }
-  if (input && input->property(kUnreadProperty).toBool()) {
+  if (input->property(kUnreadProperty).toBool()) {
     ShowUnread(input, false);
     ShowTracking(input, {page, command, instance, param});
   }

@@ -294,6 +294,8 @@ class TStoreRun {
   }
 
   int Steps() const { return static_cast<int>(steps_.size()); }
+  TQtParameterEditor& Lazy() { return *lazy_->editor; }
+  const CommandProfile& Profile() const { return profile_; }
 
  private:
   int Random(int bound) { return static_cast<int>(rng_() % static_cast<quint32>(bound)); }
@@ -642,6 +644,7 @@ class TestQtEditorStore : public QObject {
  private slots:
   void answersWhatTheWidgetsShow_data();
   void answersWhatTheWidgetsShow();
+  void listGivenTextKeepsItsUnreadMark();
 };
 
 // Two fixed seeds by default, and one with the tracking of origins and changes off (the values
@@ -675,6 +678,26 @@ void TestQtEditorStore::answersWhatTheWidgetsShow() {
   for (int i = 0; i < steps; ++i)
     if (!run.Step()) QFAIL(qPrintable(QStringLiteral("seed %1, step %2").arg(seed).arg(i + 1)));
   QVERIFY2(run.Finish(), qPrintable(QStringLiteral("seed %1 at the end").arg(seed)));
+}
+
+// Found by the random steps: a text given to a built list took its unread mark away, while a list
+// not built yet (and the headless editor) kept it.
+void TestQtEditorStore::listGivenTextKeepsItsUnreadMark() {
+  TStoreRun run(1, true);
+  IParameterEditor& lazy = run.Lazy();
+  THeadlessEditor headless(run.Profile());
+  for (IParameterEditor* e : {&lazy, static_cast<IParameterEditor*>(&headless)})
+    for (int k : {0, 1}) {
+      e->MarkValueUnread(1, 0, k, 3);
+      e->SetInputText(1, 0, k, 3, "2");
+    }
+  QVERIFY(run.Lazy().InstanceBuilt(1, 0, 0) && !run.Lazy().InstanceBuilt(1, 0, 1));
+  for (int k : {0, 1}) {
+    QVERIFY(headless.ValueUnread(1, 0, k, 3));
+    QVERIFY(lazy.ValueUnread(1, 0, k, 3));
+  }
+  run.Lazy().BuildAllPages();
+  QVERIFY(lazy.ValueUnread(1, 0, 1, 3));
 }
 
 int quillon::RunEditorStoreTests(int argc, char** argv) {
