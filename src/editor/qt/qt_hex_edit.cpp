@@ -1,16 +1,47 @@
 #include "editor/qt/qt_hex_edit.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QToolTip>
+#include <QValidator>
 
 #include "editor/qt/qt_focus.h"
 
 namespace quillon {
 
-THexEdit::THexEdit(QWidget* parent) : QLineEdit(parent) {}
+namespace {
+
+// Pasted or dropped text never passes the key filter: it is held to the same rule here, and a
+// change bringing a character the filter drops is not taken. Text set by the program is kept
+// as given (it only stops counting as acceptable input).
+class TKeyFilterValidator : public QValidator {
+ public:
+  explicit TKeyFilterValidator(THexEdit* edit) : QValidator(edit), edit_(edit) {}
+
+  State validate(QString& input, int&) const override {
+    if (!edit_->OnKeyPress) return Acceptable;
+    for (QChar& ch : input) {
+      if (ch == QLatin1Char(' ')) continue;  // a position of the mask not filled yet
+      QChar key = ch;
+      edit_->OnKeyPress(edit_, key);
+      if (key.isNull()) return Invalid;
+      ch = key;
+    }
+    return Acceptable;
+  }
+
+ private:
+  THexEdit* edit_;
+};
+
+}  // namespace
+
+THexEdit::THexEdit(QWidget* parent) : QLineEdit(parent) {
+  setValidator(new TKeyFilterValidator(this));
+}
 
 void THexEdit::SetMaxLen(int maxLen) {
   // "N": a letter or a digit required; ">": shown in upper case.
@@ -22,7 +53,20 @@ QString THexEdit::IncompleteMessage() {
                                      "Недопустимое значение: заполните все позиции поля");
 }
 
+bool THexEdit::KeyFilterTakes(QString text) const {
+  const QValidator* filter = validator();
+  int position = 0;
+  return !filter || filter->validate(text, position) != QValidator::Invalid;
+}
+
 void THexEdit::keyPressEvent(QKeyEvent* event) {
+  // A paste the filter would refuse leaves the field as it was, selection included.
+  if (event->matches(QKeySequence::Paste) &&
+      !KeyFilterTakes(QApplication::clipboard()->text(QClipboard::Clipboard))) {
+    QApplication::beep();
+    event->accept();
+    return;
+  }
   const QString text = event->text();
   // Editing keys and shortcuts act as keys; only the characters typed go through the filter.
   const bool editingKey = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;

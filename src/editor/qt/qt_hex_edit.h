@@ -25,6 +25,8 @@ class THexEdit : public QLineEdit {
   static QString IncompleteMessage();
 
  protected:
+  // Whether every character of the text passes the key filter.
+  bool KeyFilterTakes(QString text) const;
   void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 };

@@ -789,6 +789,26 @@ void TestQtParameterEditor::hexFieldTakesHexDigitsInUpperCase() {
   QTest::keyClick(hex, Qt::Key_Delete);
   QCOMPARE(hex->text(), QStringLiteral("FC"));
 
+  // Pasted text is held to the same rule: a text with a character the filter drops is not
+  // taken at all, a good one comes in upper case.
+  const struct {
+    const char* Clipboard;
+    const char* Shown;
+  } pastes[] = {{"q1", "FC"}, {"ф", "FC"}, {"-", "FC"}, {"0a1f", "0A1F"}};
+  for (const auto& paste : pastes) {
+    QApplication::clipboard()->setText(QString::fromUtf8(paste.Clipboard));
+    hex->selectAll();
+    QTest::keyClick(hex, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(hex->text(), QString::fromUtf8(paste.Shown));
+  }
+  // Text dropped or pasted from the menu comes in as inserted text; the program's own is kept.
+  hex->insert(QStringLiteral("z"));
+  QCOMPARE(hex->text(), QStringLiteral("0A1F"));
+  w->editor->SetInputText(0, 0, 0, 0, "1G");
+  QCOMPARE(hex->text(), QStringLiteral("1G"));
+  hex->selectAll();
+  QTest::keyClicks(hex, "fc");
+
   QChar key('e');
   w->editor->HexEditKeyPress(hex, key);
   QCOMPARE(key, QChar('E'));
