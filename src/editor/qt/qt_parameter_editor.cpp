@@ -1063,42 +1063,29 @@ std::string TQtParameterEditor::TextOf(const QWidget* input) {
 // One search for the input instead of one per question.
 TParameterReading TQtParameterEditor::ReadParameter(int page, int command, int instance, int param,
                                                     bool optional, bool option) const {
-  TParameterReading reading;
-  if (const TNewAnswers* unbuilt = UnbuiltAnswers(page, command, instance, param)) {
-    reading.HasInput = unbuilt->HasInput;
-    reading.Checked = optional && unbuilt->Checked;
-    if (reading.HasInput && option) reading.Option = unbuilt->Option;
-    if (reading.HasInput && !option) reading.Text = unbuilt->Text;
-    return reading;
-  }
-  const TShownValue* shown = KnownShown(page, command, instance, param);
-  if (!shown) {
+  const TNewAnswers* value = UnbuiltAnswers(page, command, instance, param);
+  if (!value)
+    if (const TShownValue* shown = KnownShown(page, command, instance, param))
+      value = &shown->Value;
+  TShownValue now;
+  if (!value) {
     const QWidget* input = FindParameterControl(page, command, instance, param, ckInput);
     // Only an optional parameter has a box.
     const TCmdParameter* parameter = ParameterAt({page, command, instance, param});
     const QWidget* box = parameter && parameter->Optional
                              ? FindParameterControl(page, command, instance, param, ckCheckBox)
                              : nullptr;
+    // Kept from now on where the controls report their changes; read anew each time otherwise.
     TShownValue* slot = input ? ShownSlot(page, command, instance, param) : nullptr;
-    if (!slot || !slot->Watched) {
-      // Not kept: the controls report no change, so each save reads them.
-      TShownValue now;
-      KeepShown(now, input, box);
-      reading.HasInput = input != nullptr;
-      reading.Checked = optional && now.Value.Checked;
-      if (input && option) reading.Option = now.Value.Option;
-      if (input && !option) reading.Text = std::move(now.Value.Text);
-      return reading;
-    }
-    KeepShown(*slot, input, box);
-    shown = slot;
+    TShownValue& target = slot && slot->Watched ? *slot : now;
+    KeepShown(target, input, box);
+    value = &target.Value;
   }
-  reading.HasInput = true;
-  reading.Checked = optional && shown->Value.Checked;
-  if (option)
-    reading.Option = shown->Value.Option;
-  else
-    reading.Text = shown->Value.Text;
+  TParameterReading reading;
+  reading.HasInput = value->HasInput;
+  reading.Checked = optional && value->Checked;
+  if (reading.HasInput && option) reading.Option = value->Option;
+  if (reading.HasInput && !option) reading.Text = value->Text;
   return reading;
 }
 
@@ -1140,11 +1127,11 @@ const TQtParameterEditor::TShownValue* TQtParameterEditor::KnownShown(int page, 
 
 void TQtParameterEditor::KeepShown(TShownValue& shown, const QWidget* input, const QWidget* box) {
   shown.Known = input != nullptr;
-  shown.IsList = IsExactly<QComboBox>(input);
   TNewAnswers& value = shown.Value;
   value.HasInput = input != nullptr;
   value.Text = TextOf(input);
-  value.Option = shown.IsList ? static_cast<const QComboBox*>(input)->currentIndex() : -1;
+  value.Option =
+      IsExactly<QComboBox>(input) ? static_cast<const QComboBox*>(input)->currentIndex() : -1;
   value.HasCheck = box != nullptr;
   value.Checked = box && static_cast<const QCheckBox*>(box)->isChecked();
 }

@@ -228,7 +228,6 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   struct TShownValue {
     bool Watched = false;  // built, and the change signals are connected
     bool Known = false;    // built: Value holds what the controls show
-    bool IsList = false;
     bool Pending = false;  // not built: Value holds what was written into it
     bool Unread = false;   // not built: the value was marked unread
     TNewAnswers Value;
