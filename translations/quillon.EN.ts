@@ -455,6 +455,17 @@
     </message>
 </context>
 <context>
+    <name>quillon::TQtPageTabBar</name>
+    <message>
+        <source>Прокрутить влево</source>
+        <translation>Scroll left</translation>
+    </message>
+    <message>
+        <source>Прокрутить вправо</source>
+        <translation>Scroll right</translation>
+    </message>
+</context>
+<context>
     <name>quillon::TQtParameterEditor</name>
     <message>
         <source>Получить</source>

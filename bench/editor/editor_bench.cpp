@@ -24,7 +24,6 @@
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QProcess>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -36,6 +35,7 @@
 #include "bench/support/editor_frame.h"
 #include "bench/support/large_profile.h"
 #include "editor/qt/qt_editor_views.h"
+#include "editor/qt/qt_page_tabs.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "profile/command_profile.h"
 
@@ -67,7 +67,7 @@ struct TBuildFigures {
 TBuildFigures BuildOnce(const quillon::CommandProfile& profile, bool tracking) {
   quillon::bench::TEditorFrame frame(profile);
   QMainWindow& window = frame.window;
-  QTabWidget* tabs = frame.tabs;
+  quillon::TQtPageTabs* tabs = frame.tabs;
   const QSize unit = frame.unit;
   quillon::TQtParameterEditor& editor = *frame.editor;
   editor.SetTracking(tracking);
@@ -141,7 +141,7 @@ double TimeMs(const std::function<void()>& work) {
 
 TViewFigures ViewsOnce(const quillon::CommandProfile& profile) {
   quillon::bench::TEditorFrame frame(profile);
-  QTabWidget* tabs = frame.tabs;
+  quillon::TQtPageTabs* tabs = frame.tabs;
   quillon::TQtParameterEditor& editor = frame.BuildAndShow();
   quillon::TQtEditorViews& views = editor.Views();
 

@@ -3,10 +3,10 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QTabWidget>
 #include <memory>
 
 #include "editor/mask_matcher.h"
+#include "editor/qt/qt_page_tabs.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "link/log_model.h"
 #include "profile/command_profile.h"
@@ -19,12 +19,12 @@ struct TEditorFrame {
   TLogModel log{settings};
   TMaskMatcher matcher;
   QMainWindow window;
-  QTabWidget* tabs = nullptr;
+  TQtPageTabs* tabs = nullptr;
   QSize unit;
   std::unique_ptr<TQtParameterEditor> editor;
 
   explicit TEditorFrame(const CommandProfile& profile) {
-    tabs = new QTabWidget(&window);
+    tabs = new TQtPageTabs(&window);
     window.setCentralWidget(tabs);
     unit = TQtParameterEditor::MeasureUnits(tabs);
     window.resize((profile.InputWidth + 22) * unit.width(), 600);

@@ -19,7 +19,6 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
-#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -32,6 +31,7 @@
 #include "editor/mask_matcher.h"
 #include "editor/qt/fm_config_compare.h"
 #include "editor/qt/qt_editor_tool_bar.h"
+#include "editor/qt/qt_page_tabs.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "engine/batch_operations.h"
 #include "engine/command_engine.h"
@@ -196,10 +196,8 @@ void TfmMain::CreateMenu() {
 }
 
 void TfmMain::CreateClientArea() {
-  PageControl1 = new QTabWidget(this);
+  PageControl1 = new TQtPageTabs(this);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
-  PageControl1->setDocumentMode(false);
-  PageControl1->setUsesScrollButtons(true);
 
   LogGroupBox = new QGroupBox(tr("Протокол"), this);
   LogGroupBox->setObjectName(QStringLiteral("LogGroupBox"));

@@ -22,7 +22,6 @@ class QMenu;
 class QProgressBar;
 class QSocketNotifier;
 class QSplitter;
-class QTabWidget;
 class QTimer;
 
 namespace quillon {
@@ -34,6 +33,7 @@ class TComPort;
 class TLogModel;
 class TLogView;
 class TMaskMatcher;
+class TQtPageTabs;
 class TQtParameterEditor;
 class TQtEditorToolBar;
 struct ParamAddress;
@@ -132,7 +132,7 @@ class TfmMain : public QMainWindow {
   TBatchOperations& Batch() { return *batch_; }
   TMaskMatcher& MaskRegex() { return *maskRegex_; }
 
-  QTabWidget* PageControl1 = nullptr;
+  TQtPageTabs* PageControl1 = nullptr;
   QSplitter* Splitter1 = nullptr;
   QGroupBox* LogGroupBox = nullptr;
   TLogView* LogLines = nullptr;

@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QPixmap>
-#include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -20,6 +19,7 @@
 #include "app/demo_terminal.h"
 #include "app/fm_about_box.h"
 #include "app/fm_main.h"
+#include "editor/qt/qt_page_tabs.h"
 #include "link/qt/fm_device_reconnect.h"
 #include "link/qt/fm_waiting_data.h"
 #include "settings/languages.h"

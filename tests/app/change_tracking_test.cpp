@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStatusBar>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -21,6 +20,7 @@
 #include "app/fm_main.h"
 #include "app/sim_main_window.h"
 #include "editor/qt/qt_integer_edit.h"
+#include "editor/qt/qt_page_tabs.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "link/log_model.h"
 #include "settings/program_paths.h"

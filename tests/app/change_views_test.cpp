@@ -15,8 +15,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QTabBar>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -27,6 +25,8 @@
 #include "editor/qt/qt_editor_tool_bar.h"
 #include "editor/qt/qt_editor_views.h"
 #include "editor/qt/qt_integer_edit.h"
+#include "editor/qt/qt_page_tab_bar.h"
+#include "editor/qt/qt_page_tabs.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "link/log_model.h"
 #include "settings/program_paths.h"

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScrollArea>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -23,6 +22,7 @@
 #include "configfiles/config_file.h"
 #include "editor/headless_editor.h"
 #include "editor/qt/qt_integer_edit.h"
+#include "editor/qt/qt_page_tabs.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "link/log_model.h"
 #include "settings/program_paths.h"

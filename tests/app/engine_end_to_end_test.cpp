@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
@@ -29,6 +28,7 @@
 #include "app/fm_main.h"
 #include "app/sim_main_window.h"
 #include "editor/qt/qt_integer_edit.h"
+#include "editor/qt/qt_page_tabs.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "link/log_model.h"
 #include "link/qt/fm_device_reconnect.h"

@@ -16,7 +16,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -28,6 +27,7 @@
 #include "app/answer_modal.h"
 #include "app/fm_about_box.h"
 #include "app/fm_main.h"
+#include "editor/qt/qt_page_tabs.h"
 #include "link/log_model.h"
 #include "link/qt/fm_device_reconnect.h"
 #include "link/qt/fm_waiting_data.h"
@@ -91,7 +91,7 @@ std::vector<TShownText> ShownTexts(QWidget* window) {
     if (auto* group = qobject_cast<QGroupBox*>(w)) add(w, group->objectName(), group->title());
     if (auto* edit = qobject_cast<QLineEdit*>(w))
       add(w, edit->objectName(), edit->placeholderText());
-    if (auto* tabs = qobject_cast<QTabWidget*>(w))
+    if (auto* tabs = qobject_cast<TQtPageTabs*>(w))
       for (int i = 0; i < tabs->count(); ++i) add(w, QStringLiteral("tab"), tabs->tabText(i));
     if (auto* combo = qobject_cast<QComboBox*>(w))
       for (int i = 0; i < combo->count(); ++i) {

@@ -13,7 +13,6 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -21,6 +20,7 @@
 
 #include "app/fm_main.h"
 #include "app/gui_tests.h"
+#include "editor/qt/qt_page_tabs.h"
 #include "link/terminal_session.h"
 #include "settings/qt/fm_settings.h"
 #include "ui/qt_log_view.h"

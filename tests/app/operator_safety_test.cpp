@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -17,6 +16,7 @@
 #include "app/fm_main.h"
 #include "editor/mask_matcher.h"
 #include "editor/qt/qt_hex_edit.h"
+#include "editor/qt/qt_page_tabs.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "editor/qt/qt_text_edit.h"
 #include "engine/batch_operations.h"
@@ -63,7 +63,7 @@ struct TQtEngineRig {
     profile.LoadCommandProfileFromBuffer(kProfile);
     line->SetEcho(true);
     port.SetPort("SIM1");
-    tabs = new QTabWidget(&window);
+    tabs = new TQtPageTabs(&window);
     window.setCentralWidget(tabs);
     editor = std::make_unique<TQtParameterEditor>(tabs, profile, log, masks);
     editor->BuildEditor(20, 17);
@@ -102,7 +102,7 @@ struct TQtEngineRig {
   TComPort port{line};
   TTerminalSession session{port, log, settings, ui, progress};
   QMainWindow window;
-  QTabWidget* tabs = nullptr;
+  TQtPageTabs* tabs = nullptr;
   std::unique_ptr<TQtParameterEditor> editor;
   std::unique_ptr<TCommandEngine> engine;
   std::unique_ptr<TBatchOperations> batch;

@@ -12,7 +12,6 @@
 #include <QObject>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -21,6 +20,7 @@
 #include <vector>
 
 #include "app/fm_main.h"
+#include "editor/qt/qt_page_tabs.h"
 #include "sim/simulator_process.h"
 
 namespace quillon::test {

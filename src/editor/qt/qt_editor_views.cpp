@@ -6,19 +6,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
-#include <QTabBar>
-#include <QTabWidget>
 #include <QTimer>
 
 #include "editor/editor_rules.h"
 #include "editor/qt/qt_integer_edit.h"
+#include "editor/qt/qt_page_tab_bar.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "ui/qt_text.h"
 
 namespace quillon {
 
 TQtEditorViews::TQtEditorViews(TQtParameterEditor& editor, const CommandProfile& profile,
-                               QTabWidget* pageControl)
+                               TQtPageTabs* pageControl)
     : QObject(&editor), editor_(editor), profile_(profile), pageControl_(pageControl) {
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget*) {
     if (old) FocusChanged(old);
@@ -223,7 +222,7 @@ bool TQtEditorViews::eventFilter(QObject* watched, QEvent* event) {
 // A tab with nothing to show under the views has its caption greyed.
 void TQtEditorViews::MarkTabs() {
   if (!pageControl_) return;
-  QTabBar* bar = pageControl_->tabBar();
+  TQtPageTabBar* bar = pageControl_->tabBar();
   const QColor faint = bar->palette().color(QPalette::Disabled, QPalette::WindowText);
   const int count = std::min<int>(bar->count(), static_cast<int>(profile_.Pages.size()));
   for (int p = 0; p < count; ++p) {

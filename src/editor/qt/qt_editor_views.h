@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "editor/parameter_editor.h"
+#include "editor/qt/qt_page_tabs.h"
 #include "profile/command_profile.h"
 
 class QLabel;
-class QTabWidget;
 class QWidget;
 
 namespace quillon {
@@ -24,7 +24,7 @@ class TQtEditorViews : public QObject {
 
  public:
   TQtEditorViews(TQtParameterEditor& editor, const CommandProfile& profile,
-                 QTabWidget* pageControl);
+                 TQtPageTabs* pageControl);
   ~TQtEditorViews() override;
 
   void SetChangedOnly(bool on);
@@ -94,7 +94,7 @@ class TQtEditorViews : public QObject {
 
   TQtParameterEditor& editor_;
   const CommandProfile& profile_;
-  QPointer<QTabWidget> pageControl_;
+  QPointer<TQtPageTabs> pageControl_;
   std::vector<TPage> pages_;
   std::vector<ParamAddress> matches_;
   bool changedOnly_ = false;

@@ -8,15 +8,12 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QHoverEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QTabBar>
-#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -110,26 +107,6 @@ QPalette UnsupportedPalette(QPalette palette) {
   return palette;
 }
 
-// After every insertion the tab bar looks for the tab under the pointer, a pass over all tabs
-// unless the pointer is over the current one. While the bar is not shown yet, a pointer said to
-// rest on the first tab ends that search at once; false when the bar is shown or has no room.
-bool RestPointerOnFirstTab(QTabBar* bar) {
-  if (bar->isVisible()) return false;
-  const QRect first = bar->tabRect(0);
-  if (first.isEmpty()) return false;
-  QHoverEvent enter(QEvent::HoverEnter, first.center(), bar->mapToGlobal(first.center()),
-                    QPointF(-1, -1));
-  QCoreApplication::sendEvent(bar, &enter);
-  return true;
-}
-
-// The bar as it was before: no pointer over it, no tab drawn hovered.
-void TakePointerOffTabs(QTabBar* bar) {
-  const QPointF nowhere(-1, -1);
-  QHoverEvent leave(QEvent::HoverLeave, nowhere, nowhere, nowhere);
-  QCoreApplication::sendEvent(bar, &leave);
-}
-
 }  // namespace
 
 // Heights of the stock controls in the tab control's font, measured once per build.
@@ -148,7 +125,7 @@ struct TQtParameterEditor::TMetrics {
   int CheckBoxTextIndent = 0;
 };
 
-TQtParameterEditor::TQtParameterEditor(QTabWidget* pageControl, const CommandProfile& profile,
+TQtParameterEditor::TQtParameterEditor(TQtPageTabs* pageControl, const CommandProfile& profile,
                                        TLogModel& log, TMaskMatcher& maskRegex, QObject* parent)
     : QObject(parent),
       pageControl_(pageControl),
@@ -185,27 +162,14 @@ void TQtParameterEditor::BuildEditor(int unitWidth, int unitHeight) {
   const int pages = static_cast<int>(profile_.Pages.size());
   built_.assign(static_cast<size_t>(pages), false);
   tearingDown_ = false;
-  // Every insertion lays out all the tabs before it: a visible tab is measured each time, a
-  // hidden one only skipped. Tabs after the first stay hidden until all are in, and the bar is
-  // laid out with their sizes once, when shown. Qt's pass over every tab at each insertion
-  // stays, so very many pages still cost more than their number.
-  QTabBar* bar = pageControl_->tabBar();
-  bool pointerResting = false;
   for (int p = 0; p < pages; ++p) {
     auto* tab = new QWidget;
     tab->setObjectName(QStringLiteral("page_%1").arg(p));
     tab->installEventFilter(this);
     // Tabs go only when the editor or the window goes; no page is built after that.
     connect(tab, &QObject::destroyed, this, [this] { tearingDown_ = true; });
-    const int index =
-        pageControl_->addTab(tab, ToQString(profile_.Pages[static_cast<size_t>(p)].Name));
-    if (index == 0)
-      pointerResting = RestPointerOnFirstTab(bar);
-    else
-      bar->setTabVisible(index, false);
+    pageControl_->addTab(tab, ToQString(profile_.Pages[static_cast<size_t>(p)].Name));
   }
-  if (pointerResting) TakePointerOffTabs(bar);
-  for (int p = 1; p < pages; ++p) bar->setTabVisible(p, true);
   if (pages > 0) {
     pageControl_->setCurrentIndex(0);
     EnsurePageBuilt(0);

@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "editor/parameter_editor.h"
+#include "editor/qt/qt_page_tabs.h"
 #include "editor/value_tracker.h"
 #include "profile/command_profile.h"
 
-class QTabWidget;
 class QWidget;
 class QGroupBox;
 class QTableWidget;
@@ -51,7 +51,7 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
  public:
   // The profile, the log and the matcher must outlive the editor; the tab control holds what
   // BuildEditor makes.
-  TQtParameterEditor(QTabWidget* pageControl, const CommandProfile& profile, TLogModel& log,
+  TQtParameterEditor(TQtPageTabs* pageControl, const CommandProfile& profile, TLogModel& log,
                      TMaskMatcher& maskRegex, QObject* parent = nullptr);
   // Takes the tabs it built with it.
   ~TQtParameterEditor() override;
@@ -294,7 +294,7 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   void ShowPageCount(int page);
   void ReportMaskError(const std::string& mask);
 
-  QPointer<QTabWidget> pageControl_;
+  QPointer<TQtPageTabs> pageControl_;
   const CommandProfile& profile_;
   TLogModel& log_;
   TMaskMatcher& maskRegex_;

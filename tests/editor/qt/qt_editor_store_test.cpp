@@ -15,7 +15,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpontaneKeyEvent>
-#include <QTabWidget>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -29,6 +28,7 @@
 #include "editor/headless_editor.h"
 #include "editor/mask_matcher.h"
 #include "editor/qt/qt_integer_edit.h"
+#include "editor/qt/qt_page_tabs.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "link/log_model.h"
 #include "profile/cp1251.h"
@@ -93,7 +93,7 @@ QString StoreProfileXml() {
 // One editor on a tab control of its own.
 struct TEditorSide {
   TEditorSide(QWidget* parent, const CommandProfile& profile, bool tracking) {
-    tabs = new QTabWidget(parent);
+    tabs = new TQtPageTabs(parent);
     editor = std::make_unique<TQtParameterEditor>(tabs, profile, log, matcher);
     editor->SetTracking(tracking);
     editor->BuildEditor(W, H);
@@ -110,7 +110,7 @@ struct TEditorSide {
   TSettings settings;
   TLogModel log{settings};
   TMaskMatcher matcher;
-  QTabWidget* tabs = nullptr;
+  TQtPageTabs* tabs = nullptr;
   std::unique_ptr<TQtParameterEditor> editor;
 };
 

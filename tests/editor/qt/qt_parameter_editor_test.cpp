@@ -9,7 +9,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMainWindow>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -17,8 +16,6 @@
 #include <QSpontaneKeyEvent>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QTabBar>
-#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QWheelEvent>
@@ -34,6 +31,8 @@
 #include "editor/qt/qt_editor_views.h"
 #include "editor/qt/qt_hex_edit.h"
 #include "editor/qt/qt_integer_edit.h"
+#include "editor/qt/qt_page_tab_bar.h"
+#include "editor/qt/qt_page_tabs.h"
 #include "editor/qt/qt_parameter_editor.h"
 #include "editor/qt/qt_text_edit.h"
 #include "editor/qt/qt_wrap_check_box.h"
@@ -56,7 +55,7 @@ struct EditorWindow {
   // Invalid units: measured as the main window does.
   explicit EditorWindow(CommandProfile source, QSize units = QSize(W, H))
       : profile(std::move(source)) {
-    tabs = new QTabWidget(&window);
+    tabs = new TQtPageTabs(&window);
     tabs->setObjectName("PageControl1");
     window.setCentralWidget(tabs);
     if (!units.isValid()) units = TQtParameterEditor::MeasureUnits(tabs);
@@ -99,7 +98,7 @@ struct EditorWindow {
   TMaskMatcher matcher;
   CommandProfile profile;
   QMainWindow window;
-  QTabWidget* tabs = nullptr;
+  TQtPageTabs* tabs = nullptr;
   std::unique_ptr<TQtParameterEditor> editor;
 };
 
@@ -121,17 +120,6 @@ int FirstLineMiddle(const QWidget* caption) {
   const int top = box ? box->CaptionTop() : caption->contentsMargins().top();
   return caption->y() + top + caption->fontMetrics().height() / 2;
 }
-
-// Counts the tabs the bar draws as being under the pointer.
-class THoverCounter : public QProxyStyle {
- public:
-  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
-                   const QWidget* widget) const override {
-    if (element == CE_TabBarTab && (option->state & State_MouseOver)) ++Hovered;
-    QProxyStyle::drawControl(element, option, painter, widget);
-  }
-  mutable int Hovered = 0;
-};
 
 void Settle() {
   for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
@@ -1167,22 +1155,19 @@ void TestQtParameterEditor::buildsOtherPagesWhenShownOrAskedFor() {
   QCOMPARE(gone.count(), 1);
 }
 
-// Many pages go in quickly without a trace: every tab in order, named and shown, the first
-// page current and built, the others built when chosen, and no tab drawn under the pointer.
+// Many pages go in: every tab in order and named, the first page current and built, the others
+// built when chosen and scrolled into view.
 void TestQtParameterEditor::buildsThousandsOfPages() {
   constexpr int kPages = 2000;
-  // Names wider than an empty bar: the first tab has the same place while the tabs go in as
-  // when shown, so a tab left marked as under the pointer would be drawn so.
+  // Names wider than the window, so that the strip scrolls.
   QString xml;
   for (int p = 1; p <= kPages; ++p)
     xml += QStringLiteral(
                "<page id=\"%1\" name=\"Настройки сервера и связи %1\"><command command=\"+C%1\" "
                "description=\"Команда\" polldata=\"1\"/></page>")
                .arg(p);
-  THoverCounter style;
   auto w = EditorWindow::FromXml(xml);
-  QTabBar* bar = w->tabs->tabBar();
-  bar->setStyle(&style);
+  TQtPageTabBar* bar = w->tabs->tabBar();
   auto built = [&w](int page) {
     return w->tabs->widget(page)->findChild<QScrollArea*>() != nullptr;
   };
@@ -1191,7 +1176,6 @@ void TestQtParameterEditor::buildsThousandsOfPages() {
   for (int p = 0; p < kPages; ++p) {
     QCOMPARE(w->tabs->widget(p)->objectName(), QStringLiteral("page_%1").arg(p));
     QCOMPARE(w->tabs->tabText(p), QStringLiteral("Настройки сервера и связи %1").arg(p + 1));
-    QVERIFY(bar->isTabVisible(p));
   }
   QCOMPARE(w->tabs->indexOf(w->Find("page_1999")), kPages - 1);
   QCOMPARE(w->tabs->currentIndex(), 0);
@@ -1201,8 +1185,6 @@ void TestQtParameterEditor::buildsThousandsOfPages() {
 
   w->Show();
   Settle();
-  bar->repaint();
-  QCOMPARE(style.Hovered, 0);
   QVERIFY(bar->rect().contains(bar->tabRect(0)));
 
   w->tabs->setCurrentIndex(kPages - 1);
@@ -1211,7 +1193,6 @@ void TestQtParameterEditor::buildsThousandsOfPages() {
   Settle();
   QVERIFY(bar->rect().intersects(bar->tabRect(kPages - 1)));
   QVERIFY(w->Find<QPushButton>("page_1999_apply")->isVisible());
-  bar->setStyle(nullptr);
 }
 
 void TestQtParameterEditor::contentsKeepTheirUnitsWhenTheCaptionIsSmaller() {
@@ -1688,14 +1669,16 @@ void TestQtParameterEditor::sampleProfileLooksTidy() {
 
 namespace quillon {
 int RunEditorStoreTests(int argc, char** argv);
-}
+int RunPageTabsTests(int argc, char** argv);
+}  // namespace quillon
 
-// Both test classes in one application.
+// All the test classes in one application.
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   TestQtParameterEditor editorTests;
   int failed = QTest::qExec(&editorTests, argc, argv);
   failed += RunEditorStoreTests(argc, argv);
+  failed += RunPageTabsTests(argc, argv);
   return failed == 0 ? 0 : 1;
 }
 #include "qt_parameter_editor_test.moc"
