@@ -1,5 +1,6 @@
 #include "editor/qt/qt_page_tab_bar.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -12,9 +13,12 @@
 
 #include <algorithm>
 
+#include "editor/qt/qt_page_tab_bar_accessible.h"
+
 namespace quillon {
 
 TQtPageTabBar::TQtPageTabBar(QWidget* parent) : QWidget(parent) {
+  TQtPageTabBarAccessible::Install();
   setFocusPolicy(Qt::TabFocus);
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   setAttribute(Qt::WA_Hover);
@@ -68,6 +72,7 @@ void TQtPageTabBar::setCurrentIndex(int index) {
   current_ = index;
   MakeVisible(index);
   update();
+  TellScreenReaders();
   emit currentChanged(index);
 }
 
@@ -445,6 +450,18 @@ void TQtPageTabBar::ScrollRight() {
   int index = FirstTabEndingAfter(ScrollRect().right() + 1 + scrollOffset_);
   while (Valid(index) && TabStart(index) <= scrollOffset_) ++index;
   MakeVisible(index);
+}
+
+void TQtPageTabBar::TellScreenReaders() {
+  if (!QAccessible::isActive()) return;
+  if (hasFocus()) {
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(current_);
+    QAccessible::updateAccessibility(&focus);
+  }
+  QAccessibleEvent selection(this, QAccessible::Selection);
+  selection.setChild(current_);
+  QAccessible::updateAccessibility(&selection);
 }
 
 void TQtPageTabBar::SetHover(int index) {

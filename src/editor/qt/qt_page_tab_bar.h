@@ -100,6 +100,7 @@ class TQtPageTabBar : public QWidget {
   int FirstTabEndingAfter(int x) const;
   int LastTabStartingBefore(int x) const;
   void PaintTears(QStylePainter& painter);
+  void TellScreenReaders();
   void SetHover(int index);
   void SelectNextEnabled(int step);
 

@@ -1,6 +1,7 @@
 // The page tabs on real widgets, offscreen: the same look and places as a stock tab widget, the
 // strip scrolled to the tab chosen, keys, wheel and mouse, and tabs measured once each however
 // many there are.
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -79,6 +80,7 @@ class TestQtPageTabs : public QObject {
   void keysWheelAndMouseChooseEnabledTabs();
   void captionsTipsAndPointer();
   void measuresEachTabOnce();
+  void tellsScreenReadersOfTheTabs();
 };
 
 // Same captions and size: the same pixels, the same tab places and the same room for the page.
@@ -349,6 +351,53 @@ void TestQtPageTabs::measuresEachTabOnce() {
   w.Bar()->repaint();
   QCOMPARE(style.Measured, kPages + 2);
   w.Bar()->setStyle(nullptr);
+}
+
+// As of a stock tab bar: a list of page tabs and the two scroll buttons; each tab read out by its
+// caption and tip, chosen by its press action unless disabled.
+void TestQtPageTabs::tellsScreenReadersOfTheTabs() {
+  TTabsWindow w(3, QStringLiteral("P&%1"));
+  w.tabs->setTabText(2, QStringLiteral("Входы && выходы"));
+  w.tabs->setTabToolTip(1, QStringLiteral("Изменено: 2"));
+  w.tabs->setTabEnabled(2, false);
+  w.Show();
+  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(w.Bar());
+  QVERIFY(list);
+  QCOMPARE(list->role(), QAccessible::PageTabList);
+  QCOMPARE(list->childCount(), 5);
+  QCOMPARE(list->text(QAccessible::Name), QStringLiteral("P1"));
+  QAccessibleInterface* second = list->child(1);
+  QCOMPARE(second->role(), QAccessible::PageTab);
+  QCOMPARE(second->text(QAccessible::Name), QStringLiteral("P2"));
+  QCOMPARE(second->text(QAccessible::Description), QStringLiteral("Изменено: 2"));
+  QCOMPARE(list->child(2)->text(QAccessible::Name), QStringLiteral("Входы & выходы"));
+  QCOMPARE(second->rect(), w.Bar()->tabRect(1).translated(w.Bar()->mapToGlobal(QPoint(0, 0))));
+  QCOMPARE(list->indexOfChild(second), 1);
+  QCOMPARE(list->child(1), second);  // one interface per tab
+  QVERIFY(!second->state().selected);
+
+  QAccessibleActionInterface* press = second->actionInterface();
+  QVERIFY(press);
+  press->doAction(QAccessibleActionInterface::pressAction());
+  QCOMPARE(w.tabs->currentIndex(), 1);
+  QVERIFY(second->state().selected);
+  QCOMPARE(list->focusChild(), second);
+  QVERIFY(list->child(2)->state().disabled);
+  list->child(2)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  QCOMPARE(w.tabs->currentIndex(), 1);
+
+  QAccessibleInterface* left = list->child(3);
+  QCOMPARE(left->object(), w.Bar()->findChild<QToolButton*>("ScrollLeftButton"));
+  QCOMPARE(list->indexOfChild(left), 3);
+  QCOMPARE(list->child(4)->object(), w.Bar()->findChild<QToolButton*>("ScrollRightButton"));
+  QCOMPARE(list->child(5), nullptr);
+
+  // A tab gone leaves no interface that answers for it.
+  QAccessibleInterface* third = list->child(2);
+  w.tabs->removeTab(2);
+  QCOMPARE(list->childCount(), 4);
+  QVERIFY(!third->isValid());
+  QVERIFY(third->state().invalid);
 }
 
 int quillon::RunPageTabsTests(int argc, char** argv) {
