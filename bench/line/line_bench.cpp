@@ -43,6 +43,7 @@
 #include "link/terminal_session.h"
 #include "profile/command_profile.h"
 #include "settings/ini_file.h"
+#include "settings/program_paths.h"
 #include "settings/settings.h"
 #include "sim/simulator_process.h"
 
@@ -307,6 +308,8 @@ struct TProfileRun {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // quillon-sim and quillon-cli are found beside this program, from whatever folder it runs in.
+  quillon::InitProgramPaths(argc > 0 ? argv[0] : "quillon_line_bench");
   quillon::bench::TBenchArgs args;
   args.Runs = 5;
   if (!quillon::bench::ParseBenchArgs(argc, argv, "quillon_line_bench", args)) return 2;
