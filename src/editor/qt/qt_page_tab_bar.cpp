@@ -327,7 +327,6 @@ void TQtPageTabBar::EnsureLaidOut() const {
 
 void TQtPageTabBar::Invalidate(int from) {
   laidOut_ = std::min(laidOut_, std::max(from, 0));
-  ends_.resize(std::min(ends_.size(), tabs_.size()));
   placementPending_ = true;
   updateGeometry();
   update();
@@ -342,7 +341,8 @@ int TQtPageTabBar::TabEnd(int index) const {
 }
 
 int TQtPageTabBar::StripWidth() const {
-  return tabs_.empty() ? 0 : ends_.back();
+  EnsureLaidOut();
+  return laidOut_ > 0 ? ends_[static_cast<size_t>(laidOut_ - 1)] : 0;
 }
 
 int TQtPageTabBar::FirstTabEndingAfter(int x) const {

@@ -25,19 +25,15 @@ TQtPageTabs::TQtPageTabs(QWidget* parent) : QWidget(parent) {
     update();
     emit currentChanged(index);
   });
-  // A page deleted by its owner takes its tab along.
-  connect(stack_, &QStackedWidget::widgetRemoved, this, [this](int index) {
-    bar_->removeTab(index);
-    SetUpLayout();
-  });
+  // A page deleted by its owner takes its tab along. The strip asks for a new layout itself
+  // (LayoutRequest) whenever its size may change, once per pass of the event loop.
+  connect(stack_, &QStackedWidget::widgetRemoved, bar_, &TQtPageTabBar::removeTab);
 }
 
 int TQtPageTabs::addTab(QWidget* page, const QString& text) {
   if (!page) return -1;
   stack_->addWidget(page);
-  const int index = bar_->addTab(text);
-  SetUpLayout();
-  return index;
+  return bar_->addTab(text);
 }
 
 void TQtPageTabs::removeTab(int index) {
