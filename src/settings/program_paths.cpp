@@ -28,26 +28,26 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
-// ${XDG_CONFIG_HOME:-~/.config}/ with a trailing "/". A relative XDG_CONFIG_HOME is ignored, as
-// the XDG base directory rules ask.
-std::string ConfigHome(const std::function<const char*(const char*)>& getEnv) {
-  const char* xdg = getEnv("XDG_CONFIG_HOME");
-  if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/";
-  const char* home = getEnv("HOME");
-  std::string folder = home != nullptr && home[0] != '\0' ? home : "";
-  if (folder.empty()) {
-    const passwd* user = getpwuid(getuid());
-    folder = user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "/tmp";
-  }
-  return folder + "/.config/";
-}
-
 bool FileExists(const std::string& path) {
   struct stat info {};
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 }  // namespace
+
+std::string HomeFolder(const std::function<const char*(const char*)>& getEnv) {
+  const char* home = getEnv("HOME");
+  if (home != nullptr && home[0] != '\0') return home;
+  const passwd* user = getpwuid(getuid());
+  return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "/tmp";
+}
+
+std::string XdgBaseFolder(const std::function<const char*(const char*)>& getEnv,
+                          const char* variable, const char* belowHome) {
+  const char* xdg = getEnv(variable);
+  if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/";
+  return HomeFolder(getEnv) + "/" + belowHome + "/";
+}
 
 TProgramPaths ResolveProgramPaths(const std::string& executablePath,
                                   const std::function<const char*(const char*)>& getEnv,
@@ -63,7 +63,7 @@ TProgramPaths ResolveProgramPaths(const std::string& executablePath,
     if (exists(share + "cmdprofile.xml")) {
       paths.Installed = true;
       paths.Prefix = prefix.empty() ? "/" : prefix;
-      paths.ConfigFolder = ConfigHome(getEnv) + "Quillon/";
+      paths.ConfigFolder = XdgBaseFolder(getEnv, "XDG_CONFIG_HOME", ".config") + "Quillon/";
       paths.SettingsFile = paths.ConfigFolder + "Quillon.ini";
       paths.SharedProfile = share + "cmdprofile.xml";
       const std::string userProfile = paths.ConfigFolder + "cmdprofile.xml";

@@ -28,6 +28,13 @@ TProgramPaths ResolveProgramPaths(const std::string& executablePath,
                                   const std::function<const char*(const char*)>& getEnv,
                                   const std::function<bool(const std::string&)>& exists);
 
+// The user's home folder: HOME, or without it the password database's entry; no trailing "/".
+std::string HomeFolder(const std::function<const char*(const char*)>& getEnv);
+// ${VARIABLE:-~/belowHome}/ with a trailing "/", the XDG base directory rule: a variable that is
+// unset or relative is ignored. E.g. XdgBaseFolder(getEnv, "XDG_DATA_HOME", ".local/share").
+std::string XdgBaseFolder(const std::function<const char*(const char*)>& getEnv,
+                          const char* variable, const char* belowHome);
+
 // Records the executable's path from the first command-line element (resolved through
 // /proc/self/exe when that is available). Call once at program entry.
 void InitProgramPaths(const char* argv0);

@@ -89,6 +89,7 @@ void LoadSettings(TIniFile& ini, const CommandProfile& profile, TSettings& setti
   settings.MapHost = ini.ReadString(kInterface, "MapHost", "");
   settings.FastAnswer = ini.ReadBool(kConnection, "FastAnswer", false);
   settings.SessionLog = ini.ReadBool(kInterface, "SessionLog", false);
+  settings.Ledger = ini.ReadString(kInterface, "Ledger", "");
 }
 
 std::string SettingsRefusalNotice(const TIniFile& ini) {
@@ -128,6 +129,7 @@ void WriteSettings(TIniFile& ini, const TSettings& settings) {
   ini.WriteString(kInterface, "MapHost", settings.MapHost);
   ini.WriteBool(kConnection, "FastAnswer", settings.FastAnswer);
   ini.WriteBool(kInterface, "SessionLog", settings.SessionLog);
+  ini.WriteString(kInterface, "Ledger", settings.Ledger);
 }
 
 void SaveSettings(TIniFile& ini, const TSettings& settings) {

@@ -38,6 +38,7 @@ struct TSettings {
   std::string MapHost;      // Interface/MapHost: the web map host; empty turns the map link off
   bool FastAnswer = false;  // Connection/FastAnswer
   bool SessionLog = false;  // Interface/SessionLog
+  std::string Ledger;       // Interface/Ledger: the ledger file; empty the default place, "-" off
 };
 
 // The settings file's full path: the executable's folder plus "Quillon.ini".

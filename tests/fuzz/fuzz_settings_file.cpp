@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               trueCustomerA == trueCustomerB,
           "flags");
   Require(Stored(a.MapHost) == b.MapHost && a.FastAnswer == b.FastAnswer &&
-              a.SessionLog == b.SessionLog,
+              a.SessionLog == b.SessionLog && Stored(a.Ledger) == b.Ledger,
           "keys of this program");
   std::vector<std::string> pages;
   for (const std::string& id : a.EnabledPages) pages.push_back(Stored(id));

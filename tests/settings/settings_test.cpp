@@ -74,6 +74,7 @@ TEST(LoadSettings, DefaultsWithoutFile) {
   EXPECT_EQ(s.MapHost, "");
   EXPECT_FALSE(s.FastAnswer);
   EXPECT_FALSE(s.SessionLog);
+  EXPECT_EQ(s.Ledger, "");
 
   EXPECT_TRUE(LoadText("").settings.EnabledPages.empty()) << "empty profile, no pages";
 }
@@ -151,8 +152,11 @@ TEST(LoadSettings, PasswordsAndFlags) {
 
 TEST(LoadSettings, LaterKeys) {
   Loaded on = LoadText(
-      "[Interface]\nMapHost = maps.example.org \nSessionLog=$1\n[Connection]\nFastAnswer=1\n");
+      "[Interface]\nMapHost = maps.example.org \nSessionLog=$1\nLedger= /srv/линия.sqlite\n"
+      "[Connection]\nFastAnswer=1\n");
   EXPECT_EQ(on.settings.MapHost, "maps.example.org");
+  EXPECT_EQ(on.settings.Ledger, "/srv/линия.sqlite");
+  EXPECT_EQ(LoadText("[Interface]\nLedger=-\n").settings.Ledger, "-");
   EXPECT_TRUE(on.settings.FastAnswer);
   EXPECT_TRUE(on.settings.SessionLog);
   Loaded bad = LoadText("[Interface]\nSessionLog=yes\n[Connection]\nFastAnswer=on\n");
@@ -204,7 +208,8 @@ TEST(SaveSettings, WritesEveryKeyOfANewFile) {
             "GeneralErrorColorText=8421504\n"
             "Language=0\n"
             "MapHost=\n"
-            "SessionLog=0\n");
+            "SessionLog=0\n"
+            "Ledger=\n");
 }
 
 TEST(SaveSettings, RoundTripKeepsForeignContent) {
@@ -237,6 +242,7 @@ TEST(SaveSettings, RoundTripKeepsForeignContent) {
     s.MasterPassword = "777";
     s.MapHost = "maps.example.org";
     s.FastAnswer = true;
+    s.Ledger = "-";
     SaveSettings(ini, s);
   }
   std::string saved = ReadFile(path);
@@ -259,6 +265,7 @@ TEST(SaveSettings, RoundTripKeepsForeignContent) {
   EXPECT_EQ(reread.settings.MapHost, "maps.example.org");
   EXPECT_TRUE(reread.settings.FastAnswer);
   EXPECT_FALSE(reread.settings.SessionLog);
+  EXPECT_EQ(reread.settings.Ledger, "-");
   EXPECT_TRUE(reread.settings.Debug);
   EXPECT_TRUE(reread.trueCustomer);
   using KV = std::pair<std::string, std::string>;
