@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "ledger/ledger.h"
+#include "ledger/station_identity.h"
 #include "ledger_fixture.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
@@ -114,8 +115,8 @@ mode_t ModeOf(const std::string& path) {
   return stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0;
 }
 
-// As an ordinary user with the loosest umask: the ledger and its journal files are the user's
-// alone. A ledger the user cannot write costs no event until it can be
+// As an ordinary user with the loosest umask: the ledger, its journal files and the station's
+// key are the user's alone. A ledger the user cannot write costs no event until it can be
 // written, and a place where it cannot be made is said plainly.
 TEST(LedgerProcesses, PrivateFilesAndUnwritableLedgersOfAnOrdinaryUser) {
   test::TempDir dir;
@@ -130,6 +131,9 @@ TEST(LedgerProcesses, PrivateFilesAndUnwritableLedgersOfAnOrdinaryUser) {
     if (geteuid() == 0 && !test::DropToNobody()) return "cannot drop to nobody";
     umask(0);
     std::ostringstream out;
+    std::string error;
+    const auto identity = TStationIdentity::LoadOrCreate(home + "/config/Quillon/", error);
+    out << "identity " << (identity ? "made" : error) << "\n";
     const std::string path = home + "/data/Quillon/ledger.sqlite";
     {
       TLedger ledger(path);
@@ -138,7 +142,9 @@ TEST(LedgerProcesses, PrivateFilesAndUnwritableLedgersOfAnOrdinaryUser) {
       for (const char* name : {"", "-wal", "-shm"})
         out << "mode ledger" << name << " " << std::oct << ModeOf(path + name) << std::dec << "\n";
     }
-    out << "mode data " << std::oct << ModeOf(home + "/data/Quillon") << std::dec << "\n";
+    out << "mode key " << std::oct << ModeOf(home + "/config/Quillon/quillon-station.key")
+        << "\nmode config " << ModeOf(home + "/config") << "\nmode data "
+        << ModeOf(home + "/data/Quillon") << std::dec << "\n";
 
     chmod(path.c_str(), 0400);
     TLedger readOnly(path);
@@ -161,10 +167,13 @@ TEST(LedgerProcesses, PrivateFilesAndUnwritableLedgersOfAnOrdinaryUser) {
   const std::string& out = child.Out;
   const std::string path = home + "/data/Quillon/ledger.sqlite";
   for (const char* expected : {
+           "identity made\n",
            "append 1\n",
            "mode ledger 600\n",
            "mode ledger-wal 600\n",
            "mode ledger-shm 600\n",
+           "mode key 600\n",
+           "mode config 700\n",
            "mode data 700\n",
            "read-only append 0 pending 1\n",
            "read-only reading 1\n",
