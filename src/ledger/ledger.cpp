@@ -177,9 +177,10 @@ bool TLedger::OpenFile(bool create) {
       return false;
   }
   if (writable) {
-    // WAL lets readers go on while one program appends; FULL makes each append last through a
-    // power cut. A file system without shared memory keeps the rollback journal, which is
-    // slower but as safe.
+    // WAL lets readers go on while one program appends. FULL makes each append last through a
+    // power cut, at the price of a wait for the disk per transaction: a head copied into a
+    // report must never outlive its event. A file system without shared memory keeps the
+    // rollback journal, which is slower but as safe.
     sqlite3_exec(db_, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
     sqlite3_exec(db_, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr);
   }
@@ -201,11 +202,19 @@ bool TLedger::Open() {
 }
 
 bool TLedger::Append(TLedgerEvent event) {
-  if (pending_.size() >= kMaxPending) {
-    pending_.erase(pending_.begin());
-    ++lost_;
+  std::vector<TLedgerEvent> events;
+  events.push_back(std::move(event));
+  return Append(std::move(events));
+}
+
+bool TLedger::Append(std::vector<TLedgerEvent> events) {
+  for (TLedgerEvent& event : events) {
+    if (pending_.size() >= kMaxPending) {
+      pending_.erase(pending_.begin());
+      ++lost_;
+    }
+    pending_.push_back(std::move(event));
   }
-  pending_.push_back(std::move(event));
   return Flush();
 }
 

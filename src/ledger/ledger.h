@@ -71,6 +71,9 @@ class TLedger {
   // Appends the event after any kept ones; false, with the event kept, when the file cannot
   // take it now.
   bool Append(TLedgerEvent event);
+  // The same for several events in one transaction: one wait for the disk instead of one each
+  // (e.g. a command's write and its verification).
+  bool Append(std::vector<TLedgerEvent> events);
   // Appends the kept events; true when none are left.
   bool Flush();
   size_t Pending() const { return pending_.size(); }

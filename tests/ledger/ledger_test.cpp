@@ -176,6 +176,20 @@ TEST(LedgerSchema, StepsAreAppliedFromTheFilesVersion) {
   EXPECT_EQ(PrepareSchema(raw.get(), {steps[0]}, true).Result, srNewer);
 }
 
+// Several events at once go in with one transaction, in their order.
+TEST(Ledger, EventsAppendedTogetherShareOneTransaction) {
+  test::TempDir dir;
+  TLedgerOptions options;
+  int transactions = 0;
+  options.InsideAppend = [&] { ++transactions; };
+  TLedger ledger(dir.File("ledger.sqlite"), options);
+  ASSERT_TRUE(ledger.Append(Note("first")));
+  ASSERT_TRUE(ledger.Append({Note("write"), Note("verify"), Note("store")}));
+  EXPECT_EQ(transactions, 2);
+  EXPECT_EQ(Texts(ledger.Events({})), (Texts_{"first", "write", "verify", "store"}));
+  EXPECT_EQ(ledger.Verify().Events, 4);
+}
+
 // Another program holding the file's write lock for longer than the time-out costs no event:
 // they wait in memory, with a warning, and go in first, in order, once the file is free.
 TEST(Ledger, ALockedFileKeepsEventsUntilItIsFree) {
