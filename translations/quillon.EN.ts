@@ -151,6 +151,94 @@
         <translation>Unknown log entry kind %1</translation>
     </message>
     <message>
+        <source>неизвестная схема адреса %1:// (порт в сети: tcp:// или rfc2217://)</source>
+        <translation>unknown address scheme %1:// (a network port is tcp:// or rfc2217://)</translation>
+    </message>
+    <message>
+        <source>в адресе %1 нет имени узла</source>
+        <translation>the address %1 names no host</translation>
+    </message>
+    <message>
+        <source>в адресе %1 нет номера порта (УЗЕЛ:ПОРТ)</source>
+        <translation>the address %1 has no port number (HOST:PORT)</translation>
+    </message>
+    <message>
+        <source>номер порта %1 вне пределов 1..65535</source>
+        <translation>port number %1 is out of 1..65535</translation>
+    </message>
+    <message>
+        <source>адрес IPv6 пишется в квадратных скобках: %1://[%2]:ПОРТ</source>
+        <translation>an IPv6 address is written in brackets: %1://[%2]:PORT</translation>
+    </message>
+    <message>
+        <source>лишний текст &quot;%1&quot; после номера порта</source>
+        <translation>unexpected text &quot;%1&quot; after the port number</translation>
+    </message>
+    <message>
+        <source>%1: имя узла не найдено</source>
+        <translation>%1: host name not found</translation>
+    </message>
+    <message>
+        <source>%1: соединение отвергнуто</source>
+        <translation>%1: connection refused</translation>
+    </message>
+    <message>
+        <source>%1: узел недоступен</source>
+        <translation>%1: host unreachable</translation>
+    </message>
+    <message>
+        <source>%1: нет соединения за %2 мс</source>
+        <translation>%1: no connection within %2 ms</translation>
+    </message>
+    <message>
+        <source>%1: ошибка соединения: %2</source>
+        <translation>%1: connection failed: %2</translation>
+    </message>
+    <message>
+        <source>%1: сервер закрыл соединение</source>
+        <translation>%1: the server closed the connection</translation>
+    </message>
+    <message>
+        <source>%1: сервер не ответил на согласование за %2 мс</source>
+        <translation>%1: the server did not answer the negotiation within %2 ms</translation>
+    </message>
+    <message>
+        <source>%1: сервер отказался от двоичного режима telnet</source>
+        <translation>%1: the server refused telnet binary mode</translation>
+    </message>
+    <message>
+        <source>%1: сервер не управляет настройками порта (RFC 2217)</source>
+        <translation>%1: the server does not control the port's settings (RFC 2217)</translation>
+    </message>
+    <message>
+        <source>%1: сервер не принял %2 %3 (ответил %4)</source>
+        <translation>%1: the server did not accept %2 %3 (it answered %4)</translation>
+    </message>
+    <message>
+        <source>скорость</source>
+        <translation>baud rate</translation>
+    </message>
+    <message>
+        <source>биты данных</source>
+        <translation>data bits</translation>
+    </message>
+    <message>
+        <source>чётность</source>
+        <translation>parity</translation>
+    </message>
+    <message>
+        <source>стоповые биты</source>
+        <translation>stop bits</translation>
+    </message>
+    <message>
+        <source>управление потоком</source>
+        <translation>flow control</translation>
+    </message>
+    <message>
+        <source>%1: нарушен обмен telnet: %2</source>
+        <translation>%1: broken telnet exchange: %2</translation>
+    </message>
+    <message>
         <source>Неверно задан пароль</source>
         <translation>Wrong password</translation>
     </message>

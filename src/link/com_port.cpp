@@ -23,7 +23,8 @@ int LookupIndex(const std::string& value, const std::array<const char*, N>& name
 }  // namespace
 
 TComPort::TComPort(std::shared_ptr<ISerialPlatform> platform)
-    : platform_(platform ? std::move(platform) : CreateSerialPlatform()) {}
+    : platform_(platform ? std::move(platform) : CreateSerialPlatform()),
+      connectTimeout_(quillon::ConnectTimeout(0)) {}
 
 TComPort::~TComPort() {
   Close();
@@ -118,10 +119,12 @@ void TComPort::ApplyPortSettings(const TSettings& settings) {
   timeouts_.ReadTotalConstant = LineTimeout(settings.Timeout);
   timeouts_.WriteTotalMultiplier = 0;
   timeouts_.WriteTotalConstant = LineTimeout(settings.Timeout);
+  connectTimeout_ = quillon::ConnectTimeout(settings.Timeout);
 }
 
 void TComPort::Open() {
   if (open_) return;
+  platform_->SetConnectTimeout(connectTimeout_);
   platform_->Open(port_);
   open_ = true;
   try {

@@ -63,6 +63,8 @@ class TComPort {
 
   // Copies the program settings into the properties; closes the port first if it is open.
   void ApplyPortSettings(const TSettings& settings);
+  // How long opening a port on the network may take (from the Timeout setting).
+  int32_t ConnectTimeout() const { return connectTimeout_; }
 
   void Open();   // nothing if open; EComPort on failure, leaving the port closed
   void Close();  // nothing if closed; never throws
@@ -103,6 +105,7 @@ class TComPort {
   std::string port_ = "COM1";
   TLineSettings line_;
   TComTimeouts timeouts_;
+  int32_t connectTimeout_;
   bool open_ = false;
   std::vector<TComLink*> links_;
 };

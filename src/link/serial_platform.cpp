@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "link/serial_posix.h"
+#include "link/serial_by_name.h"
 
 namespace quillon {
 
@@ -13,7 +13,7 @@ int64_t ISerialPlatform::NowMs() const {
 }
 
 std::shared_ptr<ISerialPlatform> CreateSerialPlatform() {
-  return std::make_shared<TSerialPosix>();
+  return std::make_shared<TSerialByName>();
 }
 
 }  // namespace quillon

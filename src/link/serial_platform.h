@@ -43,6 +43,9 @@ class ISerialPlatform {
  public:
   virtual ~ISerialPlatform() = default;
 
+  // How long Open may take on a line that connects first (a port on the network, see
+  // ConnectTimeout()); a local device opens at once and ignores it.
+  virtual void SetConnectTimeout(int32_t) {}
   // Opens the named device exclusively for reading and writing (EComPort 1 when it is absent or
   // in use).
   virtual void Open(const std::string& name) = 0;
@@ -71,7 +74,8 @@ class ISerialPlatform {
   virtual int64_t NowMs() const;
 };
 
-// The platform layer of this build for real devices.
+// The platform layer of this build for real ports: each port name opens on the platform it
+// names (a device, tcp:// or rfc2217://, see port_address.h).
 std::shared_ptr<ISerialPlatform> CreateSerialPlatform();
 
 }  // namespace quillon

@@ -15,27 +15,10 @@
 
 #include "link/com_error.h"
 #include "link/port_diagnosis.h"
+#include "link/read_rules.h"
 #include "link/serial_termios2.h"
 
 namespace quillon {
-
-namespace {
-
-// Time is the platform's NowMs(): the steady clock.
-constexpr int64_t kNoLimit = std::numeric_limits<int64_t>::max();
-
-// Time-out values are unsigned 32-bit quantities; -1 is the all-ones maximum.
-int64_t Unsigned(int32_t value) {
-  return static_cast<int64_t>(static_cast<uint32_t>(value));
-}
-
-// Milliseconds until a deadline, for poll(): -1 without one, never more than an int holds.
-int PollWait(int64_t deadline, int64_t now) {
-  if (deadline == kNoLimit) return -1;
-  return static_cast<int>(std::clamp<int64_t>(deadline - now, 0, 1 << 30));
-}
-
-}  // namespace
 
 class TSerialPosix::Private {
  public:
@@ -157,10 +140,7 @@ void TSerialPosix::Purge(bool input, bool output) {
 int TSerialPosix::Write(const char* data, int count) {
   d_->Require();
   if (count <= 0) return 0;
-  const TComTimeouts& t = d_->timeouts;
-  const int64_t total = Unsigned(t.WriteTotalConstant) + Unsigned(t.WriteTotalMultiplier) * count;
-  const int64_t start = NowMs();
-  const int64_t deadline = total == 0 ? kNoLimit : start + total;
+  const int64_t deadline = WriteDeadline(d_->timeouts, count, NowMs());
   int written = 0;
   while (written < count) {
     const ssize_t r = ::write(d_->fd, data + written, static_cast<size_t>(count - written));
@@ -174,8 +154,8 @@ int TSerialPosix::Write(const char* data, int count) {
       throw EComPort(CE_WriteFailed, code, DescribePortFailure("write", d_->path, code));
     }
     const int64_t now = NowMs();
-    if (deadline != kNoLimit && now >= deadline) break;
-    const short ev = d_->WaitFor(POLLOUT, PollWait(deadline, now), CE_WriteFailed);
+    if (deadline != kNoDeadline && now >= deadline) break;
+    const short ev = d_->WaitFor(POLLOUT, MsUntil(deadline, now), CE_WriteFailed);
     if (ev & (POLLERR | POLLHUP | POLLNVAL))
       throw EComPort(CE_WriteFailed, EIO, DescribePortFailure("write", d_->path, EIO));
   }
@@ -184,37 +164,15 @@ int TSerialPosix::Write(const char* data, int count) {
 
 int TSerialPosix::Read(char* buffer, int count) {
   d_->Require();
-  if (count <= 0) return 0;
-  const TComTimeouts& t = d_->timeouts;
-  const int64_t interval = Unsigned(t.ReadInterval);
-  const int64_t multiplier = Unsigned(t.ReadTotalMultiplier);
-  const int64_t constant = Unsigned(t.ReadTotalConstant);
-  const bool returnAtOnce = t.ReadInterval == -1 && multiplier == 0 && constant == 0;
-  // ReadInterval and multiplier at the maximum with a finite constant: wait for a first byte at
-  // most that long, then return with what is there.
-  const bool firstByteOnly = t.ReadInterval == -1 && t.ReadTotalMultiplier == -1 && constant > 0 &&
-                             t.ReadTotalConstant != -1;
-  const int64_t total = firstByteOnly ? constant : constant + multiplier * count;
-  const int64_t start = NowMs();
-  const int64_t totalDeadline = total == 0 ? kNoLimit : start + total;
-  int got = 0;
-  int64_t lastByte = start;
-  for (;;) {
-    const int r = d_->ReadSome(buffer + got, count - got);
-    if (r > 0) {
-      got += r;
-      lastByte = NowMs();
-      if (got == count || firstByteOnly) return got;
-    }
-    if (returnAtOnce) return got;
-    const int64_t gapDeadline = (got > 0 && interval > 0) ? lastByte + interval : kNoLimit;
-    const int64_t deadline = std::min(totalDeadline, gapDeadline);
-    const int64_t now = NowMs();
-    if (deadline != kNoLimit && now >= deadline) return got;
-    const short ev = d_->WaitFor(POLLIN, PollWait(deadline, now), CE_ReadFailed);
+  TReadSource source;
+  source.Now = [this] { return NowMs(); };
+  source.Take = [this](char* to, int max) { return std::max(0, d_->ReadSome(to, max)); };
+  source.Wait = [this](int waitMs) {
+    const short ev = d_->WaitFor(POLLIN, waitMs, CE_ReadFailed);
     if ((ev & (POLLERR | POLLHUP | POLLNVAL)) && !(ev & POLLIN))
       throw EComPort(CE_ReadFailed, EIO, DescribePortFailure("read", d_->path, EIO));
-  }
+  };
+  return ReadUnderTimeouts(d_->timeouts, buffer, count, source);
 }
 
 int TSerialPosix::QueuedInputCount() {
