@@ -167,8 +167,8 @@
         <translation>port number %1 is out of 1..65535</translation>
     </message>
     <message>
-        <source>адрес IPv6 пишется в квадратных скобках: %1://[%2]:ПОРТ</source>
-        <translation>an IPv6 address is written in brackets: %1://[%2]:PORT</translation>
+        <source>адрес IPv6 пишется в квадратных скобках: %1</source>
+        <translation>an IPv6 address is written in brackets: %1</translation>
     </message>
     <message>
         <source>лишний текст &quot;%1&quot; после номера порта</source>

@@ -25,6 +25,18 @@ bool IsScheme(const std::string& text) {
   });
 }
 
+// How an IPv6 literal written without brackets should have been written: a last group of
+// digits is taken for the port, unless "::" stands right before it ("fe80::1").
+std::string BracketedHint(const std::string& scheme, const std::string& rest) {
+  const size_t colon = rest.rfind(':');
+  const std::string tail = colon == std::string::npos ? std::string() : rest.substr(colon + 1);
+  const bool portLike = !tail.empty() &&
+                        tail.find_first_not_of("0123456789") == std::string::npos && colon > 0 &&
+                        rest[colon - 1] != ':';
+  const std::string host = portLike ? rest.substr(0, colon) : rest;
+  return scheme + "://[" + host + "]:" + (portLike ? tail : "PORT");
+}
+
 // Splits "HOST:PORT" or "[V6]:PORT"; fills host and the port's text (empty when none).
 bool SplitEndpoint(const std::string& scheme, const std::string& rest, std::string& host,
                    std::string& port, std::string& error) {
@@ -32,7 +44,7 @@ bool SplitEndpoint(const std::string& scheme, const std::string& rest, std::stri
   if (!rest.empty() && rest[0] == '[') {
     const size_t close = rest.find(']');
     if (close == std::string::npos) {
-      error = Text(TText::PortAddressIPv6, {scheme, rest.substr(1)});
+      error = Text(TText::PortAddressIPv6, {BracketedHint(scheme, rest.substr(1))});
       return false;
     }
     host = rest.substr(1, close - 1);
@@ -48,7 +60,7 @@ bool SplitEndpoint(const std::string& scheme, const std::string& rest, std::stri
     // Two colons or more: an IPv6 literal without its brackets, where the port cannot be told
     // from the address.
     if (colon != std::string::npos && rest.find(':', colon + 1) != std::string::npos) {
-      error = Text(TText::PortAddressIPv6, {scheme, rest});
+      error = Text(TText::PortAddressIPv6, {BracketedHint(scheme, rest)});
       return false;
     }
     host = rest.substr(0, colon);
