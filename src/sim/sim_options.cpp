@@ -191,7 +191,8 @@ Faults, for tests:
   --silent-after N        after N requests stay silent (no echo, no answer)
   --hangup-after N        after N received bytes close the device as an unplugged adapter, exit
   --refuse KIND           refuse every write with ERROR,KIND (PASSWORD, PERMISSION or COMMAND)
-  --trace                 every request and answer to stderr
+  --trace                 every request and answer to stderr, and the line settings
+                          the client set
   -h, --help              this text
 
 Protocol: CR + 4817365 enters command mode; AT<name>=? polls; AT<name>=<password>,[<instance>,]

@@ -9,6 +9,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "sim/sim_line_settings.h"
+
 namespace quillon {
 
 namespace {
@@ -77,6 +79,10 @@ bool TSimPtyTransport::MakeLink(const std::string& linkPath, std::string& error)
   }
   linkPath_ = linkPath;
   return true;
+}
+
+std::string TSimPtyTransport::LineSettings() const {
+  return LineSettingsText(slave_);
 }
 
 ssize_t TSimPtyTransport::Read(char* buffer, size_t size) {

@@ -25,6 +25,9 @@ class TSimPtyTransport {
   // anything else is left alone and reported.
   bool MakeLink(const std::string& linkPath, std::string& error);
 
+  // The line settings the client gave the device, e.g. "19200 8N2"; empty once closed.
+  std::string LineSettings() const;
+
   // The descriptor to wait on for received bytes; -1 once closed.
   int Descriptor() const { return master_; }
   // Non-blocking; the results of read(2) and write(2).

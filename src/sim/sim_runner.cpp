@@ -122,6 +122,12 @@ void TSimRunner::Serve() {
 void TSimRunner::ReadInput() {
   char buffer[4096];
   ssize_t count = transport_.Read(buffer, sizeof buffer);
+  // The client sets the line before it sends: the trace shows what reached the device.
+  const std::string line = transport_.LineSettings();
+  if (count > 0 && line != lineSettings_) {
+    lineSettings_ = line;
+    Trace("line " + line);
+  }
   if (count > 0) engine_.Receive(std::string(buffer, static_cast<size_t>(count)), NowUs() / 1000);
 }
 

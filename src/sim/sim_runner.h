@@ -36,6 +36,7 @@ class TSimRunner {
   TSimProtocolEngine engine_;
   TSimPtyTransport transport_;
   int64_t originUs_;
+  std::string lineSettings_;  // as last traced
 
   // The chunk on the line and where the line stands.
   bool writing_ = false;
