@@ -5,6 +5,8 @@
 #include "cli/cli_commands.h"
 #include "cli/json_text.h"
 #include "profile/cp1251.h"
+#include "settings/ini_file.h"
+#include "settings/settings.h"
 
 namespace quillon::cli {
 
@@ -14,11 +16,15 @@ const char* const kPortsUsage =
     "Lists the serial ports present, sorted as the settings dialog shows them. A port reached\n"
     "through USB is named by its /dev/serial/by-id link, which stays the same whichever socket\n"
     "it is plugged into; the others by their /dev node. Phantom UARTs (ttyS* of type 0) are\n"
-    "left out.\n"
+    "left out. The network ports last chosen in the settings dialog follow, newest first\n"
+    "(Connection/RecentPorts of the settings file), of kind network.\n"
     "\n"
     "  --json         one document: {\"ports\": [{\"path\", \"byId\", \"node\", \"kind\",\n"
     "                 \"driver\", \"vendorId\", \"productId\", \"manufacturer\", \"product\",\n"
-    "                 \"serial\"}]}; kind is usb, acm, uart or other; null where unknown\n"
+    "                 \"serial\"}]}; kind is usb, acm, uart, other or network; null where\n"
+    "                 unknown\n"
+    "  --ini FILE     read the recent network ports from FILE (default: the program's\n"
+    "                 Quillon.ini)\n"
     "  --sysfs DIR    read the tty class from DIR instead of /sys (tests)\n"
     "  --dev DIR      look for nodes and by-id links in DIR instead of /dev (tests)\n"
     "\n"
@@ -35,6 +41,9 @@ std::string ParsePortsArgs(const std::vector<std::string>& args, TPortsArgs& par
     } else if (arg == "--sysfs" || arg == "--dev") {
       if (i + 1 >= args.size()) return arg + " wants a folder";
       (arg == "--sysfs" ? parsed.SysRoot : parsed.DevRoot) = args[++i];
+    } else if (arg == "--ini") {
+      if (i + 1 >= args.size()) return arg + " wants a file";
+      parsed.Ini = args[++i];
     } else {
       return "unexpected argument '" + arg + "'";
     }
@@ -64,8 +73,8 @@ std::string FormatPortsJson(const std::vector<TSerialPortInfo>& ports) {
     out += i ? ",\n  " : "\n  ";
     out += "{\"path\": " + JsonString(p.Path) +
            ", \"byId\": " + (p.ById.empty() ? "null" : JsonString(p.ById)) +
-           ", \"node\": " + JsonString(p.Node) + ", \"kind\": " + JsonString(p.Kind) +
-           ", \"driver\": " + JsonOptional(p.Driver) +
+           ", \"node\": " + (p.Node.empty() ? "null" : JsonString(p.Node)) +
+           ", \"kind\": " + JsonString(p.Kind) + ", \"driver\": " + JsonOptional(p.Driver) +
            ", \"vendorId\": " + JsonOptional(p.VendorId) +
            ", \"productId\": " + JsonOptional(p.ProductId) +
            ", \"manufacturer\": " + JsonOptional(p.Manufacturer) +
@@ -93,6 +102,9 @@ int Ports(const Args& args) {
                  parsed.SysRoot.c_str());
     return 1;
   }
+  const TIniFile ini(parsed.Ini.empty() ? SettingsFilePath() : parsed.Ini);
+  for (const std::string& address : ReadRecentPorts(ini))
+    ports->push_back(NetworkPortInfo(address));
   const std::string out = parsed.Json ? FormatPortsJson(*ports) : FormatPortsText(*ports);
   std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;

@@ -13,6 +13,7 @@ struct TPortsArgs {
   bool Help = false;
   std::string SysRoot = "/sys";  // another tree for tests
   std::string DevRoot = "/dev";
+  std::string Ini;  // the settings file with the recent network ports; empty: the program's
 };
 
 // Reads the arguments after "ports"; returns the error text, empty when they are fine.

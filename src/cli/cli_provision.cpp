@@ -36,6 +36,7 @@
 #include "engine/recording_editor.h"
 #include "engine/restore_rules.h"
 #include "link/password_masker.h"
+#include "link/port_address.h"
 #include "profile/cp1251.h"
 #include "settings/program_paths.h"
 
@@ -250,8 +251,13 @@ void TProvisionRun::Scan() {
   bool listed = true;
   std::map<std::string, std::string> now;
   for (const std::string& port : CurrentPorts(listed)) {
-    now[port] = PortIdentity(port);
     const auto before = present_.find(port);
+    // Only local ports come and go; a port on the network is named once and taken once.
+    if (LooksLikeUrl(port) && before != present_.end()) {
+      now[port] = before->second;
+      continue;
+    }
+    now[port] = PortIdentity(port);
     if (before == present_.end() || before->second != now[port]) {
       queue_.push_back(port);
       live_.Add(port, "found");
@@ -500,7 +506,7 @@ int TProvisionRun::Run() {
 std::string LinkHelpWithoutPort() {
   std::string help = TConsoleLinkOptions::Help();
   const size_t from = help.find("  --port ");
-  if (from != std::string::npos) help.erase(from, help.find('\n', from) + 1 - from);
+  if (from != std::string::npos) help.erase(from, help.find("\n  --", from) + 1 - from);
   return help;
 }
 
@@ -520,7 +526,8 @@ std::string ProvisionUsage() {
              "The template and the whole UNITS.csv are checked before any port is opened.\n"
              "\n"
              "  --config FILE          the template, a configuration file\n"
-             "  --ports P1,P2,...      ports: paths and shell-style globs (quote them)\n"
+             "  --ports P1,P2,...      ports: paths and shell-style globs (quote them), and\n"
+             "                         tcp://HOST:PORT or rfc2217://HOST:PORT (never globs)\n"
              "  --all-ports            every USB serial adapter present (ttyUSB*, ttyACM*)\n"
              "  --units FILE           UTF-8 CSV with a header row: IMEI and parameter\n"
              "                         addresses (NAME[P], NAME#K[P]); an empty cell keeps the\n"
@@ -537,7 +544,8 @@ std::string ProvisionUsage() {
              "  --watch                keep watching the ports (about once a second) and\n"
              "                         provision each one that appears, until SIGINT, SIGTERM\n"
              "                         or SIGHUP; then start nothing new and let running units\n"
-             "                         finish (a second signal stops them)\n") +
+             "                         finish (a second signal stops them); ports on the\n"
+             "                         network are provisioned once, at the start\n") +
          LinkHelpWithoutPort() + kEngineHelp +
          "\n"
          "On a terminal a line per port is redrawn in place; otherwise each change of stage\n"

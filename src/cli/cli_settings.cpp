@@ -78,6 +78,7 @@ std::vector<Field> SettingsFields(const TSettings& s, bool trueCustomer) {
       StringField("MapHost", s.MapHost),
       BoolField("FastAnswer", s.FastAnswer),
       BoolField("SessionLog", s.SessionLog),
+      ListField("RecentPorts", s.RecentPorts),
       BoolField("TrueCustomer", trueCustomer),
   };
 }

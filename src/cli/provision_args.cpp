@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <set>
 
+#include "link/port_address.h"
+#include "profile/cp1251.h"
+
 namespace quillon::cli {
 
 namespace {
@@ -20,8 +23,9 @@ std::vector<std::string> SplitList(const std::string& text) {
   return items;
 }
 
+// A URL is a port on the network, never a glob: "rfc2217://[::1]:2000" holds a "[".
 std::vector<std::string> Expand(const std::string& pattern) {
-  if (pattern.find_first_of("*?[") == std::string::npos) return {pattern};
+  if (LooksLikeUrl(pattern) || pattern.find_first_of("*?[") == std::string::npos) return {pattern};
   glob_t found{};
   std::vector<std::string> paths;
   if (glob(pattern.c_str(), 0, nullptr, &found) == 0)
@@ -52,7 +56,13 @@ std::string ParseProvisionArgs(const std::vector<std::string>& args, TProvisionA
       if (value) {
         *value = v;
       } else if (a == "--ports") {
-        for (const std::string& p : SplitList(v)) out.Patterns.push_back(p);
+        for (const std::string& p : SplitList(v)) {
+          TPortAddress address;
+          std::string why;
+          if (!ParsePortAddress(p, address, why))
+            return "bad port address '" + p + "': " + Cp1251ToUtf8(why);
+          out.Patterns.push_back(p);
+        }
       } else {
         const bool digits = v.size() <= 4 && v.find_first_not_of("0123456789") == std::string::npos;
         out.Jobs = digits ? std::stoi(v) : 0;

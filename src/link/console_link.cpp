@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "link/port_address.h"
 #include "profile/command_profile.h"
 #include "profile/cp1251.h"
 #include "profile/text_utils.h"
@@ -31,8 +32,8 @@ std::string LastLogMessage(const TLogModel& log) {
 }  // namespace
 
 const char* TConsoleLinkOptions::Help() {
-  return "  --port PORT            serial port (device path, ttyUSB0 or COMn); default: COM "
-         "setting\n"
+  return "  --port PORT            serial port: device path, ttyUSB0 or COMn, or on the network\n"
+         "                         tcp://HOST:PORT or rfc2217://HOST:PORT; default: COM setting\n"
          "  --speed BAUD           line rate (any integer)\n"
          "  --timeout MS           answer time-out\n"
          "  --timeout-interval MS  pause that ends an answer\n"
@@ -70,6 +71,12 @@ bool TConsoleLinkOptions::Parse(const std::vector<std::string>& args,
     const std::string& v = args[++i];
     int32_t n = 0;
     if (a == "--port") {
+      TPortAddress address;
+      std::string why;
+      if (!ParsePortAddress(v, address, why)) {
+        error = "bad port address '" + v + "': " + Cp1251ToUtf8(why);
+        return false;
+      }
       Port = v;
     } else if (a == "--password") {
       Password = Utf8ToCp1251(v);

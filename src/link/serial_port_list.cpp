@@ -164,9 +164,17 @@ std::optional<std::vector<TSerialPortInfo>> ListSerialPorts(const std::string& s
   return ports;
 }
 
+TSerialPortInfo NetworkPortInfo(const std::string& address) {
+  TSerialPortInfo port;
+  port.Path = address;
+  port.Kind = "network";
+  return port;
+}
+
 std::string PortHint(const TSerialPortInfo& port) {
   std::ostringstream out;
-  out << port.Node << " · " << port.Kind;
+  if (!port.Node.empty()) out << port.Node << " · ";
+  out << port.Kind;
   if (port.Driver) out << " · " << *port.Driver;
   if (port.VendorId && port.ProductId) out << " · USB " << *port.VendorId << ':' << *port.ProductId;
   std::string identity;

@@ -13,7 +13,7 @@ struct TSerialPortInfo {
   std::string Path;  // shown and stored: the by-id link where one exists, else the node
   std::string ById;  // "<dev>/serial/by-id/…", empty when none points at the node
   std::string Node;  // "<dev>/ttyUSB0"
-  std::string Kind;  // "usb", "acm", "uart" or "other"
+  std::string Kind;  // "usb", "acm", "uart", "other", or "network" for an address
   // Unknown values stay empty.
   std::optional<std::string> Driver;
   std::optional<std::string> VendorId;
@@ -32,6 +32,10 @@ std::optional<std::vector<TSerialPortInfo>> ListSerialPorts(const std::string& s
 // before "COM2".
 void SortPortNames(std::vector<std::string>& names);
 bool PortNameLess(const std::string& a, const std::string& b);
+
+// A port on the network (tcp://, rfc2217://) as the lists show it beside the local ones: its
+// address as Path, kind "network", nothing else known.
+TSerialPortInfo NetworkPortInfo(const std::string& address);
 
 // One line about a port for hints and plain listings: node, driver and USB identity, in no
 // particular language.

@@ -43,7 +43,28 @@ std::string JoinEnabledPages(const std::vector<std::string>& ids) {
   return out;
 }
 
+std::string JoinRecentPorts(const std::vector<std::string>& recent) {
+  std::string out;
+  for (const std::string& port : recent) out += (out.empty() ? "" : ",") + port;
+  return out;
+}
+
 }  // namespace
+
+// Only network addresses ("scheme://..."), each once, at most kMaxRecentPorts.
+std::vector<std::string> ReadRecentPorts(const TIniFile& ini) {
+  std::vector<std::string> recent;
+  const std::vector<std::string> items = SplitCsv(ini.ReadString(kConnection, "RecentPorts", ""));
+  for (auto it = items.rbegin(); it != items.rend(); ++it)
+    if (it->find("://") != std::string::npos) RememberRecentPort(recent, *it);
+  return recent;
+}
+
+void RememberRecentPort(std::vector<std::string>& recent, const std::string& port) {
+  recent.erase(std::remove(recent.begin(), recent.end(), port), recent.end());
+  recent.insert(recent.begin(), port);
+  if (recent.size() > kMaxRecentPorts) recent.resize(kMaxRecentPorts);
+}
 
 std::string SettingsFilePath() {
   return ProgramPaths().SettingsFile;
@@ -90,6 +111,7 @@ void LoadSettings(TIniFile& ini, const CommandProfile& profile, TSettings& setti
   settings.FastAnswer = ini.ReadBool(kConnection, "FastAnswer", false);
   settings.SessionLog = ini.ReadBool(kInterface, "SessionLog", false);
   settings.Ledger = ini.ReadString(kInterface, "Ledger", "");
+  settings.RecentPorts = ReadRecentPorts(ini);
 }
 
 std::string SettingsRefusalNotice(const TIniFile& ini) {
@@ -130,6 +152,7 @@ void WriteSettings(TIniFile& ini, const TSettings& settings) {
   ini.WriteBool(kConnection, "FastAnswer", settings.FastAnswer);
   ini.WriteBool(kInterface, "SessionLog", settings.SessionLog);
   ini.WriteString(kInterface, "Ledger", settings.Ledger);
+  ini.WriteString(kConnection, "RecentPorts", JoinRecentPorts(settings.RecentPorts));
 }
 
 void SaveSettings(TIniFile& ini, const TSettings& settings) {

@@ -39,7 +39,17 @@ struct TSettings {
   bool FastAnswer = false;  // Connection/FastAnswer
   bool SessionLog = false;  // Interface/SessionLog
   std::string Ledger;       // Interface/Ledger: the ledger file; empty the default place, "-" off
+  // Connection/RecentPorts: the network ports last confirmed in the settings dialog, newest
+  // first, at most kMaxRecentPorts; only the dialog changes them.
+  std::vector<std::string> RecentPorts;
 };
+
+constexpr size_t kMaxRecentPorts = 5;
+
+// Connection/RecentPorts alone, as LoadSettings reads it.
+std::vector<std::string> ReadRecentPorts(const TIniFile& ini);
+// Puts port first among the recent ports, once, keeping at most kMaxRecentPorts.
+void RememberRecentPort(std::vector<std::string>& recent, const std::string& port);
 
 // The settings file's full path: the executable's folder plus "Quillon.ini".
 std::string SettingsFilePath();

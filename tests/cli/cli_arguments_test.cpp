@@ -50,6 +50,13 @@ TEST(CliArguments, EveryParserReturnsItsError) {
       {"settings ini without file", kSettings, {"--ini"}, "missing value after --ini"},
       {"settings stray", kSettings, {"x"}, "unexpected argument 'x'"},
       {"connect port", kConnect, {"--port", "/dev/ttyUSB0", "--verbose"}, ""},
+      {"connect network port", kConnect, {"--port", "rfc2217://[::1]:2000"}, ""},
+      {"connect no port number", kConnect, {"--port", "tcp://gw"}, "bad port address 'tcp://gw': "},
+      {"poll unknown scheme", kPoll, {"--port", "ssh://gw:22"}, "bad port address 'ssh://gw:22'"},
+      {"apply port out of range",
+       kApply,
+       {"--port", "tcp://gw:70000", "--command", "+SSRV"},
+       "bad port address 'tcp://gw:70000'"},
       {"connect fast", kConnect, {"--fast"}, ""},
       {"send fast", kSend, {"--fast", "AT+SSRV=?"}, ""},
       {"poll fast", kPoll, {"--page", "2", "--fast"}, ""},
@@ -259,6 +266,20 @@ TEST(CliFrame, HelpVersionAndDispatch) {
   }
   EXPECT_NE(TopLevelHelp(kTable).find(kExitCodesHelp), std::string::npos);
   EXPECT_NE(TopLevelHelp(kTable).find(kNumberingHelp), std::string::npos);
+}
+
+// A malformed address is a usage error wherever a port is named, before anything is opened.
+TEST(CliProgram, BadPortAddressesAreUsageErrors) {
+  for (const Args& args :
+       {Args{"connect", "--port", "tcp://gw"}, Args{"poll", "--port", "rfc2217://gw:0"},
+        Args{"status", "--port", "ftp://gw:21", "--count", "1"},
+        Args{"config", "save", "x.zxml", "--port", "tcp://::1:2000"},
+        Args{"provision", "--config", "t.zxml", "--ports", "/dev/null,tcp://gw"}}) {
+    const test::TProgramRun r = test::RunProgram("./quillon-cli", args);
+    EXPECT_EQ(r.Code, 2) << args[0] << ": " << r.Err;
+    EXPECT_NE(r.Err.find("bad port address '"), std::string::npos) << args[0] << ": " << r.Err;
+    EXPECT_EQ(r.Out, "") << args[0];
+  }
 }
 
 // The built program: every command the top-level help lists answers --help with its usage,

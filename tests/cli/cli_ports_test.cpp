@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "support/fake_sysfs.h"
@@ -25,6 +26,8 @@ TEST(CliPorts, Arguments) {
       {{"--sysfs", "/tmp/s", "--dev", "/tmp/d"}, "", false, false, "/tmp/s"},
       {{"--sysfs"}, "--sysfs wants a folder", false, false, "/sys"},
       {{"--dev"}, "--dev wants a folder", false, false, "/sys"},
+      {{"--ini"}, "--ini wants a file", false, false, "/sys"},
+      {{"--ini", "x.ini", "--json"}, "", true, false, "/sys"},
       {{"COM1"}, "unexpected argument 'COM1'", false, false, "/sys"},
       {{"--port", "x"}, "unexpected argument '--port'", false, false, "/sys"},
   };
@@ -79,6 +82,29 @@ TEST_F(CliPortsRun, JsonOfAFakePc) {
           "/ttyS0\", \"kind\": \"uart\", \"driver\": \"serial\", \"vendorId\": null, "
           "\"productId\": null, \"manufacturer\": null, \"product\": null, \"serial\": null}\n"
           "]}\n");
+}
+
+// The network ports last chosen in the settings dialog follow the local ones, newest first.
+TEST_F(CliPortsRun, RecentNetworkPortsFollowTheLocalOnes) {
+  const std::string ini = fake_.Dir().File("Quillon.ini");
+  std::ofstream(ini, std::ios::binary)
+      << "[Connection]\r\nRecentPorts=rfc2217://gw:4001,tcp://[::1]:2000\r\n";
+  const std::string emptySys = fake_.Dir().File("no-ttys");
+  std::filesystem::create_directories(emptySys + "/class/tty");
+  test::TProgramRun json = Run({"--json", "--sysfs", emptySys, "--dev", "/x", "--ini", ini});
+  ASSERT_EQ(json.Code, 0) << json.Err;
+  const std::string nulls =
+      "\"byId\": null, \"node\": null, \"kind\": \"network\", \"driver\": null, "
+      "\"vendorId\": null, \"productId\": null, \"manufacturer\": null, \"product\": null, "
+      "\"serial\": null}";
+  EXPECT_EQ(json.Out, "{\"ports\": [\n  {\"path\": \"rfc2217://gw:4001\", " + nulls +
+                          ",\n  {\"path\": \"tcp://[::1]:2000\", " + nulls + "\n]}\n");
+  test::TProgramRun text = Run({"--sysfs", fake_.Sys(), "--dev", fake_.Dev(), "--ini", ini});
+  ASSERT_EQ(text.Code, 0) << text.Err;
+  EXPECT_NE(text.Out.find("/ttyS0 \xC2\xB7 uart \xC2\xB7 serial\nrfc2217://gw:4001\tnetwork\n"
+                          "tcp://[::1]:2000\tnetwork\n"),
+            std::string::npos)
+      << text.Out;
 }
 
 TEST_F(CliPortsRun, TextHelpAndFailures) {

@@ -29,6 +29,7 @@ class CliSettings : public ::testing::Test {
                                              "Timeout=$FA\r\n"
                                              "Parity=\"Even\"\r\n"
                                              "FastAnswer=1\r\n"
+                                             "RecentPorts=rfc2217://gw:4001,tcp://[::1]:2000\r\n"
                                              "[Device]\r\n"
                                              "Password=1111\r\n"
                                              "RetryCount=0\r\n"
@@ -75,6 +76,7 @@ TEST_F(CliSettings, PlainLinesAsTheProgramReadsThem) {
                 "MapHost = maps.example.org\n"
                 "FastAnswer = true\n"
                 "SessionLog = false\n"
+                "RecentPorts = rfc2217://gw:4001,tcp://[::1]:2000\n"
                 "TrueCustomer = true\n");
   EXPECT_EQ(run.Out.find("1111"), std::string::npos);
 }
@@ -92,6 +94,9 @@ TEST_F(CliSettings, JsonKeepsListItemsApart) {
   EXPECT_NE(run.Out.find("\"MapHost\": \"maps.example.org\""), std::string::npos);
   EXPECT_NE(run.Out.find("\"FastAnswer\": true"), std::string::npos);
   EXPECT_NE(run.Out.find("\"SessionLog\": false"), std::string::npos);
+  EXPECT_NE(run.Out.find("\"RecentPorts\": [\"rfc2217://gw:4001\", \"tcp://[::1]:2000\"]"),
+            std::string::npos)
+      << run.Out;
   EXPECT_NE(run.Out.find("\"TrueCustomer\": true\n}\n"), std::string::npos);
   EXPECT_EQ(run.Out.find("1111"), std::string::npos);
 }

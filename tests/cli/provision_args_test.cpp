@@ -44,6 +44,23 @@ TEST(ProvisionArgs, TableOfArguments) {
   EXPECT_EQ(parsed.Snapshots, "/srv/s");
 }
 
+// Addresses on the network are checked as given and taken as they are, never as globs: the
+// brackets of an IPv6 literal would otherwise match nothing.
+TEST(ProvisionArgs, NetworkPortsAreCheckedAndNeverGlobbed) {
+  cli::TProvisionArgs parsed;
+  ASSERT_EQ(
+      cli::ParseProvisionArgs(
+          {"--config", "t.zxml", "--ports", "tcp://gw:4001,/dev/a,rfc2217://[::1]:2000"}, parsed),
+      "");
+  const std::vector<std::string> ports = cli::ProvisionPorts(parsed, {});
+  EXPECT_EQ(ports, (std::vector<std::string>{"/dev/a", "rfc2217://[::1]:2000", "tcp://gw:4001"}));
+  for (const char* bad : {"tcp://gw", "ssh://gw:22", "rfc2217://gw:0", "tcp://::1:2000"}) {
+    const std::string error = cli::ParseProvisionArgs(
+        {"--config", "t.zxml", "--ports", "/dev/a," + std::string(bad)}, parsed);
+    EXPECT_EQ(error.rfind("bad port address '" + std::string(bad) + "': ", 0), 0u) << error;
+  }
+}
+
 // Globs match what is there now; plain paths stay; --all-ports adds USB adapters only.
 TEST(ProvisionArgs, PortsFromGlobsAndTheUsbAdapters) {
   test::TempDir dir;

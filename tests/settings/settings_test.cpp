@@ -164,6 +164,23 @@ TEST(LoadSettings, LaterKeys) {
   EXPECT_FALSE(bad.settings.SessionLog);
 }
 
+// Network addresses only, each once, newest first, at most five; the dialog puts a confirmed
+// one first.
+TEST(LoadSettings, RecentPorts) {
+  Loaded l = LoadText(
+      "[Connection]\nRecentPorts=rfc2217://a:1,COM3,tcp://b:2,rfc2217://a:1,tcp://c:3,"
+      "tcp://d:4,tcp://e:5,tcp://f:6\n");
+  EXPECT_EQ(l.settings.RecentPorts,
+            (Ids{"rfc2217://a:1", "tcp://b:2", "tcp://c:3", "tcp://d:4", "tcp://e:5"}));
+  RememberRecentPort(l.settings.RecentPorts, "tcp://d:4");
+  EXPECT_EQ(l.settings.RecentPorts,
+            (Ids{"tcp://d:4", "rfc2217://a:1", "tcp://b:2", "tcp://c:3", "tcp://e:5"}));
+  RememberRecentPort(l.settings.RecentPorts, "tcp://new:7");
+  EXPECT_EQ(l.settings.RecentPorts,
+            (Ids{"tcp://new:7", "tcp://d:4", "rfc2217://a:1", "tcp://b:2", "tcp://c:3"}));
+  EXPECT_TRUE(LoadText("").settings.RecentPorts.empty());
+}
+
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream ss;
@@ -191,6 +208,7 @@ TEST(SaveSettings, WritesEveryKeyOfANewFile) {
             "TimeoutInterval=250\n"
             "TimeoutEcho=250\n"
             "FastAnswer=0\n"
+            "RecentPorts=\n"
             "\n"
             "[Device]\n"
             "Password=1234\n"
@@ -243,6 +261,7 @@ TEST(SaveSettings, RoundTripKeepsForeignContent) {
     s.MapHost = "maps.example.org";
     s.FastAnswer = true;
     s.Ledger = "-";
+    s.RecentPorts = {"rfc2217://[::1]:2000", "tcp://gw:4001"};
     SaveSettings(ini, s);
   }
   std::string saved = ReadFile(path);
@@ -264,6 +283,7 @@ TEST(SaveSettings, RoundTripKeepsForeignContent) {
   EXPECT_EQ(reread.settings.RetryCount, 1);
   EXPECT_EQ(reread.settings.MapHost, "maps.example.org");
   EXPECT_TRUE(reread.settings.FastAnswer);
+  EXPECT_EQ(reread.settings.RecentPorts, (Ids{"rfc2217://[::1]:2000", "tcp://gw:4001"}));
   EXPECT_FALSE(reread.settings.SessionLog);
   EXPECT_EQ(reread.settings.Ledger, "-");
   EXPECT_TRUE(reread.settings.Debug);
