@@ -1414,8 +1414,16 @@
         <translation>Apply</translation>
     </message>
     <message>
-        <source>Последовательный порт терминала: выберите из списка или впишите имя</source>
-        <translation>The terminal&apos;s serial port: pick one from the list or type its name</translation>
+        <source>Последовательный порт терминала: выберите из списка или впишите имя; порт в сети — tcp://УЗЕЛ:ПОРТ или rfc2217://УЗЕЛ:ПОРТ</source>
+        <translation>The terminal&apos;s serial port: pick one from the list or type its name; a port on the network is tcp://HOST:PORT or rfc2217://HOST:PORT</translation>
+    </message>
+    <message>
+        <source>Порт в сети</source>
+        <translation>Network port</translation>
+    </message>
+    <message>
+        <source>Неверный адрес порта %1: %2</source>
+        <translation>Bad port address %1: %2</translation>
     </message>
     <message>
         <source>COM-порт:</source>

@@ -1,6 +1,6 @@
 // The program entry: language first, then the six windows, then the message loop.
 //
-//   quillon [--demo] [--port PATH] [--quit-when-idle] [--screenshot FILE] [--page N] [FILE.zxml]
+//   quillon [--demo] [--port PORT] [--quit-when-idle] [--screenshot FILE] [--page N] [FILE.zxml]
 //
 // --demo runs against the simulated terminal (quillon-sim) for this run only; --port uses another
 // port for this run only; --quit-when-idle ends the program as soon as the main window is up and
@@ -20,6 +20,7 @@
 #include "app/fm_about_box.h"
 #include "app/fm_main.h"
 #include "editor/qt/qt_page_tabs.h"
+#include "link/port_address.h"
 #include "link/qt/fm_device_reconnect.h"
 #include "link/qt/fm_waiting_data.h"
 #include "settings/languages.h"
@@ -28,16 +29,18 @@
 #include "status/qt/fm_device_info.h"
 #include "ui/qt_app_icon.h"
 #include "ui/qt_language.h"
+#include "ui/qt_text.h"
 
 namespace {
 
 const char* const kUsage =
-    "Usage: quillon [--demo] [--port PATH] [--quit-when-idle] [--screenshot FILE] [--page N]\n"
+    "Usage: quillon [--demo] [--port PORT] [--quit-when-idle] [--screenshot FILE] [--page N]\n"
     "               [FILE.zxml]\n"
     "\n"
     "  FILE.zxml          load this configuration file into the editor at start\n"
     "  --demo             run against the simulated terminal (quillon-sim)\n"
-    "  --port PATH        use this serial port for this run only\n"
+    "  --port PORT        use this port for this run only: a device, or on the network\n"
+    "                     tcp://HOST:PORT or rfc2217://HOST:PORT\n"
     "  --quit-when-idle   end as soon as the main window is up and idle (exit code 1 when\n"
     "                     FILE.zxml could not be loaded)\n"
     "  --screenshot FILE  save a picture of the main window, then end\n"
@@ -65,7 +68,7 @@ struct TRunSwitches {
 bool ParseSwitches(const QApplication& app, TRunSwitches& switches) {
   QCommandLineParser parser;
   const QCommandLineOption demo(QStringLiteral("demo"));
-  const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("PATH"));
+  const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("PORT"));
   const QCommandLineOption quitWhenIdle(QStringLiteral("quit-when-idle"));
   const QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(),
                                       QStringLiteral("FILE"));
@@ -82,6 +85,13 @@ bool ParseSwitches(const QApplication& app, TRunSwitches& switches) {
   switches.Demo = parser.isSet(demo);
   switches.QuitWhenIdle = parser.isSet(quitWhenIdle);
   switches.Port = parser.value(port);
+  quillon::TPortAddress address;
+  std::string why;
+  if (!quillon::ParsePortAddress(quillon::FromQString(switches.Port), address, why)) {
+    std::fprintf(stderr, "quillon: bad port address '%s': %s\n%s", qPrintable(switches.Port),
+                 qPrintable(quillon::ToQString(why)), kUsage);
+    return false;
+  }
   switches.Screenshot = parser.value(screenshot);
   if (!parser.positionalArguments().isEmpty())
     switches.ConfigurationFile = parser.positionalArguments().constFirst();

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "link/port_address.h"
 #include "profile/command_profile.h"
 #include "settings/ini_file.h"
 #include "settings/qt/qt_color_box.h"
@@ -123,7 +124,8 @@ QWidget* TfmSettings::CreateLeftColumn() {
   cbComPortSelect->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   cbComPortSelect->setMinimumContentsLength(kPortNameChars);
   cbComPortSelect->setToolTip(
-      tr("Последовательный порт терминала: выберите из списка или впишите имя"));
+      tr("Последовательный порт терминала: выберите из списка или впишите имя; порт в сети — "
+         "tcp://УЗЕЛ:ПОРТ или rfc2217://УЗЕЛ:ПОРТ"));
 
   cbPortSpeed = new QComboBox(column);
   cbPortSpeed->setObjectName(QStringLiteral("cbPortSpeed"));
@@ -326,6 +328,13 @@ void TfmSettings::FillPortList() {
                                  Qt::ToolTipRole);
     widest = std::max(widest, metrics.horizontalAdvance(name));
   }
+  // Then the network ports last confirmed here, newest first.
+  for (const std::string& address : StoredSettings().RecentPorts) {
+    const QString name = ToQString(address);
+    cbComPortSelect->addItem(name);
+    cbComPortSelect->setItemData(cbComPortSelect->count() - 1, tr("Порт в сети"), Qt::ToolTipRole);
+    widest = std::max(widest, metrics.horizontalAdvance(name));
+  }
   // The list shows long by-id names in full even where the field cuts them.
   cbComPortSelect->view()->setMinimumWidth(widest + 40);
 }
@@ -418,7 +427,7 @@ void TfmSettings::ShowOverrideNote() {
 // Buttons
 
 void TfmSettings::ControlsToSettings(TSettings& s) const {
-  s.COM = FromQString(cbComPortSelect->currentText());
+  s.COM = FromQString(cbComPortSelect->currentText().trimmed());
   s.Speed = cbPortSpeed->currentData().toInt();
   s.Timeout = seTimeOut->Value();
   s.TimeoutInterval = seTimeoutInterval->Value();
@@ -452,6 +461,17 @@ void TfmSettings::ControlsToSettings(TSettings& s) const {
 void TfmSettings::ApplyBtnClick() {
   TSettings stored = StoredSettings();
   ControlsToSettings(stored);
+  // A network address must be whole before it is taken; the dialog stays open to mend it.
+  TPortAddress address;
+  std::string why;
+  if (!ParsePortAddress(stored.COM, address, why)) {
+    QMessageBox::warning(
+        this, windowTitle(),
+        tr("Неверный адрес порта %1: %2").arg(ToQString(stored.COM), ToQString(why)));
+    cbComPortSelect->setFocus();
+    return;
+  }
+  if (address.IsNetwork()) RememberRecentPort(stored.RecentPorts, stored.COM);
   if (overrides_)
     overrides_->Confirm(stored, settings_);
   else

@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <functional>
 #include <memory>
 
@@ -480,6 +481,56 @@ class TfmSettingsTest : public QObject {
     fm.show();
     QCOMPARE(Items(fm.cbComPortSelect), QStringList({"/dev/ttyUSB0"}));
     QCOMPARE(fm.cbComPortSelect->currentText(), QStringLiteral("COM7"));
+  }
+
+  // A network address typed into the port box and confirmed, keys and clicks going through the
+  // window as the desktop delivers them: in force, stored, and offered among the recent ports
+  // from then on, newest first after the local ones. A malformed one is refused with the reason
+  // and the dialog stays open to mend it.
+  void networkAddressTypedAndRemembered() {
+    TfmSettings& fm = Open("[Connection]\nCOM=COM7\nRecentPorts=tcp://old:1\n", {"COM1"});
+    QVERIFY(QTest::qWaitForWindowExposed(&fm));
+    QWindow* window = fm.windowHandle();
+    QCOMPARE(Items(fm.cbComPortSelect), QStringList({"COM1", "tcp://old:1"}));
+    const auto clickOn = [&](QWidget* widget) {
+      QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier,
+                        widget->mapTo(&fm, widget->rect().center()));
+    };
+    const auto typePort = [&](const QString& text) {
+      clickOn(fm.cbComPortSelect->lineEdit());
+      QTest::keyClick(window, Qt::Key_A, Qt::ControlModifier);
+      for (const QChar c : text) QTest::keyClick(window, c.toLatin1());
+    };
+
+    typePort(QStringLiteral("rfc2217://gw"));
+    QString message;
+    AnswerNextBox(&fm, message);
+    clickOn(fm.ApplyBtn);
+    QVERIFY2(message.contains(QStringLiteral("rfc2217://gw")), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("нет номера порта")), qPrintable(message));
+    QVERIFY(fm.isVisible());
+    QCOMPARE(QString::fromStdString(settings_.COM), QStringLiteral("COM7"));
+
+    typePort(QStringLiteral("rfc2217://[::1]:2000"));
+    clickOn(fm.ApplyBtn);
+    QVERIFY(!fm.isVisible());
+    QCOMPARE(QString::fromStdString(settings_.COM), QStringLiteral("rfc2217://[::1]:2000"));
+    QCOMPARE(Stored().RecentPorts,
+             (std::vector<std::string>{"rfc2217://[::1]:2000", "tcp://old:1"}));
+
+    fm.show();
+    QCOMPARE(Items(fm.cbComPortSelect),
+             QStringList({"COM1", "rfc2217://[::1]:2000", "tcp://old:1"}));
+    QCOMPARE(fm.cbComPortSelect->currentText(), QStringLiteral("rfc2217://[::1]:2000"));
+    QCOMPARE(fm.cbComPortSelect->itemData(1, Qt::ToolTipRole).toString(),
+             QStringLiteral("Порт в сети"));
+    Shot(&fm, QStringLiteral("settings-network-port"));
+    // Going back to a local port keeps the list of network ports as it was.
+    fm.cbComPortSelect->setCurrentIndex(0);
+    clickOn(fm.ApplyBtn);
+    QCOMPARE(QString::fromStdString(settings_.COM), QStringLiteral("COM1"));
+    QCOMPARE(Stored().RecentPorts,
+             (std::vector<std::string>{"rfc2217://[::1]:2000", "tcp://old:1"}));
   }
 
   // A --port or --demo run: the dialog shows and stores the file's values; what the operator
