@@ -30,21 +30,10 @@
 #include <vector>
 
 #include "bench/support/bench_args.h"
+#include "bench/support/engine_rig.h"
 #include "bench/support/large_profile.h"
-#include "editor/headless_editor.h"
-#include "engine/batch_operations.h"
-#include "engine/command_engine.h"
-#include "engine/response_processors.h"
-#include "link/com_port.h"
-#include "link/console_session_ui.h"
-#include "link/log_model.h"
 #include "link/serial_platform.h"
-#include "link/session_ui.h"
-#include "link/terminal_session.h"
-#include "profile/command_profile.h"
-#include "settings/ini_file.h"
 #include "settings/program_paths.h"
-#include "settings/settings.h"
 #include "sim/simulator_process.h"
 
 namespace {
@@ -156,48 +145,12 @@ class TRecordingLine : public ISerialPlatform {
   TComTimeouts timeouts_;
 };
 
-// The command engine wired as quillon-cli wires it, on a recorded port.
-struct TEngineRig {
-  CommandProfile Profile;
-  TSettings Settings;
+// The command engine on a recorded port.
+struct TEngineRig : bench::TEngineRig {
   std::shared_ptr<TRecordingLine> Line = std::make_shared<TRecordingLine>(CreateSerialPlatform());
-  std::unique_ptr<TComPort> Port;
-  std::unique_ptr<TLogModel> Log;
-  TConsoleSessionUi Ui{10};
-  TMemoryProgressBar Progress;
-  std::unique_ptr<TTerminalSession> Session;
-  std::unique_ptr<THeadlessEditor> Editor;
-  std::unique_ptr<TCommandEngine> Engine;
-  std::unique_ptr<TBatchOperations> Batch;
 
   bool Start(const std::string& profileFile, const std::string& device, std::string& error) {
-    Profile.LoadCommandProfile(profileFile);
-    if (Profile.Pages.empty()) {
-      error = "no pages in " + profileFile;
-      return false;
-    }
-    TIniFile none(Folder(profileFile) + "/no-such-settings.ini");
-    bool trueCustomer = false;
-    LoadSettings(none, Profile, Settings, trueCustomer);
-    Settings.COM = device;
-    Settings.Speed = kBaud;
-    Settings.Timeout = Settings.TimeoutInterval = Settings.TimeoutEcho = kTimeoutMs;
-    Settings.Password = kPassword;
-    Settings.MasterPassword = kMasterPassword;
-    Settings.EffectivePassword = kMasterPassword;
-    Port = std::make_unique<TComPort>(Line);
-    Port->ApplyPortSettings(Settings);
-    Log = std::make_unique<TLogModel>(Settings);
-    Session = std::make_unique<TTerminalSession>(*Port, *Log, Settings, Ui, Progress);
-    Editor = std::make_unique<THeadlessEditor>(Profile);
-    Engine = std::make_unique<TCommandEngine>(Profile, *Editor, *Session, Settings);
-    RegisterResponseProcessors(Profile, Engine->Processors());
-    Batch = std::make_unique<TBatchOperations>(*Engine);
-    if (!Session->EnsureSession()) {
-      error = "the simulator did not enter command mode";
-      return false;
-    }
-    return true;
+    return bench::TEngineRig::Start(profileFile, device, kBaud, kTimeoutMs, Line, error);
   }
 };
 

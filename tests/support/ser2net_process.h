@@ -1,6 +1,8 @@
 // Debian's ser2net run by a test as its own process, in front of pseudo-terminals: a generated
 // YAML configuration with accepters on 127.0.0.1 and free ports, started in the foreground
-// (-n) with a pid file of its own, and stopped with the test.
+// (-n) with a pid file of its own, and stopped with the test. As the README advises, ser2net
+// does not hold back what the device sends for a pause of two characters (chardelay) unless a
+// connection asks for it: that pause would come on top of every echo and every answer.
 #pragma once
 
 #include <arpa/inet.h>
@@ -25,8 +27,9 @@ class TSer2net {
   enum TAccepter { Raw, Telnet };
   struct TConnection {
     TAccepter Accepter;
-    std::string Device;  // the pseudo-terminal behind it
-    int Port = 0;        // chosen at Start
+    std::string Device;      // the pseudo-terminal behind it
+    bool CharDelay = false;  // ser2net's default: wait for a pause before passing bytes on
+    int Port = 0;            // chosen at Start
     std::string Url() const {
       return std::string(Accepter == Raw ? "tcp" : "rfc2217") +
              "://127.0.0.1:" + std::to_string(Port);
@@ -65,6 +68,8 @@ class TSer2net {
       yaml += std::string("    accepter: ") + (c.Accepter == Telnet ? "telnet(rfc2217)," : "") +
               "tcp,127.0.0.1," + std::to_string(c.Port) + "\n";
       yaml += "    connector: serialdev," + c.Device + ",115200n81,local\n";
+      yaml +=
+          std::string("    options:\n      chardelay: ") + (c.CharDelay ? "true" : "false") + "\n";
     }
     const std::string config = dir_.Write("ser2net.yaml", yaml);
     const std::string pidFile = dir_.File("ser2net.pid");
