@@ -307,6 +307,29 @@ TEST(NetworkPortTest, AServerThatDropsTheConnectionIsADeviceGone) {
   }
 }
 
+// The operator asks to try again and the server is gone for good: the reconnect window comes
+// up, as for an unplugged adapter, and shows why the port does not open.
+TEST(NetworkPortTest, AServerGoneForGoodBringsTheReconnectWindow) {
+  TScript script;
+  script.Answer = Terminal;
+  auto peer = std::make_unique<TRfc2217Peer>(script);
+  NetSession s(peer->Url());
+  bool error = true;
+  s.Execute("AT+NAME=?", error);
+  ASSERT_FALSE(error);
+  peer.reset();
+  s.ui.retryAnswers = {true};
+  s.ui.reconnectAttempts = 2;
+  std::string answer;
+  s.session.ExecuteCommand("AT+NAME=?", error, "", false, true, false, -1, answer);
+  EXPECT_EQ(s.ui.retryQuestions, 1);
+  EXPECT_EQ(s.ui.reconnectWindows, 1);
+  ASSERT_FALSE(s.ui.portStates.empty());
+  EXPECT_TRUE(Has(s.ui.portStates.back().second, "соединение отвергнуто"))
+      << s.ui.portStates.back().second;
+  EXPECT_FALSE(s.session.IsPortOpen());
+}
+
 // Waiting input counts data bytes only; the readiness handle polls readable while some wait,
 // also when a read left part of them, and falls quiet once they are read.
 TEST(NetworkPortTest, QueuedInputAndReadinessCountDataOnly) {
