@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "bench/support/bench_args.h"
+#include "bench/support/bench_timing.h"
 #include "bench/support/engine_rig.h"
 #include "bench/support/large_profile.h"
 #include "link/serial_platform.h"
@@ -45,18 +46,8 @@ constexpr int kTimeoutMs = 250;  // Timeout, TimeoutInterval and TimeoutEcho ali
 const char kPassword[] = "1234";
 const char kMasterPassword[] = "5678";
 
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const size_t n = values.size();
-  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-double NowMs() {
-  return std::chrono::duration<double, std::milli>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
+using bench::Median;
+using bench::NowMs;
 
 std::string Folder(const std::string& path) {
   const size_t slash = path.rfind('/');

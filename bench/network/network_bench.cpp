@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "bench/support/bench_args.h"
+#include "bench/support/bench_timing.h"
 #include "bench/support/engine_rig.h"
 #include "configfiles/config_file.h"
 #include "settings/program_paths.h"
@@ -42,18 +43,8 @@ using test::TSer2net;
 constexpr int kBaud = 115200;
 constexpr int kTimeoutMs = 250;
 
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const size_t n = values.size();
-  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-double NowMs() {
-  return std::chrono::duration<double, std::milli>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
+using bench::Median;
+using bench::NowMs;
 
 std::string Beside(const std::string& name) {
   return ExecutableDir() + "/" + name;
@@ -158,28 +149,6 @@ bool BenchPages(TBench& bench, int runs, bool table) {
   return true;
 }
 
-// Runs quillon-cli provision with its output discarded; seconds taken, negative on failure.
-double ProvisionSeconds(std::vector<std::string> args) {
-  args.insert(args.begin(), {Beside("quillon-cli"), "provision"});
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  std::fflush(nullptr);
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t child = fork();
-  if (child == 0) {
-    const int null = open("/dev/null", O_WRONLY);
-    if (null < 0 || dup2(null, 1) < 0 || dup2(null, 2) < 0) _exit(127);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
-}
-
 // One run: units fresh terminals behind ser2net (four to an instance), provisioned at once.
 double Provision(const std::string& folder, const std::string& templateFile, int units) {
   TBench bench;
@@ -194,9 +163,10 @@ double Provision(const std::string& folder, const std::string& templateFile, int
     for (const std::string& url : bench.Gateway(devices, TSer2net::Telnet))
       ports += (ports.empty() ? "" : ",") + url;
   }
-  return ProvisionSeconds({"--config", templateFile, "--ports", ports, "--snapshots",
-                           folder + "/snapshots", "--password", "1234", "--master-password", "5678",
-                           "--allow-defaults", "--speed", std::to_string(kBaud)});
+  return bench::ProvisionSeconds(Beside("quillon-cli"),
+                                 {"--config", templateFile, "--ports", ports, "--snapshots",
+                                  folder + "/snapshots", "--password", "1234", "--master-password",
+                                  "5678", "--allow-defaults", "--speed", std::to_string(kBaud)});
 }
 
 bool BenchProvisioning(int runs, bool table) {

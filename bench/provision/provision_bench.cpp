@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "bench/support/bench_args.h"
+#include "bench/support/bench_timing.h"
 #include "configfiles/config_file.h"
 #include "editor/headless_editor.h"
 #include "profile/command_profile.h"
@@ -34,29 +35,6 @@ using quillon::TSimulatorProcess;
 
 std::string Beside(const std::string& name) {
   return quillon::ExecutableDir() + "/" + name;
-}
-
-// Runs quillon-cli provision with its output discarded; seconds taken, negative on failure.
-double ProvisionSeconds(const std::vector<std::string>& args) {
-  std::vector<std::string> all = {Beside("quillon-cli"), "provision"};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  std::fflush(nullptr);  // the child must not write out this program's buffered figures
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t child = fork();
-  if (child == 0) {
-    const int null = open("/dev/null", O_WRONLY);
-    if (null < 0 || dup2(null, 1) < 0 || dup2(null, 2) < 0) _exit(127);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
 }
 
 // One run: `units` simulators provisioned in one call.
@@ -87,12 +65,7 @@ double Run(const std::string& folder, const std::string& templateFile, int units
                                    "--speed",
                                    "115200"};
   if (fast) args.push_back("--fast");
-  return ProvisionSeconds(args);
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
+  return quillon::bench::ProvisionSeconds(Beside("quillon-cli"), args);
 }
 
 }  // namespace
@@ -138,7 +111,7 @@ int main(int argc, char** argv) {
       failed = one.back() < 0 || four.back() < 0;
     }
     if (failed) break;
-    const double a = Median(one), b = Median(four);
+    const double a = quillon::bench::Median(one), b = quillon::bench::Median(four);
     const char* how = fast ? ", --fast" : "";
     if (table)
       std::printf(

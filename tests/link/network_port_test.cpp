@@ -15,6 +15,7 @@
 #include "link/port_address.h"
 #include "link_fixture.h"
 #include "read_rule_cases.h"
+#include "support/free_port.h"
 #include "support/rfc2217_peer.h"
 
 namespace quillon::test {
@@ -73,19 +74,6 @@ struct NetSession {
     return {};
   }
 };
-
-// A port on 127.0.0.1 that nothing listens on.
-int ClosedPort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof a;
-  bind(fd, reinterpret_cast<sockaddr*>(&a), length);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length);
-  close(fd);
-  return ntohs(a.sin_port);
-}
 
 TScript Script(const std::function<void(TScript&)>& edit) {
   TScript script;
@@ -251,7 +239,7 @@ TEST(NetworkPortTest, ASilentServerEndsInTimeOutsNotAHang) {
 }
 
 TEST(NetworkPortTest, ConnectionFailuresNameTheAddress) {
-  const int port = ClosedPort();
+  const int port = FreePort();
   for (const char* scheme : {"tcp", "rfc2217"}) {
     NetSession refused(std::string(scheme) + "://127.0.0.1:" + std::to_string(port));
     const std::string failure = refused.OpenFailure();

@@ -20,6 +20,7 @@
 #include "profile/command_profile.h"
 #include "settings/settings.h"
 #include "sim/simulator_process.h"
+#include "support/free_port.h"
 #include "support/rfc2217_peer.h"
 #include "support/run_program.h"
 #include "support/ser2net_process.h"
@@ -262,7 +263,7 @@ TEST_F(Ser2netTest, GatewayStoppedMidPollIsATransferError) {
 // that accepts and stays silent ends in the time-outs, never a hang: over tcp:// the terminal
 // does not answer (exit 4); rfc2217:// gives up at the negotiation (exit 3).
 TEST_F(Ser2netTest, RefusedAndSilentServersEndWithTheirExitCodes) {
-  const std::string refused = "rfc2217://127.0.0.1:" + std::to_string(TSer2net::FreePort());
+  const std::string refused = "rfc2217://127.0.0.1:" + std::to_string(FreePort());
   const TProgramRun r = Cli({"connect"}, refused);
   EXPECT_EQ(r.Code, 3) << r.Err;
   EXPECT_TRUE(Has(r.Err, refused)) << r.Err;

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/free_port.h"
 #include "support/temp_dir.h"
 
 namespace quillon::test {
@@ -43,19 +44,6 @@ class TSer2net {
     for (const char* path : {"/usr/sbin/ser2net", "/usr/bin/ser2net", "/usr/local/sbin/ser2net"})
       if (access(path, X_OK) == 0) return path;
     return {};
-  }
-
-  // A port on 127.0.0.1 that was free a moment ago.
-  static int FreePort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof a;
-    bind(fd, reinterpret_cast<sockaddr*>(&a), length);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length);
-    close(fd);
-    return ntohs(a.sin_port);
   }
 
   // Starts ser2net with one connection per entry and waits until every accepter listens.
