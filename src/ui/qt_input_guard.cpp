@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QWidget>
+#include <QWindow>
 
 namespace quillon {
 
@@ -29,13 +30,27 @@ bool IsOperatorInput(QEvent::Type type) {
   }
 }
 
+// The widget an event is aimed at. Qt hands mouse and key events from the window system to the
+// window object first (a QWindow, not a widget) and only then to the widget under the mouse or
+// with the focus; both must be judged alike.
+QWidget* TargetWidget(QObject* watched) {
+  if (auto* widget = qobject_cast<QWidget*>(watched)) return widget;
+  auto* window = qobject_cast<QWindow*>(watched);
+  if (!window) return nullptr;
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (top->windowHandle() == window) return top;
+  return nullptr;
+}
+
 // A modal window the run opened (a question, the entry or reconnect window) takes input as
-// usual; everything else waits for the run to end, and is then forgotten.
+// usual, and so do its popups (a list's drop-down is a window of its own, parented inside it);
+// everything else waits for the run to end, and is then forgotten.
 bool InsideActiveModal(QObject* watched) {
   QWidget* modal = QApplication::activeModalWidget();
-  auto* widget = qobject_cast<QWidget*>(watched);
-  if (!modal || !widget) return false;
-  return widget->window() == modal || modal->isAncestorOf(widget);
+  if (!modal) return false;
+  for (QWidget* w = TargetWidget(watched); w; w = w->parentWidget())
+    if (w == modal) return true;
+  return false;
 }
 
 }  // namespace

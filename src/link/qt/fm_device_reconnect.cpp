@@ -11,7 +11,7 @@ namespace quillon {
 
 TfmDeviceReconnect::TfmDeviceReconnect(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::MSWindowsFixedSizeDialogHint),
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       portLines_(this, 380) {
   setObjectName(QStringLiteral("fmDeviceReconnect"));
   setWindowTitle(tr("Ожидание устройства"));
@@ -79,8 +79,13 @@ void TfmDeviceReconnect::btnRetryNowClick() {
 }
 
 void TfmDeviceReconnect::btnCancelClick() {
-  tmWaitInterval_->stop();
   reject();
+}
+
+// "Остановить", Esc and the title bar's close button.
+void TfmDeviceReconnect::reject() {
+  tmWaitInterval_->stop();
+  QDialog::reject();
 }
 
 void TfmDeviceReconnect::SetCountdown(int value) {

@@ -34,6 +34,7 @@ class TfmDeviceReconnect : public QDialog {
   void tmWaitIntervalTimer();
   void btnRetryNowClick();
   void btnCancelClick();
+  void reject() override;
 
  protected:
   void showEvent(QShowEvent* event) override;

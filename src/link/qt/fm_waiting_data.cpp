@@ -15,7 +15,8 @@ const QEvent::Type TfmWaitingData::kStartEvent =
     static_cast<QEvent::Type>(QEvent::registerEventType());
 
 TfmWaitingData::TfmWaitingData(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
       portLines_(this, 360) {
   setObjectName(QStringLiteral("fmWaitingData"));
   setWindowTitle(tr("Установка связи"));

@@ -1,6 +1,6 @@
 // The command-mode entry window "Установка связи": repeats one entry try until a try succeeds or
-// the operator presses "Остановить". Pending events run before every try, which is what lets the
-// button work while the tries block.
+// the operator presses "Остановить" (or Esc, or the title bar's close button). Pending events run
+// before every try, which is what lets the button work while the tries block.
 #pragma once
 
 #include <QDialog>
