@@ -362,6 +362,34 @@
         <source>Таблица получена не полностью: нет завершающей строки, записей %1</source>
         <translation>Table received incompletely: no closing line, %1 entries</translation>
     </message>
+    <message>
+        <source>устройство не подключено или имя порта указано неверно</source>
+        <translation>the device is not plugged in, or the port&apos;s name is wrong</translation>
+    </message>
+    <message>
+        <source>пользователь не входит в группу %1, которой открыт порт: sudo usermod -aG %1 $USER, затем войдите в систему заново</source>
+        <translation>the user is not in the %1 group that may use the port: sudo usermod -aG %1 $USER, then log in again</translation>
+    </message>
+    <message>
+        <source>попросите администратора открыть вашему пользователю доступ к %1</source>
+        <translation>ask your administrator to give your user access to %1</translation>
+    </message>
+    <message>
+        <source>порт занят программой %1, которая опрашивает адаптеры с AT-командами: sudo systemctl stop ModemManager или исключите этот адаптер из её опроса</source>
+        <translation>held by %1, which probes adapters that speak AT commands: sudo systemctl stop ModemManager, or keep it off this adapter</translation>
+    </message>
+    <message>
+        <source>порт занят программой %1: закройте её</source>
+        <translation>held by %1: close that program</translation>
+    </message>
+    <message>
+        <source>порт занят другой программой: закройте её</source>
+        <translation>another program holds the port: close it</translation>
+    </message>
+    <message>
+        <source>устройство пропало (отключено?)</source>
+        <translation>the device went away (unplugged?)</translation>
+    </message>
 </context>
 <context>
     <name>quillon::THexEdit</name>
@@ -1250,6 +1278,10 @@
     <message>
         <source>Подключение через %1</source>
         <translation>Connecting in %1</translation>
+    </message>
+    <message>
+        <source>Повторные попытки не помогут, пока нет доступа к порту: откройте доступ и нажмите «Повторить»</source>
+        <translation>Trying again will not help while the port cannot be accessed: grant access, then press Retry</translation>
     </message>
 </context>
 <context>

@@ -14,7 +14,7 @@ class TConsoleSessionUi : public ISessionUi {
   explicit TConsoleSessionUi(int entryTries = 10, std::FILE* messages = stderr)
       : entryTries_(entryTries < 1 ? 1 : entryTries), messages_(messages) {}
 
-  bool AskRetry() override { return false; }
+  bool AskRetry(const std::string&) override { return false; }
   bool RunReconnectWindow(const std::function<bool()>& tryOpen) override { return tryOpen(); }
   bool RunEntryWindow(const std::function<bool()>& oneTry) override;
   // Printed as UTF-8.

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "profile/fixed_texts.h"
+
 namespace quillon {
 
 namespace {
@@ -27,11 +29,17 @@ std::string ProcessName(const std::string& pid) {
   return name.empty() ? "pid " + pid : name;
 }
 
-std::string OwningGroup(const std::string& path) {
+// The node's group, when it is one meant for serial ports and may read and write the node.
+std::string SerialGroupOf(const std::string& path) {
   struct stat st {};
-  if (stat(path.c_str(), &st) != 0) return "dialout";
+  if (stat(path.c_str(), &st) != 0) return {};
+  if ((st.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP)) return {};
   const group* g = getgrgid(st.st_gid);
-  return g && g->gr_name ? g->gr_name : std::to_string(st.st_gid);
+  if (!g || !g->gr_name) return {};
+  static const char* const kSerialGroups[] = {"dialout", "uucp", "plugdev"};
+  for (const char* name : kSerialGroups)
+    if (std::strcmp(g->gr_name, name) == 0) return name;
+  return {};
 }
 
 std::string Remedy(const std::string& path, int code) {
@@ -39,24 +47,18 @@ std::string Remedy(const std::string& path, int code) {
     case ENOENT:
     case ENODEV:
     case ENXIO:
-      return "the device is not plugged in, or the port's name is wrong";
+      return Text(TText::PortAbsent);
     case EACCES:
-    case EPERM: {
-      const std::string group = OwningGroup(path);
-      return "the user is not in the " + group + " group that may use the port: sudo usermod -aG " +
-             group + " $USER, then log in again";
-    }
+    case EPERM:
+      return PortAccessRemedy(path);
     case EBUSY: {
       const std::string holder = FindDeviceHolder(path);
       if (holder.rfind("ModemManager", 0) == 0)
-        return "held by " + holder +
-               ", which probes adapters that speak AT commands: sudo systemctl stop "
-               "ModemManager, or keep it off this adapter";
-      return holder.empty() ? "another program holds the port: close it"
-                            : "held by " + holder + ": close that program";
+        return Text(TText::PortHeldByModemManager, {holder});
+      return holder.empty() ? Text(TText::PortHeldByUnknown) : Text(TText::PortHeldBy, {holder});
     }
     case EIO:
-      return "the device went away (unplugged?) or the line failed";
+      return Text(TText::PortWentAway);
     default:
       return {};
   }
@@ -91,6 +93,21 @@ std::string FindDeviceHolder(const std::string& path) {
   }
   closedir(proc);
   return found;
+}
+
+std::string PortAccessRemedy(const std::string& path) {
+  const std::string group = SerialGroupOf(path);
+  return group.empty() ? Text(TText::PortAskAdministrator, {path})
+                       : Text(TText::PortGroupAccess, {group});
+}
+
+bool PortFailureNeedsOperator(int code) {
+  return code == EACCES || code == EPERM;
+}
+
+std::string PortFailureCause(const std::string& path, int code) {
+  const std::string remedy = Remedy(path, code);
+  return remedy.empty() ? std::string(std::strerror(code)) : remedy;
 }
 
 std::string DescribePortFailure(const std::string& operation, const std::string& path, int code) {

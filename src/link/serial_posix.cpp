@@ -30,6 +30,11 @@ class TSerialPosix::Private {
     if (fd < 0) throw EComPort(CE_PortNotOpen);
   }
 
+  // Every failure names the operation, the device and the cause, not only the error number.
+  [[noreturn]] void Fail(int errorNumber, const char* operation, int code) const {
+    throw EComPort(errorNumber, code, DescribePortFailure(operation, path, code));
+  }
+
   // Waits for the descriptor; returns the poll revents (0 on time-out).
   short WaitFor(short events, int waitMs, int errorNumber) const {
     pollfd p{fd, events, 0};
@@ -37,7 +42,7 @@ class TSerialPosix::Private {
       const int r = poll(&p, 1, waitMs);
       if (r > 0) return p.revents;
       if (r == 0) return 0;
-      if (errno != EINTR) throw EComPort(errorNumber, errno);
+      if (errno != EINTR) Fail(errorNumber, "poll", errno);
     }
   }
 
@@ -47,11 +52,10 @@ class TSerialPosix::Private {
       const ssize_t r = ::read(fd, buffer, static_cast<size_t>(count));
       if (r > 0) return static_cast<int>(r);
       // A hang-up: raw mode never reads 0 bytes.
-      if (r == 0) throw EComPort(CE_ReadFailed, EIO, DescribePortFailure("read", path, EIO));
+      if (r == 0) Fail(CE_ReadFailed, "read", EIO);
       if (errno == EINTR) continue;
       if (errno == EAGAIN || errno == EWOULDBLOCK) return -1;
-      const int code = errno;
-      throw EComPort(CE_ReadFailed, code, DescribePortFailure("read", path, code));
+      Fail(CE_ReadFailed, "read", errno);
     }
   }
 };
@@ -122,7 +126,7 @@ void TSerialPosix::SetQueueSizes(int, int) {
 void TSerialPosix::SetLineSettings(const TLineSettings& settings) {
   d_->Require();
   const int err = ApplyLineSettingsToFd(d_->fd, settings);
-  if (err != 0) throw EComPort(CE_SetStateFailed, err);
+  if (err != 0) d_->Fail(CE_SetStateFailed, "set line", err);
 }
 
 void TSerialPosix::SetTimeouts(const TComTimeouts& timeouts) {
@@ -134,7 +138,7 @@ void TSerialPosix::Purge(bool input, bool output) {
   d_->Require();
   if (!input && !output) return;
   const int which = input && output ? TCIOFLUSH : (input ? TCIFLUSH : TCOFLUSH);
-  if (tcflush(d_->fd, which) != 0) throw EComPort(CE_PurgeFailed, errno);
+  if (tcflush(d_->fd, which) != 0) d_->Fail(CE_PurgeFailed, "purge", errno);
 }
 
 int TSerialPosix::Write(const char* data, int count) {
@@ -149,15 +153,11 @@ int TSerialPosix::Write(const char* data, int count) {
       continue;
     }
     if (r < 0 && errno == EINTR) continue;
-    if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-      const int code = errno;
-      throw EComPort(CE_WriteFailed, code, DescribePortFailure("write", d_->path, code));
-    }
+    if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK) d_->Fail(CE_WriteFailed, "write", errno);
     const int64_t now = NowMs();
     if (deadline != kNoDeadline && now >= deadline) break;
     const short ev = d_->WaitFor(POLLOUT, MsUntil(deadline, now), CE_WriteFailed);
-    if (ev & (POLLERR | POLLHUP | POLLNVAL))
-      throw EComPort(CE_WriteFailed, EIO, DescribePortFailure("write", d_->path, EIO));
+    if (ev & (POLLERR | POLLHUP | POLLNVAL)) d_->Fail(CE_WriteFailed, "write", EIO);
   }
   return written;
 }
@@ -170,7 +170,7 @@ int TSerialPosix::Read(char* buffer, int count) {
   source.Wait = [this](int waitMs) {
     const short ev = d_->WaitFor(POLLIN, waitMs, CE_ReadFailed);
     if ((ev & (POLLERR | POLLHUP | POLLNVAL)) && !(ev & POLLIN))
-      throw EComPort(CE_ReadFailed, EIO, DescribePortFailure("read", d_->path, EIO));
+      d_->Fail(CE_ReadFailed, "read", EIO);
   };
   return ReadUnderTimeouts(d_->timeouts, buffer, count, source);
 }
@@ -178,13 +178,13 @@ int TSerialPosix::Read(char* buffer, int count) {
 int TSerialPosix::QueuedInputCount() {
   d_->Require();
   int n = 0;
-  if (ioctl(d_->fd, FIONREAD, &n) != 0) throw EComPort(CE_ClearComFailed, errno);
+  if (ioctl(d_->fd, FIONREAD, &n) != 0) d_->Fail(CE_ClearComFailed, "queue", errno);
   if (n > 0) return n;
   // A vanished device keeps the descriptor readable with nothing to read; report it instead of
   // letting an event loop spin on it.
   pollfd p{d_->fd, POLLIN, 0};
   if (poll(&p, 1, 0) > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)))
-    throw EComPort(CE_ClearComFailed, EIO);
+    d_->Fail(CE_ClearComFailed, "queue", EIO);
   return 0;
 }
 

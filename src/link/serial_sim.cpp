@@ -83,6 +83,7 @@ int TSimulatedLine::Take(char* buffer, int count) {
 void TSimulatedLine::Open(const std::string& name) {
   if (open_) return;
   if (busy_) throw EComPort(CE_OpenFailed, EBUSY);
+  if (denied_) throw EComPort(CE_OpenFailed, EACCES);
   Check(TSimOp::Open, CE_OpenFailed);
   Deliver();
   open_ = true;

@@ -73,6 +73,8 @@ class TSimulatedLine : public ISerialPlatform {
   void Replug() { unplugTime_ = -1; }
   // Another program holds the device: opening it fails with EBUSY.
   void SetBusy(bool busy) { busy_ = busy; }
+  // The user may not use the device: opening it fails with EACCES.
+  void SetDenied(bool denied) { denied_ = denied; }
 
   // --- what the program did ---
   const std::string& Written() const { return written_; }
@@ -123,6 +125,7 @@ class TSimulatedLine : public ISerialPlatform {
   std::map<TSimOp, std::pair<int, int>> failures_;  // op -> (calls left until failure, code)
   int64_t unplugTime_ = -1;
   bool busy_ = false;
+  bool denied_ = false;
 
   bool open_ = false;
   std::string openedName_;

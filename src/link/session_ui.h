@@ -13,7 +13,9 @@ class ISessionUi {
   virtual ~ISessionUi() = default;
 
   // "Ошибка передачи данных" / "Повторить попытку?" with Retry and Cancel. True for Retry.
-  virtual bool AskRetry() = 0;
+  // detail says what happened, in the interface language: the port and the cause
+  // ("/dev/ttyUSB0: the device went away (unplugged?)").
+  virtual bool AskRetry(const std::string& detail) = 0;
 
   // The reconnect window "Ожидание устройства": calls tryOpen at once, then every 5 seconds and
   // on "Повторить", until it returns true (the window closes with OK) or the operator stops it.
@@ -26,8 +28,11 @@ class ISessionUi {
 
   // What the reconnect and entry windows show besides their message: the port's path and the
   // text of the last port error (empty when there is none). The session calls it before a window
-  // runs and after every failed try.
-  virtual void ShowPortState(const std::string& /*portName*/, const std::string& /*lastError*/) {}
+  // runs and after every failed try. retryHelps is false when trying again cannot help until
+  // someone acts (the user may not use the port): the reconnect window then waits for
+  // "Повторить" instead of trying every 5 seconds.
+  virtual void ShowPortState(const std::string& /*portName*/, const std::string& /*lastError*/,
+                             bool /*retryHelps*/) {}
 
   // A modal message box with an OK button (the terminal's refusals).
   virtual void ShowMessage(const std::string& text) = 0;

@@ -6,6 +6,7 @@
 #include "link/command_transaction.h"
 #include "link/line_timeouts.h"
 #include "link/log_model.h"
+#include "link/port_diagnosis.h"
 #include "link/session_ui.h"
 #include "profile/command_profile.h"
 #include "profile/fixed_texts.h"
@@ -37,6 +38,17 @@ std::string ErrorMessage(const std::exception_ptr& error) {
     return e.what();
   } catch (...) {
     return "unknown error";
+  }
+}
+
+// The system's error code behind a port failure; 0 when there is none.
+int SystemCode(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const EComPort& e) {
+    return e.SystemCode();
+  } catch (...) {
+    return 0;
   }
 }
 
@@ -99,8 +111,8 @@ void TTerminalSession::ExecuteCommand(std::string cmd, bool& error, std::string 
     transaction.RestoreProgress();
   }
   if (failure)
-    TransferFailed(ErrorMessage(failure), cmd, error, logText, noWait, noReconnect,
-                   meantForCommandMode, answer);
+    TransferFailed(ErrorMessage(failure), SystemCode(failure), cmd, error, logText, noWait,
+                   noReconnect, meantForCommandMode, answer);
   try {
     port_.SetReadTotalConstant(LineTimeout(settings_.Timeout));
   } catch (const std::exception& e) {
@@ -125,15 +137,19 @@ bool TTerminalSession::PortReadyForTransaction(bool noReconnect) {
   return IsPortOpen();
 }
 
-void TTerminalSession::TransferFailed(const std::string& message, const std::string& cmd,
-                                      bool& error, const std::string& logText, bool noWait,
-                                      bool noReconnect, bool meantForCommandMode,
-                                      std::string& answer) {
+void TTerminalSession::TransferFailed(const std::string& message, int systemCode,
+                                      const std::string& cmd, bool& error,
+                                      const std::string& logText, bool noWait, bool noReconnect,
+                                      bool meantForCommandMode, std::string& answer) {
   log_.WriteLog(Text(TText::ReadError, {message}), 2);
   lastPortError_ = message;
+  lastPortCode_ = systemCode;
   error = true;
   DropSession();
-  if (noReconnect || !ui_.AskRetry()) return;
+  if (noReconnect) return;
+  // The question names the port and what happened to it, so the operator knows what to fix.
+  const std::string cause = systemCode > 0 ? PortFailureCause(port_.Port(), systemCode) : message;
+  if (!ui_.AskRetry(port_.Port() + ": " + cause)) return;
   // The device may have been unplugged and plugged in again, the terminal restarted: it is out
   // of command mode. A request meant for command mode goes out again only once the session is
   // back; if the operator stops that, the transfer stays failed.
@@ -160,11 +176,14 @@ bool TTerminalSession::OpenPort() {
     try {
       port_.Open();
     } catch (const std::exception& e) {
+      const auto* portError = dynamic_cast<const EComPort*>(&e);
       lastPortError_ = e.what();
+      lastPortCode_ = portError ? portError->SystemCode() : 0;
       log_.WriteLog(Text(TText::CannotOpenPort, {e.what()}), 4);
       return false;
     }
     lastPortError_.clear();
+    lastPortCode_ = 0;
   }
   UpdateLinkIndicators();
   return IsPortOpen();
@@ -247,7 +266,7 @@ bool TTerminalSession::WaitForDevice() {
 }
 
 void TTerminalSession::ReportPortState() {
-  ui_.ShowPortState(port_.Port(), lastPortError_);
+  ui_.ShowPortState(port_.Port(), lastPortError_, !PortFailureNeedsOperator(lastPortCode_));
 }
 
 bool TTerminalSession::PortOpenInCommandMode() {

@@ -71,8 +71,8 @@ class TTerminalSession {
 
  private:
   bool PortReadyForTransaction(bool noReconnect);
-  void TransferFailed(const std::string& message, const std::string& cmd, bool& error,
-                      const std::string& logText, bool noWait, bool noReconnect,
+  void TransferFailed(const std::string& message, int systemCode, const std::string& cmd,
+                      bool& error, const std::string& logText, bool noWait, bool noReconnect,
                       bool meantForCommandMode, std::string& answer);
   void DropSession();
   void DeviceDisconnected();
@@ -92,8 +92,10 @@ class TTerminalSession {
   std::string lastAnswer_;
   bool lastAnswerCut_ = false;
   bool fastAnswer_ = false;
-  // The last port error's text, for the reconnect and entry windows; cleared when the port opens.
+  // The last port error's text and system code, for the reconnect and entry windows; cleared
+  // when the port opens.
   std::string lastPortError_;
+  int lastPortCode_ = 0;
 };
 
 }  // namespace quillon

@@ -65,6 +65,14 @@ enum class TText {
   NetStopSize,
   NetFlowControl,
   NetProtocolError,
+  // Port failures: causes and what to do about them
+  PortAbsent,
+  PortGroupAccess,
+  PortAskAdministrator,
+  PortHeldByModemManager,
+  PortHeldBy,
+  PortHeldByUnknown,
+  PortWentAway,
   // Engine
   WrongPassword,
   NoPermission,

@@ -1,6 +1,7 @@
 #include "ui/qt_session_ui.h"
 
 #include <QCoreApplication>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <memory>
@@ -19,13 +20,33 @@ void TQtSessionUi::SetWindows(TfmWaitingData* waitingData, TfmDeviceReconnect* d
   deviceReconnect_ = deviceReconnect;
 }
 
-bool TQtSessionUi::AskRetry() {
+namespace {
+
+// A message box is as wide as its texts; a short question under a long caption gets the caption
+// cut by the window manager ("Ошибк… данных"). The caption's width in a bold title font, with
+// room for the title bar's buttons, is the least width of the box.
+void KeepCaptionWhole(QMessageBox& box) {
+  QFont titleFont = box.font();
+  titleFont.setBold(true);
+  constexpr int kTitleBarButtons = 140;
+  const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + kTitleBarButtons;
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (!grid) return;
+  grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+}  // namespace
+
+bool TQtSessionUi::AskRetry(const std::string& detail) {
   QMessageBox box(QMessageBox::NoIcon,
                   QCoreApplication::translate("quillon::TQtSessionUi", "Ошибка передачи данных"),
                   QCoreApplication::translate("quillon::TQtSessionUi", "Повторить попытку?"),
                   QMessageBox::Retry | QMessageBox::Cancel, owner_);
   box.setObjectName(QStringLiteral("RetryQuestion"));
+  box.setInformativeText(ToQString(detail));
   box.setDefaultButton(QMessageBox::Retry);
+  KeepCaptionWhole(box);
   return box.exec() == QMessageBox::Retry;
 }
 
@@ -35,14 +56,15 @@ namespace {
 // runs, through `running`.
 template <typename Window>
 bool RunShowingPortState(Window* shared, QWidget* owner, Window*& running, const QString& port,
-                         const QString& reason, const std::function<bool()>& work) {
+                         const QString& reason, bool retryHelps,
+                         const std::function<bool()>& work) {
   std::unique_ptr<Window> own;
   Window* window = shared;
   if (!window) {
     own = std::make_unique<Window>(owner);
     window = own.get();
   }
-  window->SetPortState(port, reason);
+  window->SetPortState(port, reason, retryHelps);
   Window* const outer = running;
   running = window;
   const bool ok = window->Run(work);
@@ -54,18 +76,21 @@ bool RunShowingPortState(Window* shared, QWidget* owner, Window*& running, const
 
 bool TQtSessionUi::RunReconnectWindow(const std::function<bool()>& tryOpen) {
   return RunShowingPortState(deviceReconnect_, owner_, runningReconnect_, portName_, lastError_,
-                             tryOpen);
+                             retryHelps_, tryOpen);
 }
 
 bool TQtSessionUi::RunEntryWindow(const std::function<bool()>& oneTry) {
-  return RunShowingPortState(waitingData_, owner_, runningEntry_, portName_, lastError_, oneTry);
+  return RunShowingPortState(waitingData_, owner_, runningEntry_, portName_, lastError_,
+                             retryHelps_, oneTry);
 }
 
-void TQtSessionUi::ShowPortState(const std::string& portName, const std::string& lastError) {
+void TQtSessionUi::ShowPortState(const std::string& portName, const std::string& lastError,
+                                 bool retryHelps) {
   portName_ = ToQString(portName);
   lastError_ = ToQString(lastError);
-  if (runningReconnect_) runningReconnect_->SetPortState(portName_, lastError_);
-  if (runningEntry_) runningEntry_->SetPortState(portName_, lastError_);
+  retryHelps_ = retryHelps;
+  if (runningReconnect_) runningReconnect_->SetPortState(portName_, lastError_, retryHelps_);
+  if (runningEntry_) runningEntry_->SetPortState(portName_, lastError_, retryHelps_);
 }
 
 void TQtSessionUi::ShowMessage(const std::string& text) {

@@ -29,10 +29,11 @@ class TQtSessionUi : public ISessionUi {
   // The status window's connection group, once it exists.
   void SetLinkStateListener(LinkStateListener listener) { linkListener_ = std::move(listener); }
 
-  bool AskRetry() override;
+  bool AskRetry(const std::string& detail) override;
   bool RunReconnectWindow(const std::function<bool()>& tryOpen) override;
   bool RunEntryWindow(const std::function<bool()>& oneTry) override;
-  void ShowPortState(const std::string& portName, const std::string& lastError) override;
+  void ShowPortState(const std::string& portName, const std::string& lastError,
+                     bool retryHelps) override;
   void ShowMessage(const std::string& text) override;
   void LinkStateChanged(const std::string& portName, const std::string& baudText, bool portOpen,
                         bool inCommandMode) override;
@@ -47,6 +48,7 @@ class TQtSessionUi : public ISessionUi {
   // The port state the session reported last, and the windows running now.
   QString portName_;
   QString lastError_;
+  bool retryHelps_ = true;
   TfmDeviceReconnect* runningReconnect_ = nullptr;
   TfmWaitingData* runningEntry_ = nullptr;
 };

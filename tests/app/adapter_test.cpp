@@ -16,6 +16,7 @@
 #include "ui/qt_language.h"
 #include "ui/qt_progress_bar.h"
 #include "ui/qt_session_ui.h"
+#include "ui/qt_text.h"
 
 namespace quillon::test {
 
@@ -43,12 +44,17 @@ class TAdapterTest : public QObject {
     QCOMPARE(bar.value(), bar.minimum());
   }
 
+  // The question keeps its caption and text and says what happened below them; it is wide
+  // enough for a window manager to show its whole caption in a bold title font.
   void retryQuestionHasItsCaptionButtonsAndNoIcon() {
     QWidget owner;
     TQtSessionUi ui(&owner, nullptr, nullptr);
     for (const bool chooseRetry : {true, false}) {
       QString caption;
       QString text;
+      QString detail;
+      int width = 0;
+      int captionWidth = 0;
       QMessageBox::Icon icon = QMessageBox::Warning;
       int buttons = 0;
       QTimer::singleShot(100, [&] {
@@ -56,15 +62,26 @@ class TAdapterTest : public QObject {
         if (!box) return;
         caption = box->windowTitle();
         text = box->text();
+        detail = box->informativeText();
         icon = box->icon();
         buttons = box->buttons().size();
+        width = box->width();
+        QFont bold = box->font();
+        bold.setBold(true);
+        captionWidth = QFontMetrics(bold).horizontalAdvance(caption);
         box->button(chooseRetry ? QMessageBox::Retry : QMessageBox::Cancel)->click();
       });
-      QCOMPARE(ui.AskRetry(), chooseRetry);
+      QCOMPARE(
+          ui.AskRetry(FromQString(QStringLiteral("/dev/ttyUSB0: устройство пропало (отключено?)"))),
+          chooseRetry);
       QCOMPARE(caption, QStringLiteral("Ошибка передачи данных"));
       QCOMPARE(text, QStringLiteral("Повторить попытку?"));
+      QCOMPARE(detail, QStringLiteral("/dev/ttyUSB0: устройство пропало (отключено?)"));
       QCOMPARE(icon, QMessageBox::NoIcon);
       QCOMPARE(buttons, 2);
+      QVERIFY2(
+          width >= captionWidth + 100,
+          qPrintable(QStringLiteral("%1 px for a caption of %2").arg(width).arg(captionWidth)));
     }
   }
 

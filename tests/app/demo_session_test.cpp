@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/answer_modal.h"
 #include "app/fm_main.h"
 #include "app/gui_tests.h"
 #include "editor/qt/qt_parameter_editor.h"
@@ -133,6 +135,39 @@ class TDemoSessionTest : public QObject {
     sim.Stop();
     QVERIFY(RunLoopUntil([&] { return !fm.Session().IsPortOpen(); }, 5000));
     QVERIFY(LogHas(fm, QStringLiteral("]Device disconnected")));
+    QVERIFY(!fm.InCommandMode());
+    QVERIFY(fm.StatusPanels[3]->text().isEmpty());
+    QVERIFY(fm.StatusPanels[4]->text().isEmpty());
+  }
+
+  // Without the port watch a vanished device is found by the next request: its log line and its
+  // question name the port and the cause, and "LINK" and "CMD" go out.
+  void deviceLostWhileIdleIsNamedByTheNextRequest() {
+    TSimulatorProcess sim;
+    std::string error;
+    QVERIFY2(sim.Start({"--profile", "cmdprofile.xml", "--password", "1234"}, 5000, error),
+             error.c_str());
+    const QString port = QString::fromStdString(sim.DevicePath());
+    TfmMain fm(nullptr, Options(sim.DevicePath()));
+    fm.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fm));
+    fm.Connect1Click();
+    QVERIFY(fm.InCommandMode());
+    sim.Stop();
+
+    QString detail;
+    QMessageBox* asked = nullptr;
+    AnswerModal<QMessageBox>([&](QMessageBox* box) {
+      asked = box;
+      detail = box->informativeText();
+      box->button(QMessageBox::Cancel)->click();
+    });
+    QVERIFY(!fm.Engine().PollCommand({0, 0, 0, 0}));
+    QVERIFY(asked);
+    QCOMPARE(detail, port + QStringLiteral(": устройство пропало (отключено?)"));
+    QVERIFY2(LogHas(fm, QStringLiteral("purge ") + port +
+                            QStringLiteral(": Input/output error - устройство пропало")),
+             qPrintable(fm.LogLines->toPlainText()));
     QVERIFY(!fm.InCommandMode());
     QVERIFY(fm.StatusPanels[3]->text().isEmpty());
     QVERIFY(fm.StatusPanels[4]->text().isEmpty());

@@ -319,12 +319,13 @@ class TLanguageGuiTest : public QObject {
     QVERIFY(tried);
 
     ISessionUi& ui = w.Main->Session().Ui();
-    CheckModal<QMessageBox>([&ui] { ui.AskRetry(); },
-                            [](QMessageBox* box) {
-                              CheckEnglish(box, "retry question");
-                              QVERIFY(box->button(QMessageBox::Retry));
-                              QCOMPARE(box->button(QMessageBox::Retry)->text(), "Retry");
-                            });
+    CheckModal<QMessageBox>(
+        [&ui] { ui.AskRetry("/dev/ttyUSB0: the device went away (unplugged?)"); },
+        [](QMessageBox* box) {
+          CheckEnglish(box, "retry question");
+          QVERIFY(box->button(QMessageBox::Retry));
+          QCOMPARE(box->button(QMessageBox::Retry)->text(), "Retry");
+        });
     for (TText refusal : {TText::WrongPassword, TText::NoPermission, TText::ParameterError})
       CheckModal<QMessageBox>([&ui, refusal] { ui.ShowMessage(Text(refusal)); },
                               [](QMessageBox* box) { CheckEnglish(box, "refusal"); });
@@ -377,8 +378,9 @@ class TLanguageGuiTest : public QObject {
     TWindows w(Path("latin.xml"), Path("settings.ini"));
     w.Main->show();
     ISessionUi& ui = w.Main->Session().Ui();
-    CheckModal<QMessageBox>([&ui] { ui.AskRetry(); },
-                            [](QMessageBox* box) { CheckQtTextsRussian(box, "retry question"); });
+    CheckModal<QMessageBox>(
+        [&ui] { ui.AskRetry("/dev/ttyUSB0: the device went away (unplugged?)"); },
+        [](QMessageBox* box) { CheckQtTextsRussian(box, "retry question"); });
     CheckModal<QFileDialog>([&w] { w.Main->Load1Click(); },
                             [](QFileDialog* d) { CheckQtTextsRussian(d, "open dialog"); });
     CheckModal<QFileDialog>([&w] { w.Main->Save1Click(); },

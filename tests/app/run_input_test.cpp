@@ -137,8 +137,10 @@ class TRunInputTest : public QObject {
     rig.line->FailOn(TSimOp::Write, 1);
     auto reached = std::make_shared<bool>(false);
     auto stuck = std::make_shared<bool>(false);
+    QString detail;
     AtModal<QMessageBox>(
-        [answer](QMessageBox* box) {
+        [answer, &detail](QMessageBox* box) {
+          detail = box->informativeText();
           if (answer == QLatin1String("Retry"))
             ClickThroughWindow(box->button(QMessageBox::Retry));
           else if (answer == QLatin1String("Cancel"))
@@ -156,6 +158,7 @@ class TRunInputTest : public QObject {
     });
     QVERIFY(*reached);
     QVERIFY2(!*stuck, "the question ignored the operator");
+    QCOMPARE(detail, QStringLiteral("SIM1: устройство пропало (отключено?)"));
     QCOMPARE(rig.RequestsOf("AT+SGPR=?"), retried ? 1 : 0);
     QCOMPARE(error, !retried);
   }
@@ -256,6 +259,40 @@ class TRunInputTest : public QObject {
     QVERIFY2(!*stuck, "the reconnect window ignored the operator");
     QCOMPARE(entered, retry);
     QCOMPARE(rig.session.IsPortOpen(), retry);
+  }
+
+  // The user may not use the port: trying every five seconds cannot help, so the window waits
+  // for "Повторить" and says why.
+  void reconnectWindowWaitsForTheOperatorWhenAccessIsDenied() {
+    TRunRig rig;
+    rig.AnswerTheAccessCode();
+    rig.line->SetDenied(true);
+    auto reached = std::make_shared<bool>(false);
+    auto stuck = std::make_shared<bool>(false);
+    QString shown;
+    bool countingDown = true;
+    int counter = -1;
+    AtModal<TfmDeviceReconnect>(
+        [&](TfmDeviceReconnect* window) {
+          // Longer than a countdown step: nothing moves until the operator acts.
+          QTest::qWait(1300);
+          countingDown = window->CountingDown();
+          counter = window->Counter();
+          shown = window->findChild<QLabel*>(QStringLiteral("lblRetryInterval"))->text();
+          rig.line->SetDenied(false);  // the administrator gave access
+          ClickThroughWindow(Button(window, "btnRetryNow"));
+        },
+        reached);
+    Watchdog(stuck, 5000);
+    bool entered = false;
+    rig.guard.Run([&] { entered = rig.session.EnsureSession(); });
+    QVERIFY(*reached);
+    QVERIFY(!*stuck);
+    QVERIFY(!countingDown);
+    QCOMPARE(counter, 0);
+    QVERIFY2(shown.contains(QStringLiteral("«Повторить»")), qPrintable(shown));
+    QVERIFY(entered);
+    QCOMPARE(rig.line->OpenCount(), 1);
   }
 
   // What the operator clicks or types in the main window while a run holds it is thrown away,

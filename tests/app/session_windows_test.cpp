@@ -152,7 +152,7 @@ class TSessionWindowTest : public QObject {
     QCOMPARE(shownPort, QStringLiteral("Порт: ") + QString::fromStdString(path));
     QVERIFY(reasonVisible);
     QVERIFY2(shownReason.contains(QString::fromStdString(path)) &&
-                 shownReason.contains(QStringLiteral("not plugged in")),
+                 shownReason.contains(QStringLiteral("устройство не подключено")),
              qPrintable(shownReason));
   }
 

@@ -32,7 +32,10 @@ class TScriptedUi : public ISessionUi {
   bool LastCommandMode = false;
   bool LastPortOpen = false;
 
-  bool AskRetry() override {
+  std::vector<std::string> RetryDetails;  // what each question said had happened
+
+  bool AskRetry(const std::string& detail) override {
+    RetryDetails.push_back(detail);
     ++RetryQuestions;
     return RetryAnswer;
   }

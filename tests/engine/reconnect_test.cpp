@@ -19,9 +19,9 @@ namespace {
 class TReplugUi : public TScriptedUi {
  public:
   std::function<void()> Replug;
-  bool AskRetry() override {
+  bool AskRetry(const std::string& detail) override {
     if (Replug) Replug();
-    return TScriptedUi::AskRetry();
+    return TScriptedUi::AskRetry(detail);
   }
 };
 

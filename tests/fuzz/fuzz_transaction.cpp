@@ -38,7 +38,7 @@ const char kProfile[] =
 // Every question is answered no; windows give up at once.
 class TQuietUi : public ISessionUi {
  public:
-  bool AskRetry() override { return false; }
+  bool AskRetry(const std::string&) override { return false; }
   bool RunReconnectWindow(const std::function<bool()>& tryOpen) override { return tryOpen(); }
   bool RunEntryWindow(const std::function<bool()>& oneTry) override { return oneTry(); }
   void ShowMessage(const std::string&) override {}

@@ -50,7 +50,7 @@ TEST(ConsoleSessionUiTest, GivesUpAfterItsTriesAndNeverRetries) {
   int opens = 0;
   EXPECT_FALSE(ui.RunReconnectWindow([&] { return ++opens > 1; }));
   EXPECT_EQ(opens, 1);
-  EXPECT_FALSE(ui.AskRetry());
+  EXPECT_FALSE(ui.AskRetry("COM7: the device went away"));
 }
 
 TEST(ConsoleSessionUiTest, SessionOnASilentLineEndsWithoutCommandMode) {

@@ -37,9 +37,13 @@ class TScriptedUi : public ISessionUi {
   };
   std::vector<LinkState> linkStates;
   std::vector<std::pair<std::string, std::string>> portStates;  // port, last error
+  std::vector<bool> retryHelps;                                 // with each port state
 
-  bool AskRetry() override {
+  std::vector<std::string> retryDetails;
+
+  bool AskRetry(const std::string& detail) override {
     ++retryQuestions;
+    retryDetails.push_back(detail);
     if (retryAnswers.empty()) return false;
     const bool answer = retryAnswers.front();
     retryAnswers.pop_front();
@@ -61,8 +65,10 @@ class TScriptedUi : public ISessionUi {
     }
     return false;
   }
-  void ShowPortState(const std::string& portName, const std::string& lastError) override {
+  void ShowPortState(const std::string& portName, const std::string& lastError,
+                     bool helps) override {
     portStates.emplace_back(portName, lastError);
+    retryHelps.push_back(helps);
   }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void LinkStateChanged(const std::string& portName, const std::string& baudText, bool portOpen,

@@ -170,6 +170,19 @@ TEST_F(SessionTest, MissingDeviceShowsTheReconnectWindowAndFails) {
   }
 }
 
+// Waiting cannot give the user a permission: the reconnect window is told to wait for the
+// operator; a missing device is worth trying again.
+TEST_F(SessionTest, ReconnectWindowLearnsWhetherTryingAgainCanHelp) {
+  ui.reconnectAttempts = 0;  // the operator stops the window at once
+  line->FailOn(TSimOp::Open, 1, EACCES);
+  EXPECT_FALSE(session.EnsureSession());
+  EXPECT_EQ(ui.retryHelps, (std::vector<bool>{false}));
+  line->Unplug();
+  ui.retryHelps.clear();
+  EXPECT_FALSE(session.EnsureSession());
+  EXPECT_EQ(ui.retryHelps, (std::vector<bool>{true}));
+}
+
 TEST_F(SessionTest, ReconnectWindowOpensThePortWhenTheDeviceReturns) {
   line->Unplug();
   ui.reconnectAttempts = 5;

@@ -275,6 +275,8 @@ TEST_F(TransactionTest, FailureWithCancelDropsTheSessionAndLogsWhatWasRead) {
   EXPECT_EQ(r.answer, "AT+A=?\r");
   EXPECT_EQ(r.elapsed, 50);
   EXPECT_EQ(port.Timeouts().ReadTotalConstant, 250);
+  // The question says which port failed and why, in the interface's words.
+  EXPECT_EQ(ui.retryDetails, (Lines{port.Port() + ": устройство пропало (отключено?)"}));
 }
 
 TEST_F(TransactionTest, FailureWithRetryRepeatsWithTheGeneralTimeoutAndLogsTheAnswerTwice) {

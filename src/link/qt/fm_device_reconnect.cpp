@@ -20,6 +20,8 @@ TfmDeviceReconnect::TfmDeviceReconnect(QWidget* parent)
   lblRetryInterval_ = new QLabel(this);
   lblRetryInterval_->setObjectName(QStringLiteral("lblRetryInterval"));
   lblRetryInterval_->setAlignment(Qt::AlignCenter);
+  lblRetryInterval_->setWordWrap(true);
+  lblRetryInterval_->setFixedWidth(380);
 
   btnRetryNow_ = new QPushButton(tr("Повторить"), this);
   btnRetryNow_->setObjectName(QStringLiteral("btnRetryNow"));
@@ -101,13 +103,28 @@ void TfmDeviceReconnect::AttemptIfDue() {
     return;
   }
   if (!isVisible()) return;  // stopped while the attempt ran
+  if (!retryHelps_) {
+    // Trying every five seconds cannot mend a missing permission; the reason line says what
+    // will, and "Повторить" tries once it is done.
+    counter_ = 0;
+    lblRetryInterval_->setText(
+        tr("Повторные попытки не помогут, пока нет доступа к порту: откройте доступ и нажмите "
+           "«Повторить»"));
+    return;
+  }
   tmWaitInterval_->setInterval(1000);
   tmWaitInterval_->start();
   SetCountdown(kRetrySeconds);
 }
 
-void TfmDeviceReconnect::SetPortState(const QString& portName, const QString& lastError) {
+bool TfmDeviceReconnect::CountingDown() const {
+  return tmWaitInterval_->isActive();
+}
+
+void TfmDeviceReconnect::SetPortState(const QString& portName, const QString& lastError,
+                                      bool retryHelps) {
   portLines_.SetPortState(portName, lastError);
+  retryHelps_ = retryHelps;
 }
 
 }  // namespace quillon

@@ -22,8 +22,13 @@ class TfmDeviceReconnect : public QDialog {
 
   explicit TfmDeviceReconnect(QWidget* parent = nullptr);
 
-  // The port's path and the last port error's text; an empty one hides its line.
-  void SetPortState(const QString& portName, const QString& lastError);
+  // The port's path and the last port error's text; an empty one hides its line. Without
+  // retryHelps (the user may not use the port) a failed attempt is not followed by another every
+  // five seconds: the window says what to do and waits for "Повторить".
+  void SetPortState(const QString& portName, const QString& lastError, bool retryHelps = true);
+
+  // False while the window waits for "Повторить" instead of counting down.
+  bool CountingDown() const;
 
   // Shows the window modally; tryOpen is one open attempt. True when an attempt succeeded.
   bool Run(std::function<bool()> tryOpen);
@@ -50,6 +55,7 @@ class TfmDeviceReconnect : public QDialog {
   QTimer* tmWaitInterval_;
   std::function<bool()> tryOpen_;
   int counter_ = 0;
+  bool retryHelps_ = true;
 };
 
 }  // namespace quillon

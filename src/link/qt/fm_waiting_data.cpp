@@ -122,7 +122,7 @@ void TfmWaitingData::PauseAfterQuickTry(qint64 elapsedMs) {
   disconnect(stop);
 }
 
-void TfmWaitingData::SetPortState(const QString& portName, const QString& lastError) {
+void TfmWaitingData::SetPortState(const QString& portName, const QString& lastError, bool) {
   portLines_.SetPortState(portName, lastError);
 }
 

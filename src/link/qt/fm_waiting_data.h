@@ -25,8 +25,9 @@ class TfmWaitingData : public QDialog {
 
   explicit TfmWaitingData(QWidget* parent = nullptr);
 
-  // The port's path and the last port error's text; an empty one hides its line.
-  void SetPortState(const QString& portName, const QString& lastError);
+  // The port's path and the last port error's text; an empty one hides its line. The entry
+  // window tries on regardless of retryHelps.
+  void SetPortState(const QString& portName, const QString& lastError, bool retryHelps = true);
 
   // Shows the window modally, centred over its parent; true when a try returned true.
   bool Run(std::function<bool()> oneTry);
