@@ -635,6 +635,14 @@
         <source>Не могу записать протокол в файл: %1</source>
         <translation>Cannot write the log to file: %1</translation>
     </message>
+    <message>
+        <source>Да</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>Нет</source>
+        <translation>No</translation>
+    </message>
 </context>
 <context>
     <name>quillon::TQtPasswordEdit</name>
@@ -1417,6 +1425,74 @@
     <message>
         <source>Не могу записать протокол в файл: %1</source>
         <translation>Cannot write the log to file: %1</translation>
+    </message>
+    <message>
+        <source>Не записано (см. протокол)</source>
+        <translation>Nothing written (see the log)</translation>
+    </message>
+    <message>
+        <source>Записано: %1, не совпало: %2 (см. протокол)</source>
+        <translation>Written: %1, not matching: %2 (see the log)</translation>
+    </message>
+    <message>
+        <source>Записано: %1, запись прервана (см. протокол)</source>
+        <translation>Written: %1, writing stopped (see the log)</translation>
+    </message>
+    <message>
+        <source>Записано и проверено: %1</source>
+        <translation>Written and verified: %1</translation>
+    </message>
+    <message>
+        <source>Записано: %1, проверено: %2</source>
+        <translation>Written: %1, verified: %2</translation>
+    </message>
+    <message>
+        <source>Терминал в командном режиме. Выйти из командного режима перед завершением программы?</source>
+        <translation>The terminal is in command mode. Leave command mode before the program ends?</translation>
+    </message>
+    <message>
+        <source>Трекер, оставленный в командном режиме, не передаёт данные.</source>
+        <translation>A tracker left in command mode does not report.</translation>
+    </message>
+    <message>
+        <source>Да</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>Нет</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>Не удалось выйти из командного режима: терминал остался в нём</source>
+        <translation>Could not leave command mode: the terminal stays in it</translation>
+    </message>
+    <message>
+        <source>Настройки сохранены в памяти терминала</source>
+        <translation>Settings stored in the terminal&apos;s memory</translation>
+    </message>
+    <message>
+        <source>Настройки не сохранены (см. протокол)</source>
+        <translation>Settings not stored (see the log)</translation>
+    </message>
+    <message>
+        <source>Получить страницу</source>
+        <translation>Poll page</translation>
+    </message>
+    <message>
+        <source>Прочитать из терминала все команды открытой страницы (F5)</source>
+        <translation>Read every command of the page shown from the terminal (F5)</translation>
+    </message>
+    <message>
+        <source>Получить всё</source>
+        <translation>Poll all</translation>
+    </message>
+    <message>
+        <source>Прочитать из терминала все команды всех включённых страниц, одну за другой (Ctrl+F5)</source>
+        <translation>Read every command of every enabled page from the terminal, one page after the other (Ctrl+F5)</translation>
+    </message>
+    <message>
+        <source>Страница «%1» отключена в настройках, она не читается</source>
+        <translation>Page &quot;%1&quot; is disabled in the settings; it is not read</translation>
     </message>
 </context>
 <context>

@@ -3,10 +3,12 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSessionManager>
 #include <QShowEvent>
 #include <QSocketNotifier>
 #include <QSplitter>
@@ -38,6 +41,7 @@
 #include "engine/request_values.h"
 #include "engine/response_processors.h"
 #include "engine/restore_rules.h"
+#include "engine/write_verification.h"
 #include "link/com_port.h"
 #include "link/log_model.h"
 #include "link/qt/fm_device_reconnect.h"
@@ -49,6 +53,7 @@
 #include "settings/qt/fm_settings.h"
 #include "status/qt/fm_device_info.h"
 #include "ui/qt_app_icon.h"
+#include "ui/qt_elided_label.h"
 #include "ui/qt_input_guard.h"
 #include "ui/qt_log_view.h"
 #include "ui/qt_progress_bar.h"
@@ -60,6 +65,12 @@ namespace quillon {
 namespace {
 
 constexpr int kPanelWidths[TfmMain::kStatusPanelCount] = {400, 50, 200, 60, 60, 50};
+// Panel 0 gives up width, down to this, for the outcome of the last apply at the bar's end.
+constexpr int kHintPanelMinWidth = 50;
+// The colours of the outcome: written as sent, and something to look at in the log.
+constexpr const char* kGood = "#1a7f37";
+constexpr const char* kBad = "#c62828";
+constexpr const char* kPlain = nullptr;
 constexpr int kMinInputWidth = 20;
 constexpr int kInitialClientHeight = 720;
 
@@ -104,6 +115,10 @@ TfmMain::TfmMain(QWidget* parent, TMainOptions options)
   portPollTimer_->setObjectName(QStringLiteral("JvAppEvents1"));
   portPollTimer_->setInterval(kPortPollIntervalMs);
   connect(portPollTimer_, &QTimer::timeout, this, &TfmMain::JvAppEvents1Idle);
+
+  // The desktop session ends: the program goes without a question.
+  connect(qApp, &QGuiApplication::commitDataRequest, this,
+          [this](QSessionManager&) { sessionEnding_ = true; });
 
   // The port's readiness is looked at each time the loop is about to sleep: cheap, and it keeps
   // the notifier in step with opens, closes and links without hooks in every caller.
@@ -229,14 +244,27 @@ void TfmMain::CreateStatusBar() {
                      " padding: 0px 4px; margin: 2px 1px; }"
                      "QStatusBar > QLabel#StatusPanel2 { padding: 0px; }"));
   setStatusBar(StatusBar1);
+  // The window's edges resize it; the grip's width goes to the panels.
+  StatusBar1->setSizeGripEnabled(false);
   for (int i = 0; i < kStatusPanelCount; ++i) {
     auto* panel = new QLabel(StatusBar1);
     panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-    panel->setFixedWidth(kPanelWidths[i]);
+    if (i == 0) {
+      // The hints take what the other panels leave, so the outcome of an apply stays in sight
+      // at the window's least width.
+      panel->setMinimumWidth(kHintPanelMinWidth);
+      panel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    } else {
+      panel->setFixedWidth(kPanelWidths[i]);
+    }
     if (i == 3 || i == 4) panel->setAlignment(Qt::AlignCenter);
-    StatusBar1->addWidget(panel, 0);
+    StatusBar1->addWidget(panel, i == 0 ? 1 : 0);
     StatusPanels[i] = panel;
   }
+  WriteSummaryPanel = new TQtElidedLabel(StatusBar1);
+  WriteSummaryPanel->setObjectName(QStringLiteral("WriteSummaryPanel"));
+  WriteSummaryPanel->hide();
+  StatusBar1->addWidget(WriteSummaryPanel, 0);
   ProgressBar = new QProgressBar(StatusPanels[2]);
   ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
   ProgressBar->setTextVisible(false);
@@ -348,7 +376,8 @@ void TfmMain::ShowChangedCount() {
   if (!ChangedPanel) {
     ChangedPanel = new QLabel(StatusBar1);
     ChangedPanel->setObjectName(QStringLiteral("ChangedPanel"));
-    StatusBar1->addWidget(ChangedPanel, 0);
+    // Before the outcome of the last apply, which gives up width when both are long.
+    StatusBar1->insertWidget(kStatusPanelCount, ChangedPanel, 0);
   }
   const int count = editor_ ? editor_->ChangedCount() : 0;
   ChangedPanel->setText(count > 0 ? tr("Изменено: %1").arg(count) : QString());
@@ -404,26 +433,29 @@ void TfmMain::RegisterResponseProcessors() {
   };
   callbacks.CmdApplyClick = [this](const ParamAddress& a) {
     writeTally_ = {};
-    inputGuard_->Run([&] { engine_->ApplyCommand(a); });
-    ShowWriteSummary();
+    bool sent = false;
+    RunGuarded([&] { sent = engine_->ApplyCommand(a); });
+    ShowWriteSummary(sent);
   };
   callbacks.CmdPollClick = [this](const ParamAddress& a) {
-    inputGuard_->Run([&] { engine_->PollCommand(a); });
+    RunGuarded([&] { engine_->PollCommand(a); });
   };
   callbacks.CmdApplyAllClick = [this](const ParamAddress& a) {
     if (!ConfirmDefaultValues(batch_->PageApplyTargets(a.Page))) return;
     writeTally_ = {};
-    inputGuard_->Run([&] { batch_->CmdApplyAll(a); });
-    ShowWriteSummary();
+    bool sent = false;
+    RunGuarded([&] { sent = batch_->CmdApplyAll(a); });
+    ShowWriteSummary(sent);
   };
   callbacks.CmdPollAllClick = [this](const ParamAddress& a) {
-    inputGuard_->Run([&] { batch_->CmdPollAll(a); });
+    RunGuarded([&] { batch_->CmdPollAll(a); });
   };
   callbacks.CmdApplyAllIndexedClick = [this](const ParamAddress& a) {
     if (!ConfirmDefaultValues(batch_->IndexedApplyTargets(a.Page, a.Command))) return;
     writeTally_ = {};
-    inputGuard_->Run([&] { batch_->CmdApplyAllIndexed(a); });
-    ShowWriteSummary();
+    bool sent = false;
+    RunGuarded([&] { sent = batch_->CmdApplyAllIndexed(a); });
+    ShowWriteSummary(sent);
   };
 }
 
@@ -443,6 +475,7 @@ void TfmMain::NoteWriteVerified(const ParamAddress& a, const TWriteVerification&
       ++writeTally_.Verified;
       return;
     case wrNotVerified:
+      ++writeTally_.NotVerified;
       return;
     case wrDiffers:
       ++writeTally_.Differing;
@@ -462,18 +495,41 @@ void TfmMain::NoteWriteVerified(const ParamAddress& a, const TWriteVerification&
   }
 }
 
-void TfmMain::ShowWriteSummary() {
-  if (!StatusBar1 || writeTally_.Written == 0) return;
-  if (!WriteSummaryPanel) {
-    WriteSummaryPanel = new QLabel(StatusBar1);
-    WriteSummaryPanel->setObjectName(QStringLiteral("WriteSummaryPanel"));
-    StatusBar1->addWidget(WriteSummaryPanel, 1);
+// One line for the outcome of an apply, by what the terminal gave back: green when every value
+// came back as sent, red when anything differs, was refused, unsupported or unanswered (the log
+// says which), plain when some commands give nothing to compare.
+void TfmMain::ShowWriteSummary(bool sent) {
+  const TWriteTally& t = writeTally_;
+  const int bad = t.Differing + t.Failed;
+  const int good = t.Verified + t.NotVerified;
+  if (t.Written == 0) {
+    // Nothing reached the terminal: a run stopped before its first write says so.
+    if (sent)
+      ShowSummary(QString(), kPlain);
+    else
+      ShowSummary(tr("Не записано (см. протокол)"), kBad);
+  } else if (bad > 0) {
+    ShowSummary(tr("Записано: %1, не совпало: %2 (см. протокол)").arg(good).arg(bad), kBad);
+  } else if (!sent) {
+    ShowSummary(tr("Записано: %1, запись прервана (см. протокол)").arg(good), kBad);
+  } else if (t.NotVerified == 0) {
+    ShowSummary(tr("Записано и проверено: %1").arg(t.Verified), kGood);
+  } else {
+    ShowSummary(tr("Записано: %1, проверено: %2").arg(good).arg(t.Verified), kPlain);
   }
-  WriteSummaryPanel->setText(tr("Записано: %1, проверено: %2, различается: %3, ошибок: %4")
-                                 .arg(writeTally_.Written)
-                                 .arg(writeTally_.Verified)
-                                 .arg(writeTally_.Differing)
-                                 .arg(writeTally_.Failed));
+}
+
+// The panel is the status bar's own: hints of the control under the mouse go to panel 0.
+void TfmMain::ShowSummary(const QString& text, const char* color) {
+  WriteSummaryPanel->SetFullText(text);
+  WriteSummaryPanel->setStyleSheet(
+      color ? QStringLiteral("QLabel { color: %1; }").arg(QLatin1String(color)) : QString());
+  WriteSummaryPanel->setVisible(!text.isEmpty());
+}
+
+void TfmMain::RunGuarded(const std::function<void()>& work) {
+  inputGuard_->Run(work);
+  progress_->SetPosition(progress_->Min());
 }
 
 void TfmMain::ApplyInterfaceSettings() {
@@ -623,7 +679,42 @@ void TfmMain::ShowTimedStatus(const QString& text, const QString& detail) {
 }
 
 void TfmMain::Exit1Click() {
-  QCoreApplication::quit();
+  if (MayExit()) QCoreApplication::quit();
+}
+
+// A tracker left in command mode stops reporting: before the program ends, the operator may
+// let it go back to work. Nobody is asked when nobody watches or the desktop session ends.
+bool TfmMain::MayExit() {
+  if (!askBeforeExit_ || sessionEnding_ || qApp->isSavingSession() || !InCommandMode()) return true;
+  QMessageBox box(QMessageBox::Question, windowTitle(),
+                  tr("Терминал в командном режиме. Выйти из командного режима перед "
+                     "завершением программы?"),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+  box.setObjectName(QStringLiteral("ExitQuestion"));
+  box.setInformativeText(tr("Трекер, оставленный в командном режиме, не передаёт данные."));
+  box.button(QMessageBox::Yes)->setText(tr("Да"));
+  box.button(QMessageBox::No)->setText(tr("Нет"));
+  box.button(QMessageBox::Cancel)->setText(tr("Отмена"));
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::Cancel);
+  const int answer = box.exec();
+  if (answer == QMessageBox::Cancel || answer == -1) return false;
+  if (answer == QMessageBox::Yes) {
+    RunGuarded([this] { session_->LeaveCommandMode(); });
+    if (InCommandMode())
+      log_->WriteLog(
+          FromQString(tr("Не удалось выйти из командного режима: терминал остался в нём")), 4);
+  }
+  return true;
+}
+
+void TfmMain::closeEvent(QCloseEvent* event) {
+  // A run holds the window: closing it now would end the program in the middle of a request.
+  if (inputGuard_->Active() || !MayExit()) {
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
 }
 
 void TfmMain::Parameters1Click() {
@@ -632,11 +723,21 @@ void TfmMain::Parameters1Click() {
 }
 
 void TfmMain::Connect1Click() {
-  inputGuard_->Run([this] { session_->EnsureSession(); });
+  RunGuarded([this] { session_->EnsureSession(); });
 }
 
+// The terminal's answer is judged as the command line's store judges it; the status bar says
+// whether the settings are in the terminal's memory.
 void TfmMain::Storesettingsintoflash1Click() {
-  inputGuard_->Run([this] { session_->StoreSettingsToFlash(); });
+  bool sent = false;
+  RunGuarded([&] { sent = session_->StoreSettingsToFlash(); });
+  if (!sent) return;  // no session: nothing was asked of the terminal
+  const bool stored = session_->IsPortOpen() &&
+                      JudgeSessionCommand(profile_, "+SAVE", session_->LastAnswer()).Succeeded();
+  if (stored)
+    ShowSummary(tr("Настройки сохранены в памяти терминала"), kGood);
+  else
+    ShowSummary(tr("Настройки не сохранены (см. протокол)"), kBad);
 }
 
 void TfmMain::N4Click() {
@@ -644,7 +745,7 @@ void TfmMain::N4Click() {
 }
 
 void TfmMain::Leavecommandmode1Click() {
-  inputGuard_->Run([this] { session_->LeaveCommandMode(); });
+  RunGuarded([this] { session_->LeaveCommandMode(); });
 }
 
 void TfmMain::About1Click() {
@@ -744,6 +845,24 @@ void TfmMain::CreateChangeActions() {
   ApplyChanged1->setStatusTip(ApplyChanged1->toolTip());
   connect(ApplyChanged1, &QAction::triggered, this, &TfmMain::ApplyChanged1Click);
   EditorToolBar->insertAction(EditorToolBar->actions().value(0), ApplyChanged1);
+
+  // Reading sits beside writing, whatever the page's length: the page's own buttons are at its
+  // foot.
+  PollPage1 = new QAction(tr("Получить страницу"), this);
+  PollPage1->setObjectName(QStringLiteral("PollPage1"));
+  PollPage1->setShortcut(QKeySequence(Qt::Key_F5));
+  PollPage1->setToolTip(tr("Прочитать из терминала все команды открытой страницы (F5)"));
+  PollPage1->setStatusTip(PollPage1->toolTip());
+  connect(PollPage1, &QAction::triggered, this, &TfmMain::PollPage1Click);
+  PollAll1 = new QAction(tr("Получить всё"), this);
+  PollAll1->setObjectName(QStringLiteral("PollAll1"));
+  PollAll1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F5));
+  PollAll1->setToolTip(
+      tr("Прочитать из терминала все команды всех включённых страниц, одну за другой (Ctrl+F5)"));
+  PollAll1->setStatusTip(PollAll1->toolTip());
+  connect(PollAll1, &QAction::triggered, this, &TfmMain::PollAll1Click);
+  EditorToolBar->insertAction(EditorToolBar->ChangedOnly1, PollPage1);
+  EditorToolBar->insertAction(EditorToolBar->ChangedOnly1, PollAll1);
   EditorToolBar->insertSeparator(EditorToolBar->ChangedOnly1);
 
   QMenu* edit = new QMenu(tr("Правка"), this);
@@ -759,11 +878,41 @@ void TfmMain::CreateChangeActions() {
     QAction* connect1 = connection->findChild<QAction*>(QStringLiteral("Connect1"));
     const QList<QAction*> items = connection->actions();
     const qsizetype at = items.indexOf(connect1);
-    connection->insertAction(at >= 0 ? items.value(at + 1) : nullptr, ApplyChanged1);
+    QAction* before = at >= 0 ? items.value(at + 1) : nullptr;
+    connection->insertAction(before, ApplyChanged1);
+    connection->insertAction(before, PollPage1);
+    connection->insertAction(before, PollAll1);
   }
   const auto follow = [this] { ApplyChanged1->setEnabled(editor_->ChangedCount() > 0); };
   connect(editor_.get(), &TQtParameterEditor::ChangedCountChanged, this, follow);
   follow();
+}
+
+void TfmMain::PollPage1Click() {
+  const int page = PageControl1->currentIndex();
+  if (page < 0 || page >= static_cast<int>(profile_.Pages.size())) return;
+  if (!PageControl1->widget(page)->isEnabled()) {
+    log_->WriteLog(FromQString(tr("Страница «%1» отключена в настройках, она не читается")
+                                   .arg(ToQString(profile_.Pages[static_cast<size_t>(page)].Name))),
+                   4);
+    return;
+  }
+  RunGuarded([&] { batch_->CmdPollAll({page, 0, 0, 0}); });
+}
+
+// One run over the pages the settings enable, in their order: one progress, one stop at the
+// first failed command, Esc between two requests.
+void TfmMain::PollAll1Click() {
+  std::vector<ParamAddress> commands;
+  const std::set<std::string> enabled(settings_.EnabledPages.begin(), settings_.EnabledPages.end());
+  for (int p = 0; p < static_cast<int>(profile_.Pages.size()); ++p) {
+    const TDevPage& page = profile_.Pages[static_cast<size_t>(p)];
+    if (enabled.count(page.Id) == 0) continue;
+    for (int c = 0; c < static_cast<int>(page.Commands.size()); ++c)
+      commands.push_back({p, c, 0, 0});
+  }
+  if (commands.empty()) return;
+  RunGuarded([&] { batch_->PollCommands(commands); });
 }
 
 void TfmMain::ApplyChanged1Click() {
@@ -780,8 +929,9 @@ void TfmMain::ApplyChanged1Click() {
   }
   if (changed.Targets.empty() || !ConfirmDefaultValues(changed.Targets)) return;
   writeTally_ = {};
-  inputGuard_->Run([&] { batch_->ApplyInstances(changed.Targets); });
-  ShowWriteSummary();
+  bool sent = false;
+  RunGuarded([&] { sent = batch_->ApplyInstances(changed.Targets); });
+  ShowWriteSummary(sent);
 }
 
 namespace {
@@ -871,7 +1021,7 @@ bool TfmMain::PollKeepingOperatorValues(const std::vector<ParamAddress>& command
       }
   }
   bool polled = false;
-  inputGuard_->Run([&] { polled = batch_->PollCommands(commands); });
+  RunGuarded([&] { polled = batch_->PollCommands(commands); });
   for (const TKept& v : kept) {
     const ParamAddress& a = v.At;
     if (v.Optional) editor_->SetChecked(a.Page, a.Command, a.Instance, a.Param, v.Checked);

@@ -38,6 +38,7 @@ class TQtParameterEditor;
 class TQtEditorToolBar;
 struct ParamAddress;
 struct TWriteVerification;
+class TQtElidedLabel;
 class TQtInputGuard;
 class TQtProgressBar;
 class TQtSessionUi;
@@ -96,6 +97,14 @@ class TfmMain : public QMainWindow {
   void About1Click();
   // Writes the instances holding changed values, page by page, as one run.
   void ApplyChanged1Click();
+  // Reads every command of the page shown ("Получить страницу", F5), or of every page the
+  // settings enable, one page after the other ("Получить всё", Ctrl+F5). Esc stops either.
+  void PollPage1Click();
+  void PollAll1Click();
+
+  // "Выход" and the close box ask whether to leave command mode first while the terminal is in
+  // it; runs that nobody watches (--quit-when-idle, --screenshot) turn the question off.
+  void SetAskBeforeExit(bool ask) { askBeforeExit_ = ask; }
 
   // The idle port watch (installed while PortPoll is on).
   void JvAppEvents1Idle();
@@ -137,8 +146,8 @@ class TfmMain : public QMainWindow {
   QGroupBox* LogGroupBox = nullptr;
   TLogView* LogLines = nullptr;
   QStatusBar* StatusBar1 = nullptr;
-  QLabel* ChangedPanel = nullptr;       // the number of changed values
-  QLabel* WriteSummaryPanel = nullptr;  // the outcome of the last apply or run
+  QLabel* ChangedPanel = nullptr;               // the number of changed values
+  TQtElidedLabel* WriteSummaryPanel = nullptr;  // the outcome of the last apply, run or store
   QLabel* StatusPanels[kStatusPanelCount] = {};
   QProgressBar* ProgressBar = nullptr;
   QFileDialog* OpenDialog1 = nullptr;
@@ -146,10 +155,13 @@ class TfmMain : public QMainWindow {
   // The changed-only view, the search and "Применить изменённые".
   TQtEditorToolBar* EditorToolBar = nullptr;
   QAction* ApplyChanged1 = nullptr;
+  QAction* PollPage1 = nullptr;
+  QAction* PollAll1 = nullptr;
 
  protected:
   bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void CreateMenu();
@@ -157,7 +169,15 @@ class TfmMain : public QMainWindow {
   void CreateStatusBar();
   void ShowChangedCount();
   void NoteWriteVerified(const ParamAddress& a, const TWriteVerification& v);
-  void ShowWriteSummary();
+  // What the last apply or run wrote; sent: whether it went through to its end.
+  void ShowWriteSummary(bool sent);
+  // color: a CSS colour, or null for the bar's own.
+  void ShowSummary(const QString& text, const char* color);
+  // Runs work as a run that holds the window (see TQtInputGuard); the progress bar is empty
+  // afterwards, the outcome having been said in the log and the status bar.
+  void RunGuarded(const std::function<void()>& work);
+  // Before "Выход" ends the program: true to go on.
+  bool MayExit();
   void CreateChangeActions();
   // Before a run writes values the terminal never gave: the operator goes on, has them polled
   // first, or cancels. True to write.
@@ -196,8 +216,10 @@ class TfmMain : public QMainWindow {
   std::unique_ptr<TMaskMatcher> maskRegex_;
   std::unique_ptr<TQtParameterEditor> editor_;
   struct TWriteTally {
-    int Written = 0, Verified = 0, Differing = 0, Failed = 0;
+    int Written = 0, Verified = 0, NotVerified = 0, Differing = 0, Failed = 0;
   } writeTally_;
+  bool askBeforeExit_ = true;
+  bool sessionEnding_ = false;
   std::unique_ptr<TCommandEngine> engine_;
   std::unique_ptr<TBatchOperations> batch_;
 

@@ -163,6 +163,8 @@ int main(int argc, char** argv) {
                                       fmMain.SettingsPath(), &fmMain);
   quillon::TfmDeviceReconnect fmDeviceReconnect(&fmMain);
   fmMain.SetWindows(&aboutBox, &fmSettings, &fmWaitingData, &fmDeviceInfo, &fmDeviceReconnect);
+  // A run that nobody watches ends without asking.
+  fmMain.SetAskBeforeExit(!switches.QuitWhenIdle && switches.Screenshot.isEmpty());
 
   // A number past the last page keeps the first one.
   if (switches.Page < fmMain.PageControl1->count())

@@ -212,16 +212,11 @@ int TEngineCli::JudgeSessionCommand(const char* name) {
     return ceTransferError;
   }
   int page = -1, command = -1;
-  TDevCommand builtIn;
-  builtIn.Name = name;
-  builtIn.PollData = false;
-  builtIn.PollProcessor = "nonpoll";
-  const TDevCommand& cmd = Profile.FindCommand(name, page, command) && page >= 0
-                               ? *Profile.Command(page, command)
-                               : builtIn;
-  const std::string& answer = Session.LastAnswer();
-  const TWriteVerification v = VerifyWrite(cmd, 0, {}, answer, nullptr);
-  const std::string shown = Utf8(cmd.Name);
+  if (!Profile.FindCommand(name, page, command)) page = command = -1;
+  const TSessionCommandVerdict verdict =
+      quillon::JudgeSessionCommand(Profile, name, Session.LastAnswer());
+  const TWriteVerification& v = verdict.Write;
+  const std::string shown = Utf8(page >= 0 ? Profile.Command(page, command)->Name : name);
   switch (v.Result) {
     case wrRefused:
       // The profile's processor has said why, unless it is one that reads no answer.
@@ -237,22 +232,10 @@ int TEngineCli::JudgeSessionCommand(const char* name) {
     default:
       break;
   }
-  std::string prefix = "+RESP:";
-  for (char ch : cmd.Name)
-    if (ch != '+') prefix += ch;
-  std::string buffer = answer, line;
-  while (!buffer.empty()) {
-    if (!ExtractLine(buffer, line)) {
-      line = buffer;
-      buffer.clear();
-    }
-    if (line.compare(0, prefix.size(), prefix) != 0) continue;
-    const std::vector<std::string> items = SplitCsv(line);
-    if (items.size() >= 2 && items[1] == "ERROR") {
-      std::fprintf(stderr, "quillon-cli: %s: the terminal answered %s\n", shown.c_str(),
-                   Utf8(line.substr(prefix.size() + 1)).c_str());
-      return ceFailure;
-    }
+  if (!verdict.NamedError.empty()) {
+    std::fprintf(stderr, "quillon-cli: %s: the terminal answered %s\n", shown.c_str(),
+                 Utf8(verdict.NamedError).c_str());
+    return ceFailure;
   }
   return ceOk;
 }

@@ -1,5 +1,6 @@
 #include "engine/write_verification.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -157,6 +158,36 @@ TWriteVerification VerifyWrite(const TDevCommand& command, int instance, const T
                                   : FromReading(polled);
   result.Polled = true;
   return result;
+}
+
+TSessionCommandVerdict JudgeSessionCommand(const CommandProfile& profile, const std::string& name,
+                                           const std::string& answer) {
+  int page = -1, command = -1;
+  TDevCommand builtIn;
+  builtIn.Name = name;
+  builtIn.PollData = false;
+  builtIn.PollProcessor = "nonpoll";
+  const TDevCommand& cmd = profile.FindCommand(name, page, command) && page >= 0
+                               ? *profile.Command(page, command)
+                               : builtIn;
+  TSessionCommandVerdict verdict;
+  verdict.Write = VerifyWrite(cmd, 0, {}, answer, nullptr);
+  if (verdict.Write.Result != wrNotVerified) return verdict;
+  const std::string prefix = ExpectedPrefix(cmd);
+  std::string buffer = answer, line;
+  while (!buffer.empty()) {
+    if (!ExtractLine(buffer, line)) {
+      line = buffer;
+      buffer.clear();
+    }
+    if (line.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::vector<std::string> items = SplitCsv(line);
+    if (items.size() >= 2 && items[1] == "ERROR") {
+      verdict.NamedError = line.substr(std::min(line.size(), prefix.size() + 1));
+      return verdict;
+    }
+  }
+  return verdict;
 }
 
 const char* WriteResultText(TWriteResult result) {

@@ -11,6 +11,7 @@
 
 namespace quillon {
 
+class CommandProfile;
 class IParameterEditor;
 struct TDevCommand;
 
@@ -52,6 +53,19 @@ TSentValues SentValues(const IParameterEditor& editor, const TDevCommand& comman
 TWriteVerification VerifyWrite(const TDevCommand& command, int instance, const TSentValues& sent,
                                const std::string& applyAnswer,
                                const std::function<std::string()>& pollAnswer);
+
+// The answer to a command that writes nothing to compare ("+SAVE", "+TEXT"), judged as such a
+// write: refused, not supported or unanswered as VerifyWrite says, and an error the terminal
+// names beyond the refusals ("+RESP:SAVE,ERROR,FLASH") is a failure too, though the response
+// processors take it for values. The profile's command of that name is used, else a built-in
+// one that reads no values.
+struct TSessionCommandVerdict {
+  TWriteVerification Write;
+  std::string NamedError;  // the answer line after "+RESP:NAME," when it names an error
+  bool Succeeded() const { return Write.Result == wrNotVerified && NamedError.empty(); }
+};
+TSessionCommandVerdict JudgeSessionCommand(const CommandProfile& profile, const std::string& name,
+                                           const std::string& answer);
 
 // "verified", "differs", "refused", "unsupported", "no answer", "written, not verified".
 const char* WriteResultText(TWriteResult result);

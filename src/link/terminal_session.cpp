@@ -293,12 +293,13 @@ void TTerminalSession::LeaveCommandMode() {
   UpdateLinkIndicators();
 }
 
-void TTerminalSession::StoreSettingsToFlash() {
-  if (!PortOpenInCommandMode()) return;
-  if (ApplyProfileCommand("+SAVE")) return;
+bool TTerminalSession::StoreSettingsToFlash() {
+  if (!PortOpenInCommandMode()) return false;
+  if (ApplyProfileCommand("+SAVE")) return true;
   log_.WriteLog(Text(TText::SaveCommandMissing), 4);
   std::string answer;
   SendCommand("AT+SAVE=" + settings_.EffectivePassword + ",", "AT+SAVE=*,", false, false, answer);
+  return true;
 }
 
 void TTerminalSession::IdlePortCheck() {

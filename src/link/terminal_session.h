@@ -48,7 +48,9 @@ class TTerminalSession {
   bool EnterCommandMode();
   bool WaitForDevice();
   void LeaveCommandMode();
-  void StoreSettingsToFlash();
+  // True when the request went out (the port open and the terminal in command mode); its answer
+  // is LastAnswer().
+  bool StoreSettingsToFlash();
   // The idle port watch: one NUL byte while the port is open; a failure drops the session.
   void IdlePortCheck();
   // The port's event path for the front end: call when the port's readiness handle polls

@@ -15,6 +15,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -354,12 +356,24 @@ class TChangeViewsTest : public TSimMainWindowTest {
     QCOMPARE(Writes(Received()),
              QStringList({"AT+SSRV=5678,2,10.0.0.2,8080,0,300,", "AT+SPIN=5678,1111,",
                           "AT+STRK=5678,20,1200,150,10,5,"}));
-    QCOMPARE(fm_->ProgressBar->maximum(), 3);
-    QCOMPARE(fm_->ProgressBar->value(), 3);
+    // The run is over: the bar is empty again, and the status bar says what was done.
+    QCOMPARE(fm_->ProgressBar->value(), fm_->ProgressBar->minimum());
     auto* summary = fm_->findChild<QLabel*>(QStringLiteral("WriteSummaryPanel"));
     QVERIFY(summary);
-    QCOMPARE(summary->text(),
-             QStringLiteral("Записано: 3, проверено: 3, различается: 0, ошибок: 0"));
+    QTRY_COMPARE(summary->text(), QStringLiteral("Записано и проверено: 3"));
+    // Whole and in sight at the window's least width, and not taken over by a hint.
+    fm_->resize(800, fm_->height());
+    QTRY_COMPARE(fm_->width(), 800);
+    QStatusTipEvent tip(QStringLiteral("Порт сервера"));
+    QApplication::sendEvent(fm_.get(), &tip);
+    QTRY_VERIFY(summary->isVisible());
+    QVERIFY2(
+        summary->width() >= summary->sizeHint().width(),
+        qPrintable(
+            QStringLiteral("%1 of %2 px").arg(summary->width()).arg(summary->sizeHint().width())));
+    QVERIFY(fm_->StatusBar1->rect().contains(summary->geometry()));
+    QCOMPARE(summary->text(), QStringLiteral("Записано и проверено: 3"));
+    Shot(fm_.get(), QStringLiteral("status_bar_after_verified_apply"));
     QCOMPARE(Editor().ChangedCount(), 1);  // the odometer
     int skipped = 0;
     for (const TLogLine& line : fm_->Log().Lines())

@@ -12,7 +12,8 @@ namespace quillon {
 
 namespace {
 
-constexpr int kSearchWidth = 260;
+// The field gives up width before the tool bar hides anything behind its extension button.
+constexpr int kSearchWidth = 150;
 constexpr int kSearchMaxWidth = 420;
 
 }  // namespace
