@@ -53,6 +53,10 @@ std::string ParseApplyArgs(const Args& args, TApplyArgs& out) {
   if (!ParseEngineOptions(args, out.Engine, rest, error)) return error;
   for (size_t i = 0; i < rest.size(); ++i) {
     const std::string& a = rest[i];
+    if (a == "--yes") {
+      out.Yes = true;
+      continue;
+    }
     if (a == "--poll-first" || a == "--no-poll-first" || a == "--store" ||
         a == "--allow-defaults") {
       (a == "--poll-first"      ? out.PollFirst

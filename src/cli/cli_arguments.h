@@ -66,6 +66,7 @@ struct TApplyArgs {
   bool NoPollFirst = false;    // --no-poll-first: parameters not given get the profile's value
   bool Store = false;          // store into flash once the write is verified
   bool AllowDefaults = false;  // parameters that cannot be read back may get the editor's value
+  bool Yes = false;            // --yes: the answer to the question of a "confirm" command
 };
 std::string ParseApplyArgs(const Args& args, TApplyArgs& out);
 

@@ -290,6 +290,9 @@ std::string PollUsage() {
              "\n"
              "  --page ID              poll the commands of one page (its id in the profile)\n"
              "  --command NAME         poll one command\n"
+             "  --yes                  write a command the profile marks \"confirm\" (such as a\n"
+             "                         factory reset); without it such a command is refused\n"
+             "                         with exit 2 and its question, nothing sent\n"
              "  --json                 print JSON\n"
              "options:\n") +
          TConsoleLinkOptions::Help() + kEngineHelp +
@@ -305,7 +308,7 @@ std::string ApplyUsage() {
              "usage: quillon-cli apply [--port PORT] --command NAME [--instance K] "
              "[--set INDEX=VALUE ...]\n"
              "                         [--unset INDEX ...] [--no-poll-first] [--allow-defaults]\n"
-             "                         [--store] [--json] [options]\n"
+             "                         [--store] [--yes] [--json] [options]\n"
              "\n"
              "Writes one command (one instance of an indexed command) to the terminal as the\n"
              "editor's apply button does.\n"
@@ -433,6 +436,13 @@ int Apply(const Args& args) {
   }
   if (request.PollFirst && !cmd.PollData) {
     Fail("apply", Utf8(cmd.Name) + " cannot be read, so --poll-first is not possible");
+    return ceUsage;
+  }
+  // The editor asks before such a command is written; a script says yes beforehand.
+  const std::string question = ConfirmQuestion(cmd);
+  if (!question.empty() && !request.Yes) {
+    Fail("apply",
+         Utf8(cmd.Name) + " asks first: \"" + Utf8(question) + "\"; give --yes to write it");
     return ceUsage;
   }
   // A command that can be read is read first, so that what is not given keeps the terminal's

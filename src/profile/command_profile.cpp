@@ -258,4 +258,8 @@ std::string GetCommandAttribute(const TDevCommand& command, const std::string& n
   return std::string();
 }
 
+std::string ConfirmQuestion(const TDevCommand& command) {
+  return TrimCtl(GetCommandAttribute(command, "confirm"));
+}
+
 }  // namespace quillon

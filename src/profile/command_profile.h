@@ -114,4 +114,8 @@ class CommandProfile {
 // The value of the first attribute whose name matches ignoring ASCII letter case, else "".
 std::string GetCommandAttribute(const TDevCommand& command, const std::string& name);
 
+// The question the optional attribute "confirm" asks before the command is written (a factory
+// reset, say); empty when the command is written without one.
+std::string ConfirmQuestion(const TDevCommand& command);
+
 }  // namespace quillon

@@ -90,6 +90,25 @@ TEST_F(CliEngineTest, RefusalAndNotSupportedExitNonZero) {
   EXPECT_NE(unsupported.Err.find("+SPIN: NOT SUPPORTED"), std::string::npos) << unsupported.Err;
 }
 
+// A command the profile marks "confirm" (the factory reset) goes out only with --yes; without it
+// the question is told and nothing is sent, not even the access code.
+TEST_F(CliEngineTest, ConfirmedCommandNeedsYes) {
+  TProgramRun asked = Cli({"apply", "--command", "+SDEF", "--verbose"});
+  EXPECT_EQ(asked.Code, 2);
+  EXPECT_NE(asked.Err.find(U8(u8"+SDEF asks first: \"Сбросить все настройки терминала")),
+            std::string::npos)
+      << asked.Err;
+  EXPECT_EQ(asked.Err.find("4817365"), std::string::npos) << asked.Err;
+
+  TProgramRun yes = Cli({"apply", "--command", "+SDEF", "--yes", "--verbose"});
+  EXPECT_EQ(yes.Code, 0) << yes.Err;
+  EXPECT_NE(yes.Err.find(">AT+SDEF=*,"), std::string::npos) << yes.Err;
+
+  TProgramRun help = Cli({"apply", "--help"});
+  EXPECT_EQ(help.Code, 0);
+  EXPECT_NE(help.Out.find("--yes"), std::string::npos);
+}
+
 // The terminal echoes every request with its password; with --verbose the whole protocol log
 // goes to stderr, and neither password may show in it, whichever password a command takes.
 TEST_F(CliEngineTest, VerboseLogNeverShowsAPassword) {

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -705,9 +706,45 @@ QWidget* TQtParameterEditor::CreateButton(
   button->setObjectName(name);
   connect(button, &QPushButton::clicked, this, [this, button, handler] {
     const TEditorCallbacks::Click& click = callbacks_.*handler;
-    if (click) click(GetControlAddress(button));
+    if (!click) return;
+    const ParamAddress address = GetControlAddress(button);
+    if (handler != &TEditorCallbacks::CmdPollClick &&
+        handler != &TEditorCallbacks::CmdPollAllClick &&
+        !ConfirmApply(button, address, handler == &TEditorCallbacks::CmdApplyAllClick))
+      return;
+    click(address);
   });
   return button;
+}
+
+// A command the profile marks "confirm" (a factory reset, say) is written only once the operator
+// said yes to its question; "Нет" sends nothing. A page button asks for each such command the
+// page run would write.
+bool TQtParameterEditor::ConfirmApply(QWidget* button, const ParamAddress& address,
+                                      bool wholePage) {
+  const auto& pages = profile_.Pages;
+  if (address.Page < 0 || address.Page >= static_cast<int>(pages.size())) return true;
+  const std::vector<TDevCommand>& commands = pages[static_cast<size_t>(address.Page)].Commands;
+  for (int c = 0; c < static_cast<int>(commands.size()); ++c) {
+    if (!wholePage && c != address.Command) continue;
+    const TDevCommand& cmd = commands[static_cast<size_t>(c)];
+    if (wholePage && (!cmd.SetData || cmd.GroupSetData == gsNo)) continue;
+    const std::string question = ConfirmQuestion(cmd);
+    if (question.empty()) continue;
+    QMessageBox box(QMessageBox::Warning, button->window()->windowTitle(), ToQString(question),
+                    QMessageBox::Yes | QMessageBox::No, button->window());
+    box.setObjectName(QStringLiteral("ConfirmQuestion"));
+    box.setInformativeText(ToQString(cmd.Name) + QStringLiteral(" — ") +
+                           ToQString(cmd.Description));
+    box.button(QMessageBox::Yes)
+        ->setText(QCoreApplication::translate("quillon::TQtParameterEditor", "Да"));
+    box.button(QMessageBox::No)
+        ->setText(QCoreApplication::translate("quillon::TQtParameterEditor", "Нет"));
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    if (box.exec() != QMessageBox::Yes) return false;
+  }
+  return true;
 }
 
 // A caption is never cut: a button is at least as wide as its caption needs.

@@ -268,6 +268,7 @@ class TQtParameterEditor : public QObject, public IParameterEditor {
   QWidget* CreateInput(QWidget* container, const TCmdParameter& param);
   void GuardAgainstWheel(QWidget* input);
   static void ScrollPageOf(QWidget* input, QWheelEvent* wheel);
+  bool ConfirmApply(QWidget* button, const ParamAddress& address, bool wholePage);
   static void ShowUnread(QWidget* input, bool unread);
   QWidget* CreateButton(QWidget* container, const QString& caption, const QString& name,
                         const TEditorCallbacks::Click TEditorCallbacks::*handler);
