@@ -112,6 +112,7 @@ const std::map<std::string, bool TSimOptions::*>& FlagOptions() {
       {"--bad-echo", &TSimOptions::BadEcho},
       {"--swapped-case-echo", &TSimOptions::SwappedCaseEcho},
       {"--no-prompt", &TSimOptions::NoPrompt},
+      {"--no-entry", &TSimOptions::NoEntry},
       {"--garbage", &TSimOptions::Garbage},
       {"--trace", &TSimOptions::Trace},
   };
@@ -185,6 +186,7 @@ Faults, for tests:
   --bad-echo              echo with letters in the other case and digits changed
   --swapped-case-echo     echo with letters in the other case, digits as received
   --no-prompt             leave the prompt out of command answers (entry keeps it)
+  --no-entry              never take the access code (command mode cannot be entered)
   --delay MS              wait MS before every answer
   --gap MS                pause MS between the lines of an answer
   --garbage               random noise lines before every answer

@@ -30,6 +30,7 @@ struct TSimOptions {
   bool BadEcho = false;
   bool SwappedCaseEcho = false;
   bool NoPrompt = false;
+  bool NoEntry = false;  // the access code is never taken: command mode cannot be entered
   int32_t DelayMs = 0;
   int32_t GapMs = 0;
   bool Garbage = false;

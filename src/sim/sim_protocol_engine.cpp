@@ -131,7 +131,7 @@ void TSimProtocolEngine::Echo(char c, int64_t nowMs) {
 void TSimProtocolEngine::HandleLine(const std::string& line, int64_t nowMs) {
   ++requests_;
   Trace("<< " + Printable(line));
-  if (line == kAccessCode) {
+  if (line == kAccessCode && !options_.NoEntry) {
     if (!commandMode_) Trace("command mode entered");
     commandMode_ = true;
     Answer({}, true, nowMs);
