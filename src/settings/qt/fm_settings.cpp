@@ -1,6 +1,7 @@
 #include "settings/qt/fm_settings.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -79,10 +80,12 @@ TfmSettings::TfmSettings(TSettings& settings, const CommandProfile& profile, QWi
 
   CancelBtn = new QPushButton(tr("Отмена"), this);
   CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-  CancelBtn->setAutoDefault(false);
+  // Enter presses the button that has the focus, "Применить" otherwise.
+  CancelBtn->setAutoDefault(true);
   connect(CancelBtn, &QPushButton::clicked, this, &TfmSettings::CancelBtnClick);
   ApplyBtn = new QPushButton(tr("Применить"), this);
   ApplyBtn->setObjectName(QStringLiteral("ApplyBtn"));
+  ApplyBtn->setAutoDefault(true);
   ApplyBtn->setDefault(true);
   connect(ApplyBtn, &QPushButton::clicked, this, &TfmSettings::ApplyBtnClick);
 
@@ -98,6 +101,28 @@ TfmSettings::TfmSettings(TSettings& settings, const CommandProfile& profile, QWi
   layout->addLayout(buttons);
   // The window fits its contents, also when the debug group comes and goes.
   layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  for (QWidget* field : std::initializer_list<QWidget*>{
+           cbComPortSelect, cbPortSpeed, seTimeOut, seTimeoutInterval, seTimeoutEcho, clrbRead,
+           clrbWrite, clrbReadError, clrbWriteError, clrbGeneralError, seRetryCount,
+           cbConnectMethod, cbLanguage})
+    GuardAgainstWheel(field);
+}
+
+void TfmSettings::GuardAgainstWheel(QWidget* field) {
+  field->setFocusPolicy(Qt::StrongFocus);
+  field->installEventFilter(this);
+}
+
+bool TfmSettings::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Wheel) {
+    auto* field = qobject_cast<QWidget*>(watched);
+    if (field && !field->hasFocus()) {
+      event->ignore();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 TfmSettings::~TfmSettings() = default;
@@ -363,6 +388,9 @@ void TfmSettings::SettingsToControls() {
   seRetryCount->setValue(s.RetryCount);
   edtPassword->setText(ToQString(s.Password));
   edtMasterPassword->setText(ToQString(s.MasterPassword));
+  // Each showing starts with the passwords hidden, whatever the last one left.
+  edtPassword->ShowAction()->setChecked(false);
+  edtMasterPassword->ShowAction()->setChecked(false);
 
   for (int i = 0; i < clbPagesSelect->count(); ++i)
     clbPagesSelect->item(i)->setCheckState(Qt::Unchecked);
@@ -501,8 +529,16 @@ void TfmSettings::reject() {
   QDialog::reject();
 }
 
+// The send blocks the dialog; clicks the operator makes meanwhile land on a disabled button and
+// are dropped, so each finished send is followed by at most the click that comes after it.
 void TfmSettings::btnSendClick() {
-  if (commandSender_) commandSender_(FromQString(edtCmdText->text()));
+  if (!commandSender_ || sending_) return;
+  sending_ = true;
+  btnSend->setEnabled(false);
+  commandSender_(FromQString(edtCmdText->text()));
+  QCoreApplication::processEvents();
+  btnSend->setEnabled(true);
+  sending_ = false;
 }
 
 }  // namespace quillon

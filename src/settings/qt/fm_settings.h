@@ -84,6 +84,7 @@ class TfmSettings : public QDialog {
  protected:
   void showEvent(QShowEvent* event) override;
   void reject() override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QWidget* CreateLeftColumn();
@@ -91,6 +92,9 @@ class TfmSettings : public QDialog {
   QGroupBox* CreateColorGroup();
   QGroupBox* CreateDebugGroup();
   QLabel* AddLabel(const char* name, const QString& caption, QWidget* buddy);
+  // Number fields and lists take the focus by click or Tab, never by the wheel, and ignore the
+  // wheel until they have it: a wheel turned over the dialog changes nothing.
+  void GuardAgainstWheel(QWidget* field);
 
   void FormShow();
   void FillPortList();
@@ -108,6 +112,7 @@ class TfmSettings : public QDialog {
   PortLister portLister_;
   CommandSender commandSender_;
   TRunOverrides* overrides_ = nullptr;
+  bool sending_ = false;
 };
 
 }  // namespace quillon

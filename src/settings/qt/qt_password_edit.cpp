@@ -7,6 +7,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -89,7 +90,7 @@ void TQtPasswordEdit::contextMenuEvent(QContextMenuEvent* event) {
     if (action->objectName() != QLatin1String("edit-paste") && !action->text().endsWith(pasteKey))
       continue;
     action->disconnect();
-    connect(action, &QAction::triggered, this, &TQtPasswordEdit::PasteDigits);
+    connect(action, &QAction::triggered, this, [this] { PasteDigits(); });
   }
   menu->setAttribute(Qt::WA_DeleteOnClose);
   menu->popup(event->globalPos());
@@ -107,10 +108,21 @@ void TQtPasswordEdit::inputMethodEvent(QInputMethodEvent* event) {
   QLineEdit::inputMethodEvent(event);
 }
 
-void TQtPasswordEdit::PasteDigits() {
+// A middle click pastes the selection on X11; it obeys the same rule as typed text.
+void TQtPasswordEdit::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::MiddleButton && QApplication::clipboard()->supportsSelection()) {
+    setCursorPosition(cursorPositionAt(event->position().toPoint()));
+    PasteDigits(QClipboard::Selection);
+    event->accept();
+    return;
+  }
+  QLineEdit::mouseReleaseEvent(event);
+}
+
+void TQtPasswordEdit::PasteDigits(QClipboard::Mode mode) {
   if (isReadOnly()) return;
   QString digits;
-  for (QChar c : QApplication::clipboard()->text())
+  for (QChar c : QApplication::clipboard()->text(mode))
     if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) digits += c;
   insert(digits.left(Room()));
 }

@@ -2,6 +2,7 @@
 // button that shows the text. A longer stored password is shown in full and can be shortened.
 #pragma once
 
+#include <QClipboard>
 #include <QLineEdit>
 
 class QAction;
@@ -23,12 +24,14 @@ class TQtPasswordEdit : public QLineEdit {
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   void SetShown(bool shown);
   int Room() const;
-  // Inserts the digits of the clipboard, as many as there is room for.
-  void PasteDigits();
+  // Inserts the digits of the clipboard (or of the selection: a middle click), as many as there
+  // is room for.
+  void PasteDigits(QClipboard::Mode mode = QClipboard::Clipboard);
 
   QAction* showAction_;
 };

@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWindow>
 #include <functional>
 #include <memory>
@@ -386,6 +387,61 @@ class TfmSettingsTest : public QObject {
     QTest::keyClick(fm.seRetryCount, Qt::Key_Return);
     QCOMPARE(fm.result(), int(QDialog::Accepted));
     QCOMPARE(Stored().RetryCount, 7);
+  }
+
+  // A wheel over a field that is not being worked in changes nothing (it reaches the field as
+  // the window hands it on); a click and keys go to the dialog's window as a desktop sends them:
+  // Enter on "Отмена" cancels; the eye starts closed each time.
+  void windowInputBehavesAsInADesktopDialog() {
+    TfmSettings& fm = Open("[Connection]\nSpeed=115200\nTimeout=250\n[Device]\nPassword=1234\n");
+    QVERIFY(QTest::qWaitForWindowActive(&fm));
+    QWindow* window = fm.windowHandle();
+    fm.ApplyBtn->setFocus();
+    for (QWidget* field :
+         {static_cast<QWidget*>(fm.cbPortSpeed), static_cast<QWidget*>(fm.seTimeOut)}) {
+      const QPoint at = field->mapTo(&fm, field->rect().center());
+      QWheelEvent wheel(at, fm.mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                        Qt::NoModifier, Qt::NoScrollPhase, false);
+      QCoreApplication::sendEvent(field, &wheel);
+    }
+    QCOMPARE(fm.cbPortSpeed->currentText(), QStringLiteral("115200"));
+    QCOMPARE(fm.seTimeOut->value(), 250);
+    // Once clicked, the field is the operator's: the wheel works there.
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier,
+                      fm.seTimeOut->mapTo(&fm, QPoint(8, fm.seTimeOut->height() / 2)));
+    QVERIFY(fm.seTimeOut->hasFocus());
+    const QPoint at = fm.seTimeOut->mapTo(&fm, fm.seTimeOut->rect().center());
+    QWheelEvent up(at, fm.mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(fm.seTimeOut, &up);
+    QCOMPARE(fm.seTimeOut->value(), 300);
+
+    fm.edtPassword->ShowAction()->setChecked(true);
+    fm.CancelBtn->setFocus();
+    QTest::keyClick(window, Qt::Key_Return);
+    QCOMPARE(fm.result(), int(QDialog::Rejected));
+    QCOMPARE(Stored().Timeout, 250);
+    fm.show();
+    QCOMPARE(fm.edtPassword->echoMode(), QLineEdit::Password);
+    QVERIFY(!fm.edtPassword->ShowAction()->isChecked());
+  }
+
+  // "Послать команду" clicked while a send still blocks the dialog: each finished send is
+  // followed by at most one more, not by a queue of them.
+  void sendClickedDuringASendSendsOnce() {
+    TfmSettings& fm = Open("[Interface]\nDebug=1\n");
+    QVERIFY(QTest::qWaitForWindowExposed(&fm));
+    int sends = 0;
+    fm.SetCommandSender([&](const std::string&) {
+      ++sends;
+      for (int i = 0; i < 2; ++i)
+        QTest::mouseClick(fm.windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                          fm.btnSend->mapTo(&fm, fm.btnSend->rect().center()));
+    });
+    QTest::mouseClick(fm.windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                      fm.btnSend->mapTo(&fm, fm.btnSend->rect().center()));
+    QCOMPARE(sends, 1);
+    QVERIFY(fm.btnSend->isEnabled());
   }
 
   void passwordFields() {
