@@ -18,7 +18,6 @@
 #include <memory>
 
 #include "app/fm_main.h"
-#include "ui/qt_elided_label.h"
 #include "app/sim_main_window.h"
 #include "editor/qt/qt_integer_edit.h"
 #include "editor/qt/qt_page_tabs.h"
@@ -26,6 +25,7 @@
 #include "link/log_model.h"
 #include "settings/program_paths.h"
 #include "sim/simulator_process.h"
+#include "ui/qt_elided_label.h"
 #include "ui/qt_text.h"
 
 namespace quillon::test {

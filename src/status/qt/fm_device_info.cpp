@@ -13,6 +13,9 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -98,7 +101,7 @@ QIcon MapPinIcon() {
 TfmDeviceInfo::TfmDeviceInfo(TTerminalSession& session, const TSettings& settings,
                              std::string settingsPath, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+                          Qt::WindowCloseButtonHint),
       session_(session),
       settings_(settings),
       settingsPath_(std::move(settingsPath)) {
@@ -122,10 +125,13 @@ void TfmDeviceInfo::FormCreate() {
     ApplyUpdates(updates);
   };
 
-  auto* top = new QGridLayout(this);
-  top->setContentsMargins(8, 8, 8, 8);
-  top->setHorizontalSpacing(8);
-  top->setVerticalSpacing(6);
+  // The fields scroll inside the window when the screen is smaller than they are; the buttons
+  // stay below them, always in reach.
+  pnlFields_ = new QWidget;
+  pnlFields_->setObjectName(QStringLiteral("pnlFields"));
+  auto* grid = new QGridLayout(pnlFields_);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setHorizontalSpacing(8);
   for (int i = 0; i < 3; ++i) columns_[i] = NewColumn();
   CreateLeftColumn(columns_[0]);
   CreateMiddleColumn(columns_[1]);
@@ -134,11 +140,19 @@ void TfmDeviceInfo::FormCreate() {
     column->addStretch(1);
     AlignLabels(column);
   }
-  top->addLayout(columns_[0], 0, 0, 2, 1);
-  top->addLayout(columns_[1], 0, 1);
-  top->addLayout(columns_[2], 0, 2);
+  grid->addLayout(columns_[0], 0, 0);
+  grid->addLayout(columns_[1], 0, 1);
+  grid->addLayout(columns_[2], 0, 2);
+  sbFields_ = new QScrollArea(this);
+  sbFields_->setObjectName(QStringLiteral("sbFields"));
+  sbFields_->setFrameShape(QFrame::NoFrame);
+  sbFields_->setWidgetResizable(true);
+  sbFields_->setWidget(pnlFields_);
+  auto* top = new QVBoxLayout(this);
+  top->setContentsMargins(8, 8, 8, 8);
+  top->setSpacing(6);
+  top->addWidget(sbFields_, 1);
   CreateButtons(top);
-  top->setSizeConstraint(QLayout::SetFixedSize);
 
   SetOverflowShown(false);
   RefreshMapButton();
@@ -370,7 +384,7 @@ void TfmDeviceInfo::CreateRightColumn(QVBoxLayout* column) {
 
 // Below the middle and right columns: the remote-control row, and at the right edge the three
 // window buttons one above the other.
-void TfmDeviceInfo::CreateButtons(QGridLayout* top) {
+void TfmDeviceInfo::CreateButtons(QBoxLayout* top) {
   bgRC_ = new QWidget(this);
   bgRC_->setObjectName(QStringLiteral("bgRC"));
   bgRCLayout_ = new QGridLayout(bgRC_);
@@ -408,7 +422,28 @@ void TfmDeviceInfo::CreateButtons(QGridLayout* top) {
   bottom->addWidget(bgRC_, 0, Qt::AlignLeft | Qt::AlignBottom);
   bottom->addStretch(1);
   bottom->addWidget(buttonColumn_, 0, Qt::AlignBottom);
-  top->addLayout(bottom, 1, 1, 1, 2);
+  top->addLayout(bottom);
+}
+
+// As large as its contents, no larger than the screen's free area (less room for the frame):
+// what does not fit scrolls.
+void TfmDeviceInfo::FitOnScreen() {
+  layout()->activate();
+  const QMargins m = layout()->contentsMargins();
+  const QSize fields = pnlFields_->sizeHint();
+  const int below = layout()->sizeHint().height() - sbFields_->sizeHint().height();
+  QSize wanted(std::max(fields.width(), buttonColumn_->sizeHint().width()) + m.left() + m.right(),
+               fields.height() + std::max(below, 0));
+  const QScreen* where = screen();
+  if (where) {
+    const QSize room = where->availableGeometry().size() - QSize(kFrameAllowance, kFrameAllowance);
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    // A scroll bar for one direction takes room from the other.
+    if (wanted.height() > room.height()) wanted.rwidth() += bar;
+    if (wanted.width() > room.width()) wanted.rheight() += bar;
+    wanted = wanted.boundedTo(room);
+  }
+  resize(wanted);
 }
 
 // The fields of one column start at one edge, whichever group they are in.
@@ -442,9 +477,17 @@ void TfmDeviceInfo::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) FormShow();
 }
 
+// The button row and the window's size are settled before the window is placed on screen.
+void TfmDeviceInfo::setVisible(bool visible) {
+  if (visible && !isVisible()) {
+    ReadRemoteControls();
+    RebuildRcButtons();
+    FitOnScreen();
+  }
+  QDialog::setVisible(visible);
+}
+
 void TfmDeviceInfo::FormShow() {
-  ReadRemoteControls();
-  RebuildRcButtons();
   RefreshMapButton();
   btnClose_->setFocus();  // so Enter closes the window until the operator picks another button
   QCoreApplication::postEvent(this, new QEvent(kStartRequestEvent));

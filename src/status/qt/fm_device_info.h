@@ -15,7 +15,9 @@
 #include "status/status_report.h"
 #include "status/status_texts.h"
 
+class QBoxLayout;
 class QCheckBox;
+class QScrollArea;
 class QGridLayout;
 class QGroupBox;
 class QLabel;
@@ -39,6 +41,8 @@ class TfmDeviceInfo : public QDialog {
   // the window is on screen and the loop runs.
   static constexpr QEvent::Type kStartRequestEvent = static_cast<QEvent::Type>(QEvent::User + 100);
   static constexpr int kRcButtonWidth = 64;
+  // Room left for the window frame when the window is sized to the screen.
+  static constexpr int kFrameAllowance = 48;
 
   // settingsPath: the settings file whose section RC is read at every showing.
   TfmDeviceInfo(TTerminalSession& session, const TSettings& settings, std::string settingsPath,
@@ -78,6 +82,7 @@ class TfmDeviceInfo : public QDialog {
   void bgRCButtonClicked(int index);
 
   void done(int result) override;
+  void setVisible(bool visible) override;
 
  protected:
   bool event(QEvent* event) override;
@@ -100,7 +105,8 @@ class TfmDeviceInfo : public QDialog {
   void CreateLeftColumn(QVBoxLayout* column);
   void CreateMiddleColumn(QVBoxLayout* column);
   void CreateRightColumn(QVBoxLayout* column);
-  void CreateButtons(QGridLayout* top);
+  void CreateButtons(QBoxLayout* top);
+  void FitOnScreen();
   void AlignLabels(QVBoxLayout* column);
   void FormShow();
   void ReadRemoteControls();
@@ -122,6 +128,8 @@ class TfmDeviceInfo : public QDialog {
   QHash<QString, QCheckBox*> checks_;
   QVector<QGroupBox*> groups_;
   QVBoxLayout* columns_[3] = {};
+  QWidget* pnlFields_ = nullptr;
+  QScrollArea* sbFields_ = nullptr;
   QLabel* lMemoryOverflow_ = nullptr;
   TQtSignalBar* pGSMStr_ = nullptr;
   QPushButton* btnGoMap_ = nullptr;
